@@ -1,0 +1,32 @@
+# GoogleTest for both build trees. Natively Debian's packaged library is used;
+# for Windows it is built from Debian's googletest sources with the mingw compilers.
+if(WIN32)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  add_library(kst_gtest_main INTERFACE)
+  target_link_libraries(kst_gtest_main INTERFACE gtest_main)
+else()
+  find_package(GTest REQUIRED)
+  add_library(kst_gtest_main INTERFACE)
+  target_link_libraries(kst_gtest_main INTERFACE GTest::gtest_main)
+endif()
+include(GoogleTest)
+
+# kst_add_test(name SOURCES ... LIBS ...): one test executable, registered with CTest as a
+# whole (one process per executable: under Wine each start costs about a second).
+function(kst_add_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} kst_gtest_main)
+  if(WIN32)
+    add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 600)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+endfunction()

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Builds Kestrine and runs every test: the portable core natively (plain and with
+# sanitizers), the Windows side under Wine in a headless X display, and the
+# end-to-end tests that drive kestrine.exe as a user would.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash scripts/setup-machine.sh
+strict=()
+[ -n "${CI:-}" ] && strict=(-DKST_WERROR=ON)
+
+passed=0 failed=0
+count_ctest() {  # adds the counts of a ctest log to the totals
+  local line
+  line=$(grep -E 'tests passed, [0-9]+ tests failed out of' "$1" | tail -1)
+  local fail total
+  fail=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
+  total=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
+  passed=$((passed + total - fail)); failed=$((failed + fail))
+}
+run_ctest() {  # run_ctest BUILD_DIR LABEL
+  local log="$1/ctest.log" rc=0
+  ctest --test-dir "$1" --output-on-failure 2>&1 | tee "$log" || rc=$?
+  count_ctest "$log"
+  [ $rc -eq 0 ] || echo "FAILED: $2 tests"
+  return 0
+}
+
+echo "== native build"
+cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release "${strict[@]}" >/dev/null
+cmake --build build/native
+run_ctest build/native native
+
+echo "== native build with sanitizers"
+cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKST_SANITIZE=ON "${strict[@]}" >/dev/null
+cmake --build build/sanitize
+run_ctest build/sanitize sanitize
+
+echo "== Windows build"
+cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  --toolchain cmake/mingw-i686.cmake "${strict[@]}" >/dev/null
+cmake --build build/win32
+
+source scripts/wine-env.sh
+trap kst_wine_stop EXIT
+kst_wine_prefix build/win32
+kst_xvfb_start
+echo "== Windows tests under Wine (DISPLAY=$DISPLAY)"
+run_ctest build/win32 win32
+
+if [ -x tests/e2e/run.sh ]; then
+  echo "== end-to-end tests"
+  e2e_log=build/win32/e2e.log
+  tests/e2e/run.sh build/win32 2>&1 | tee "$e2e_log" || true
+  e2e_pass=$(grep -c '^PASS ' "$e2e_log" || true)
+  e2e_fail=$(grep -c '^FAIL ' "$e2e_log" || true)
+  passed=$((passed + e2e_pass)); failed=$((failed + e2e_fail))
+fi
+
+kst_wine_stop
+trap - EXIT
+echo "total: $passed passed, $failed failed"
+[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
