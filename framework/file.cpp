@@ -1,0 +1,100 @@
+#include "file.h"
+
+#include <limits>
+
+IMPLEMENT_DYNAMIC(CFile, CObject)
+
+namespace {
+
+DWORD AccessFor(UINT flags) {
+    switch (flags & 0x3) {
+        case CFile::modeWrite: return GENERIC_WRITE;
+        case CFile::modeReadWrite: return GENERIC_READ | GENERIC_WRITE;
+        default: return GENERIC_READ;
+    }
+}
+
+DWORD ShareFor(UINT flags) {
+    if (flags & CFile::shareDenyNone) return FILE_SHARE_READ | FILE_SHARE_WRITE;
+    if (flags & CFile::shareDenyWrite) return FILE_SHARE_READ;
+    return 0;
+}
+
+}  // namespace
+
+CFile::~CFile() { Abort(); }
+
+BOOL CFile::Open(const char* pszFileName, UINT nOpenFlags) {
+    Abort();
+    m_strFileName = pszFileName;
+    DWORD disposition = (nOpenFlags & modeCreate) ? CREATE_ALWAYS : OPEN_EXISTING;
+    m_hFile = ::CreateFileA(pszFileName, AccessFor(nOpenFlags), ShareFor(nOpenFlags), nullptr,
+                            disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return m_hFile != INVALID_HANDLE_VALUE;
+}
+
+bool CFile::Read(void* pBuffer, UINT nCount, UINT& got) {
+    got = 0;
+    DWORD done = 0;
+    if (!::ReadFile(m_hFile, pBuffer, nCount, &done, nullptr)) return false;
+    got = done;
+    return true;
+}
+
+bool CFile::Write(const void* pBuffer, UINT nCount) {
+    const BYTE* bytes = static_cast<const BYTE*>(pBuffer);
+    while (nCount > 0) {
+        DWORD done = 0;
+        if (!::WriteFile(m_hFile, bytes, nCount, &done, nullptr) || done == 0) return false;
+        bytes += done;
+        nCount -= done;
+    }
+    return true;
+}
+
+bool CFile::Flush() { return ::FlushFileBuffers(m_hFile) != FALSE; }
+
+uint64_t CFile::Seek(int64_t offset, SeekPosition from) {
+    static const DWORD kMethods[] = {FILE_BEGIN, FILE_CURRENT, FILE_END};
+    LARGE_INTEGER distance, moved;
+    distance.QuadPart = offset;
+    if (!::SetFilePointerEx(m_hFile, distance, &moved, kMethods[from]))
+        return std::numeric_limits<uint64_t>::max();
+    return static_cast<uint64_t>(moved.QuadPart);
+}
+
+uint64_t CFile::GetLength() const {
+    LARGE_INTEGER size;
+    if (!::GetFileSizeEx(m_hFile, &size)) return 0;
+    return static_cast<uint64_t>(size.QuadPart);
+}
+
+uint64_t CFile::GetPosition() const {
+    LARGE_INTEGER zero, at;
+    zero.QuadPart = 0;
+    if (!::SetFilePointerEx(m_hFile, zero, &at, FILE_CURRENT)) return 0;
+    return static_cast<uint64_t>(at.QuadPart);
+}
+
+CString CFile::GetFileName() const {
+    int cut = -1;
+    for (int i = 0; i < m_strFileName.GetLength(); ++i) {
+        char ch = m_strFileName.GetAt(i);
+        if (ch == '\\' || ch == '/' || ch == ':') cut = i;
+        // A lead byte of a double-byte character: its trail byte may look like a backslash.
+        else if (::IsDBCSLeadByte(static_cast<BYTE>(ch))) ++i;
+    }
+    return m_strFileName.Mid(cut + 1);
+}
+
+bool CFile::Close() {
+    if (m_hFile == INVALID_HANDLE_VALUE) return true;
+    bool closed = ::CloseHandle(m_hFile) != FALSE;
+    m_hFile = INVALID_HANDLE_VALUE;
+    return closed;
+}
+
+void CFile::Abort() {
+    if (m_hFile != INVALID_HANDLE_VALUE) ::CloseHandle(m_hFile);
+    m_hFile = INVALID_HANDLE_VALUE;
+}

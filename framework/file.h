@@ -1,0 +1,61 @@
+// A file on disk through a Win32 handle. The object closes its file when it goes away.
+// Read, Write and Flush report failure to the caller, so that a job can tell a full disk
+// from success; they are virtual so that a test can stand in a file that fails on purpose.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "cstring.h"
+#include "object.h"
+
+class CFile : public CObject {
+    DECLARE_DYNAMIC(CFile)
+public:
+    enum OpenFlags : UINT {
+        modeRead = 0x0000,
+        modeWrite = 0x0001,
+        modeReadWrite = 0x0002,
+        shareDenyWrite = 0x0020,   // others may read
+        shareDenyNone = 0x0040,    // others may read and write
+        modeCreate = 0x1000,       // create, or empty an existing file
+    };
+    enum SeekPosition { begin = 0, current = 1, end = 2 };
+
+    CFile() : m_hFile(INVALID_HANDLE_VALUE) {}
+    ~CFile() override;
+    CFile(const CFile&) = delete;
+    CFile& operator=(const CFile&) = delete;
+
+    // Without a share flag the file is held exclusively: no other opener, for reading
+    // or writing, until it is closed. Returns FALSE on failure.
+    virtual BOOL Open(const char* pszFileName, UINT nOpenFlags);
+
+    // Reads up to nCount bytes; `got` below nCount without failure means the end of the file.
+    virtual bool Read(void* pBuffer, UINT nCount, UINT& got);
+    // Writes all nCount bytes or reports failure.
+    virtual bool Write(const void* pBuffer, UINT nCount);
+    // Returns only when the bytes written so far are on the disk.
+    virtual bool Flush();
+
+    // Returns the new position, or UINT64_MAX on failure.
+    uint64_t Seek(int64_t offset, SeekPosition from);
+    uint64_t SeekToBegin() { return Seek(0, begin); }
+    uint64_t GetLength() const;
+    uint64_t GetPosition() const;
+
+    CString GetFileName() const;   // the last path component
+    CString GetFilePath() const { return m_strFileName; }
+    HANDLE GetHandle() const { return m_hFile; }
+    bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
+
+    // Closing can be where a delayed write fails, so it reports that too.
+    bool Close();
+    // Closes without reporting anything; also for an object whose Open failed.
+    void Abort();
+
+private:
+    HANDLE m_hFile;
+    CString m_strFileName;
+};

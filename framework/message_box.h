@@ -1,0 +1,13 @@
+// Modal message boxes under the application's name.
+#pragma once
+
+#include <windows.h>
+
+// The application's name: the caption of every message box. "Kestrine" until the
+// application object gives its own with AfxSetAppName.
+const char* AfxGetAppName();
+void AfxSetAppName(const char* pszAppName);
+
+// Shows a modal message box on the calling thread, owned by the active window of that
+// thread if it has one. Returns the id of the button pressed.
+int AfxMessageBox(const char* pszText, UINT nType = MB_OK, UINT nIDHelp = 0);

@@ -1,0 +1,270 @@
+// The engine against the published vectors, OpenSSL's Blowfish, and the properties of
+// its key schedule.
+#include "blowfish.h"
+
+#define OPENSSL_SUPPRESS_DEPRECATED
+#include <openssl/blowfish.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace {
+
+struct Vector {
+    uint64_t key, plain, cipher;
+};
+
+// Eric Young's Blowfish ECB set: 8-byte keys, blocks most significant byte first.
+const Vector kPublishedVectors[] = {
+    {0x0000000000000000, 0x0000000000000000, 0x4EF997456198DD78},
+    {0xFFFFFFFFFFFFFFFF, 0xFFFFFFFFFFFFFFFF, 0x51866FD5B85ECB8A},
+    {0x3000000000000000, 0x1000000000000001, 0x7D856F9A613063F2},
+    {0x1111111111111111, 0x1111111111111111, 0x2466DD878B963C9D},
+    {0x0123456789ABCDEF, 0x1111111111111111, 0x61F9C3802281B096},
+    {0x1111111111111111, 0x0123456789ABCDEF, 0x7D0CC630AFDA1EC7},
+    {0x0000000000000000, 0x0000000000000000, 0x4EF997456198DD78},
+    {0xFEDCBA9876543210, 0x0123456789ABCDEF, 0x0ACEAB0FC6A0A28D},
+    {0x7CA110454A1A6E57, 0x01A1D6D039776742, 0x59C68245EB05282B},
+    {0x0131D9619DC1376E, 0x5CD54CA83DEF57DA, 0xB1B8CC0B250F09A0},
+    {0x07A1133E4A0B2686, 0x0248D43806F67172, 0x1730E5778BEA1DA4},
+    {0x3849674C2602319E, 0x51454B582DDF440A, 0xA25E7856CF2651EB},
+    {0x04B915BA43FEB5B6, 0x42FD443059577FA2, 0x353882B109CE8F1A},
+    {0x0113B970FD34F2CE, 0x059B5E0851CF143A, 0x48F4D0884C379918},
+    {0x0170F175468FB5E6, 0x0756D8E0774761D2, 0x432193B78951FC98},
+    {0x43297FAD38E373FE, 0x762514B829BF486A, 0x13F04154D69D1AE5},
+    {0x07A7137045DA2A16, 0x3BDD119049372802, 0x2EEDDA93FFD39C79},
+    {0x04689104C2FD3B2F, 0x26955F6835AF609A, 0xD887E0393C2DA6E3},
+    {0x37D06BB516CB7546, 0x164D5E404F275232, 0x5F99D04F5B163969},
+    {0x1F08260D1AC2465E, 0x6B056E18759F5CCA, 0x4A057A3B24D3977B},
+    {0x584023641ABA6176, 0x004BD6EF09176062, 0x452031C1E4FADA8E},
+    {0x025816164629B007, 0x480D39006EE762F2, 0x7555AE39F59B87BD},
+    {0x49793EBC79B3258F, 0x437540C8698F3CFA, 0x53C55F9CB49FC019},
+    {0x4FB05E1515AB73A7, 0x072D43A077075292, 0x7A8E7BFA937E89A3},
+    {0x49E95D6D4CA229BF, 0x02FE55778117F12A, 0xCF9C5D7A4986ADB5},
+    {0x018310DC409B26D6, 0x1D9D5C5018F728C2, 0xD1ABB290658BC778},
+    {0x1C587F1C13924FEF, 0x305532286D6F295A, 0x55CB3774D13EF201},
+    {0x0101010101010101, 0x0123456789ABCDEF, 0xFA34EC4847B268B2},
+    {0x1F1F1F1F0E0E0E0E, 0x0123456789ABCDEF, 0xA790795108EA3CAE},
+    {0xE0FEE0FEF1FEF1FE, 0x0123456789ABCDEF, 0xC39E072D9FAC631D},
+    {0x0000000000000000, 0xFFFFFFFFFFFFFFFF, 0x014933E0CDAFF6E4},
+    {0xFFFFFFFFFFFFFFFF, 0x0000000000000000, 0xF21E9A77B71C49BC},
+    {0x0123456789ABCDEF, 0x0000000000000000, 0x245946885754369A},
+    {0xFEDCBA9876543210, 0xFFFFFFFFFFFFFFFF, 0x6B5C5A9C5D9E0A5A},
+};
+
+std::vector<uint8_t> BigEndianBytes(uint64_t value)
+{
+    std::vector<uint8_t> bytes(8);
+    for (int i = 0; i < 8; ++i) bytes[i] = uint8_t(value >> (56 - 8 * i));
+    return bytes;
+}
+
+void Key(const std::vector<uint8_t>& key)
+{
+    Blowfish_Init(key.data(), int16_t(key.size()));
+}
+
+bool SameState(const BlowfishContext& a, const BlowfishContext& b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+std::vector<uint8_t> RandomBytes(std::mt19937& rng, size_t count)
+{
+    std::vector<uint8_t> bytes(count);
+    for (auto& b : bytes) b = uint8_t(rng());
+    return bytes;
+}
+
+TEST(BlowfishTables, HoldThePublishedAnchors)
+{
+    const BlowfishContext& t = kBlowfishInitialTables;
+    EXPECT_EQ(t.P[0], 0x243F6A88u);
+    EXPECT_EQ(t.P[1], 0x85A308D3u);
+    EXPECT_EQ(t.P[17], 0x8979FB1Bu);
+    EXPECT_EQ(t.S[0][0], 0xD1310BA6u);
+    EXPECT_EQ(t.S[3][255], 0x3AC372E6u);
+}
+
+TEST(BlowfishTables, ResetRestoresThemAfterKeying)
+{
+    const uint8_t key[] = {1, 2, 3};
+    Blowfish_Init(key, 3);
+    EXPECT_FALSE(SameState(Blowfish_State(), kBlowfishInitialTables));
+    Blowfish_Reset();
+    EXPECT_TRUE(SameState(Blowfish_State(), kBlowfishInitialTables));
+}
+
+TEST(BlowfishCipher, PublishedVectorsHoldBothWays)
+{
+    for (const Vector& v : kPublishedVectors) {
+        Key(BigEndianBytes(v.key));
+        uint32_t left = uint32_t(v.plain >> 32), right = uint32_t(v.plain);
+        Blowfish_Encipher(left, right);
+        EXPECT_EQ((uint64_t(left) << 32 | right), v.cipher) << std::hex << "key " << v.key;
+        Blowfish_Decipher(left, right);
+        EXPECT_EQ((uint64_t(left) << 32 | right), v.plain) << std::hex << "key " << v.key;
+    }
+}
+
+TEST(BlowfishCipher, AgreesWithOpenSslForKeysOfEveryLengthUpTo100)
+{
+    std::mt19937 rng(7);
+    for (size_t length = 1; length <= 100; ++length) {
+        const auto key = RandomBytes(rng, length);
+        auto block = RandomBytes(rng, 8);
+
+        BF_KEY reference;
+        BF_set_key(&reference, int(length), key.data());
+        uint8_t expected[8];
+        BF_ecb_encrypt(block.data(), expected, &reference, BF_ENCRYPT);
+
+        Key(key);
+        Blowfish_EncipherBlocks(block.data(), 1, HalfOrder::BigEndian);
+        EXPECT_EQ(0, std::memcmp(block.data(), expected, 8)) << "key length " << length;
+    }
+}
+
+TEST(BlowfishKeySchedule, OneByteKeyEqualsThatByteSeventyTwoTimes)
+{
+    for (uint8_t byte : {0x00, 0x41, 0x7F, 0x80, 0xFF}) {
+        Key({byte});
+        const BlowfishContext once = Blowfish_State();
+        Key(std::vector<uint8_t>(72, byte));
+        EXPECT_TRUE(SameState(once, Blowfish_State())) << int(byte);
+    }
+}
+
+TEST(BlowfishKeySchedule, OnlyTheFirstSeventyTwoBytesCount)
+{
+    std::mt19937 rng(11);
+    const auto prefix = RandomBytes(rng, 72);
+    Key(prefix);
+    const BlowfishContext reference = Blowfish_State();
+    for (size_t extra : {1u, 7u, 100u, 32767u - 72u}) {
+        auto longer = prefix;
+        const auto tail = RandomBytes(rng, extra);
+        longer.insert(longer.end(), tail.begin(), tail.end());
+        Key(longer);
+        EXPECT_TRUE(SameState(reference, Blowfish_State())) << "extra " << extra;
+    }
+    auto differentAt72 = prefix;
+    differentAt72[71] ^= 1;
+    Key(differentAt72);
+    EXPECT_FALSE(SameState(reference, Blowfish_State()));
+}
+
+TEST(BlowfishKeySchedule, HighBytesEnterUnsigned)
+{
+    // 0x80 sign-extended would put 0xFFFFFF80 into the key words: compare the first
+    // key word against the published tables directly.
+    const std::vector<uint8_t> key = {0x80, 0xFF, 0x90, 0xA0};
+    Key(key);
+    const BlowfishContext highKey = Blowfish_State();
+    BF_KEY reference;
+    BF_set_key(&reference, 4, key.data());
+    EXPECT_EQ(0, std::memcmp(highKey.P, reference.P, sizeof highKey.P));
+    EXPECT_EQ(0, std::memcmp(highKey.S, reference.S, sizeof highKey.S));
+}
+
+TEST(BlowfishKeySchedule, RekeyingGivesTheSameStateWhateverCameBetween)
+{
+    const std::vector<uint8_t> key = {'s', 'e', 'c', 'r', 'e', 't'};
+    Key(key);
+    const BlowfishContext first = Blowfish_State();
+    Key({'o', 't', 'h', 'e', 'r'});
+    EXPECT_FALSE(SameState(first, Blowfish_State()));
+    Key(key);
+    EXPECT_TRUE(SameState(first, Blowfish_State()));
+}
+
+TEST(BlowfishKeySchedule, EmptyOrNegativeLengthLeavesTheInitialTables)
+{
+    const uint8_t key[] = {9};
+    for (int16_t length : {int16_t(0), int16_t(-1), int16_t(-32768)}) {
+        Blowfish_Init(key, 3);
+        EXPECT_EQ(Blowfish_Init(key, length), 0);
+        EXPECT_TRUE(SameState(Blowfish_State(), kBlowfishInitialTables)) << length;
+    }
+    Blowfish_Init(nullptr, 0);
+    EXPECT_TRUE(SameState(Blowfish_State(), kBlowfishInitialTables));
+}
+
+TEST(BlowfishCipher, DecipherUndoesEncipher)
+{
+    std::mt19937 rng(3);
+    for (int k = 0; k < 20; ++k) {
+        Key(RandomBytes(rng, 1 + rng() % 56));
+        for (int b = 0; b < 200; ++b) {
+            const uint32_t left = rng(), right = rng();
+            uint32_t l = left, r = right;
+            Blowfish_Encipher(l, r);
+            EXPECT_FALSE(l == left && r == right);
+            Blowfish_Decipher(l, r);
+            ASSERT_EQ(l, left);
+            ASSERT_EQ(r, right);
+        }
+    }
+}
+
+void EncipherOneByOne(uint8_t* bytes, size_t blocks, HalfOrder order, bool decipher)
+{
+    for (size_t i = 0; i < blocks; ++i) {
+        uint8_t* p = bytes + 8 * i;
+        auto load = [order](const uint8_t* q) {
+            return order == HalfOrder::LittleEndian
+                       ? uint32_t(q[0] | q[1] << 8 | q[2] << 16 | uint32_t(q[3]) << 24)
+                       : uint32_t(uint32_t(q[0]) << 24 | q[1] << 16 | q[2] << 8 | q[3]);
+        };
+        auto store = [order](uint8_t* q, uint32_t v) {
+            for (int j = 0; j < 4; ++j)
+                q[j] = uint8_t(order == HalfOrder::LittleEndian ? v >> (8 * j) : v >> (24 - 8 * j));
+        };
+        uint32_t left = load(p), right = load(p + 4);
+        if (decipher)
+            Blowfish_Decipher(left, right);
+        else
+            Blowfish_Encipher(left, right);
+        store(p, left);
+        store(p + 4, right);
+    }
+}
+
+TEST(BlowfishBlocks, InterleavedPathMatchesBlockByBlock)
+{
+    std::mt19937 rng(5);
+    Key(RandomBytes(rng, 16));
+    for (HalfOrder order : {HalfOrder::LittleEndian, HalfOrder::BigEndian}) {
+        for (size_t blocks = 0; blocks <= 40; ++blocks) {
+            const auto plain = RandomBytes(rng, 8 * blocks);
+            auto fast = plain, slow = plain;
+            Blowfish_EncipherBlocks(fast.data(), blocks, order);
+            EncipherOneByOne(slow.data(), blocks, order, false);
+            ASSERT_EQ(fast, slow) << blocks << " blocks";
+            Blowfish_DecipherBlocks(fast.data(), blocks, order);
+            EncipherOneByOne(slow.data(), blocks, order, true);
+            ASSERT_EQ(fast, slow) << blocks << " blocks";
+            ASSERT_EQ(fast, plain);
+        }
+    }
+}
+
+TEST(BlowfishBlocks, BigEndianOrderMatchesOpenSslEcb)
+{
+    std::mt19937 rng(9);
+    const auto key = RandomBytes(rng, 20);
+    Key(key);
+    BF_KEY reference;
+    BF_set_key(&reference, int(key.size()), key.data());
+    auto data = RandomBytes(rng, 8 * 1001);
+    std::vector<uint8_t> expected(data.size());
+    for (size_t i = 0; i < data.size(); i += 8)
+        BF_ecb_encrypt(data.data() + i, expected.data() + i, &reference, BF_ENCRYPT);
+    Blowfish_EncipherBlocks(data.data(), 1001, HalfOrder::BigEndian);
+    EXPECT_EQ(data, expected);
+}
+
+}  // namespace
