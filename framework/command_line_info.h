@@ -1,0 +1,23 @@
+// What the program was asked to do on its command line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CCommandLineInfo {
+public:
+    enum ShellCommand { FileNew, FileOpen, FilePrint, FilePrintTo, FileNothing };
+
+    CCommandLineInfo() : m_nShellCommand(FileNew), m_strFileName() {}
+    virtual ~CCommandLineInfo() = default;
+
+    // Called for each argument after the program name; bFlag when it began with '/' or '-'
+    // (the marker is already removed), bLast for the final one.
+    virtual void ParseParam(const char* pszParam, bool bFlag, bool bLast);
+
+    ShellCommand m_nShellCommand;
+    std::string m_strFileName;
+};
+
+// Feeds the arguments (without the program name) to info.ParseParam.
+void ParseCommandLineArgs(const std::vector<std::string>& args, CCommandLineInfo& info);

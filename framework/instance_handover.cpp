@@ -1,0 +1,58 @@
+#include "instance_handover.h"
+
+namespace {
+
+const char kMainWindowProperty[] = "Kestrine.MainWindow";
+// Tags our open requests among whatever else may arrive as WM_COPYDATA.
+const ULONG_PTR kOpenRequestTag = 0x4B535430;  // "KST0"
+// Longest path the shell can hand us, in bytes with its terminator.
+const DWORD kMaxRequestBytes = 32768;
+
+BOOL CALLBACK FindMarkedWindow(HWND hWnd, LPARAM lParam) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hWnd, &pid);
+    if (pid != ::GetCurrentProcessId() && ::GetPropA(hWnd, kMainWindowProperty)) {
+        *reinterpret_cast<HWND*>(lParam) = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+void MarkRunningMainWindow(HWND hWnd, bool bMark) {
+    if (bMark)
+        ::SetPropA(hWnd, kMainWindowProperty, reinterpret_cast<HANDLE>(1));
+    else
+        ::RemovePropA(hWnd, kMainWindowProperty);
+}
+
+HWND FindRunningMainWindow() {
+    HWND hFound = nullptr;
+    ::EnumWindows(FindMarkedWindow, reinterpret_cast<LPARAM>(&hFound));
+    return hFound;
+}
+
+bool SendOpenRequest(HWND hTarget, const std::string& strPath) {
+    COPYDATASTRUCT data{};
+    data.dwData = kOpenRequestTag;
+    data.cbData = static_cast<DWORD>(strPath.size() + 1);
+    data.lpData = const_cast<char*>(strPath.c_str());
+    DWORD_PTR result = 0;
+    // The running window may be inside a modal dialog; it still answers sent messages.
+    return ::SendMessageTimeoutA(hTarget, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL,
+                                 10000, &result) != 0 &&
+           result != 0;
+}
+
+bool ReadOpenRequest(const COPYDATASTRUCT* pData, std::string& strPath) {
+    if (!pData || pData->dwData != kOpenRequestTag || !pData->lpData || pData->cbData < 2 ||
+        pData->cbData > kMaxRequestBytes)
+        return false;
+    const char* pszText = static_cast<const char*>(pData->lpData);
+    // The text must end exactly at its terminator: no embedded zero, no missing end.
+    if (pszText[pData->cbData - 1] != '\0' || std::string(pszText).size() != pData->cbData - 1)
+        return false;
+    strPath.assign(pszText);
+    return true;
+}

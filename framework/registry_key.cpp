@@ -1,0 +1,50 @@
+#include "registry_key.h"
+
+#include <vector>
+
+bool CRegistryKey::Create(HKEY hParent, const std::string& strSubKey) {
+    Close();
+    HKEY hKey = nullptr;
+    if (::RegCreateKeyExA(hParent, strSubKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_READ | KEY_WRITE, nullptr, &hKey, nullptr) != ERROR_SUCCESS)
+        return false;
+    m_hKey = hKey;
+    return true;
+}
+
+bool CRegistryKey::Open(HKEY hParent, const std::string& strSubKey) {
+    Close();
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExA(hParent, strSubKey.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return false;
+    m_hKey = hKey;
+    return true;
+}
+
+bool CRegistryKey::QueryString(const char* pszName, std::string& strValue) const {
+    if (!m_hKey)
+        return false;
+    DWORD type = 0, size = 0;
+    if (::RegQueryValueExA(m_hKey, pszName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return false;
+    std::vector<char> buffer(size + 1, '\0');
+    if (::RegQueryValueExA(m_hKey, pszName, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                           &size) != ERROR_SUCCESS)
+        return false;
+    strValue.assign(buffer.data());  // the stored terminator, if any, ends the text
+    return true;
+}
+
+bool CRegistryKey::SetString(const char* pszName, const std::string& strValue) const {
+    return m_hKey &&
+           ::RegSetValueExA(m_hKey, pszName, 0, REG_SZ, reinterpret_cast<const BYTE*>(strValue.c_str()),
+                            static_cast<DWORD>(strValue.size() + 1)) == ERROR_SUCCESS;
+}
+
+void CRegistryKey::Close() {
+    if (m_hKey) {
+        ::RegCloseKey(m_hKey);
+        m_hKey = nullptr;
+    }
+}

@@ -1,0 +1,29 @@
+// An open registry key that closes itself.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class CRegistryKey {
+public:
+    CRegistryKey() : m_hKey(nullptr) {}
+    ~CRegistryKey() { Close(); }
+    CRegistryKey(const CRegistryKey&) = delete;
+    CRegistryKey& operator=(const CRegistryKey&) = delete;
+
+    // Opens (creating when missing) a subkey for writing; false when refused.
+    bool Create(HKEY hParent, const std::string& strSubKey);
+    // Opens an existing subkey for reading; false when missing or refused.
+    bool Open(HKEY hParent, const std::string& strSubKey);
+
+    // Reads a string value ("" names the key's default value); false when missing.
+    bool QueryString(const char* pszName, std::string& strValue) const;
+    bool SetString(const char* pszName, const std::string& strValue) const;
+
+    HKEY Get() const { return m_hKey; }
+    void Close();
+
+private:
+    HKEY m_hKey;
+};
