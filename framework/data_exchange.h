@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+class CString;
 class CWnd;
 
 class CDataExchange {
@@ -34,3 +35,9 @@ private:
 
 // Binds a control of the window to a control object (once; later passes keep the binding).
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
+
+// Exchanges the text of a control with a string.
+void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
+// After DDX_Text on an edit: on the way in limits what can be typed; on the way out refuses a
+// longer text with the standard message and fails the pass.
+void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars);
