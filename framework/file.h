@@ -42,7 +42,7 @@ public:
     // Returns the new position, or UINT64_MAX on failure.
     uint64_t Seek(int64_t offset, SeekPosition from);
     uint64_t SeekToBegin() { return Seek(0, begin); }
-    uint64_t GetLength() const;
+    virtual uint64_t GetLength() const;
     uint64_t GetPosition() const;
 
     CString GetFileName() const;   // the last path component

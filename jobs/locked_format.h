@@ -51,15 +51,25 @@ enum class CodecStatus {
     Stopped,    // the progress sink asked the job to stop
 };
 
+// Tells whether a byte starts a two-byte character of the narrow code page in use.
+// On Windows the job layer passes a function calling IsDBCSLeadByte.
+using LeadBytePredicate = bool (*)(uint8_t byte);
+
 // The stored name for a source file name (the last path component): at most 255 bytes,
-// cut on a character boundary of the process's narrow code page (see IsLeadByte).
-std::string StoredNameFor(const std::string& fileName);
+// never cut inside a character. With a lead-byte predicate the name is read as a
+// double-byte code page (a lead byte and the byte after it form one character, so a
+// trail byte equal to '\\' is not taken for a separator); without one it is read as
+// UTF-8, and a byte that does not begin a well-formed sequence counts as one character.
+// Empty when the path ends in a separator; the header needs a name of 1 byte or more.
+std::string StoredNameFor(const std::string& fileName, LeadBytePredicate isLeadByte = nullptr);
 
 // Reduces an untrusted stored name to a safe bare file name to propose: no drive,
 // directory or ".." parts, no characters Windows forbids in names. May be empty.
 std::string SafeProposedName(const std::string& storedName);
 
-// Header of a locked file for a source of `sourceLength` bytes.
+// Header of a locked file for a source of `sourceLength` bytes. A name longer than 255
+// bytes is cut to 255 so the header always matches its length byte (StoredNameFor
+// already cuts on a character boundary).
 std::vector<uint8_t> BuildHeader(const std::string& storedName, uint64_t sourceLength);
 
 enum class HeaderStatus { Ok, NotLocked, BadHeader, ReadFailed };
@@ -73,6 +83,8 @@ struct HeaderInfo {
 HeaderInfo ReadHeader(ByteSource& source);
 
 // Writes the whole locked file (header and blocks) from `length` bytes of `source`.
+// A source that ends before `length` bytes is a read failure. Nothing is written for an
+// empty key. Memory use does not depend on the length.
 // Progress: SetRange once, then each distinct position once, in order: the multiples of 3
 // that block boundaries reach, and 100 at the end.
 CodecStatus EncryptStream(ByteSource& source, uint64_t length, const std::string& storedName,
@@ -80,6 +92,9 @@ CodecStatus EncryptStream(ByteSource& source, uint64_t length, const std::string
 
 // Deciphers a locked file of `totalLength` bytes whose reading position is `dataOffset`
 // (the tail count). Progress positions are measured against the whole file.
+// A tail count of 8 or more counts as 0; 1 to 7 bytes after the last whole block are
+// copied unchanged; a file that ends before its tail count yields an empty output.
+// Progress: SetRange once, the distinct multiples of 3 reached, then 100.
 CodecStatus DecryptStream(ByteSource& source, uint64_t totalLength, uint64_t dataOffset,
                           ByteSink& dest, const uint8_t* key, int keyLength, ProgressSink& progress);
 

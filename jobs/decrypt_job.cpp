@@ -1,0 +1,46 @@
+// The decrypt job: a locked file in, its plain file out, the locked file left as it was.
+#include <cstring>
+#include <memory>
+
+#include "bar_progress.h"
+#include "blowfish_view.h"
+#include "file_streams.h"
+#include "job_end.h"
+#include "message_box.h"
+
+namespace {
+const CodecFailureTexts kDecryptFailures = {"Error reading the file to decrypt.", "Error writing the decrypted file."};
+}  // namespace
+
+UINT DecryptThreadProc(LPVOID pParam) { return RunJobThread(pParam, &CBlowfishView::RunDecrypt, "Done Decrypting"); }
+
+int CBlowfishView::RunDecrypt() {
+    std::unique_ptr<CFile> source = NewJobFile();
+    if (!source->Open(m_strSource, CFile::modeReadWrite)) {
+        AfxMessageBox("Error opening source file to decrypt.");
+        source->Abort();
+        return 0;
+    }
+    // The blocks start after the header the view has read: at the tail count.
+    source->Seek(static_cast<int64_t>(m_nDataOffset), CFile::begin);
+    std::unique_ptr<CFile> dest = NewJobFile();
+    if (!dest->Open(m_strDest, CFile::modeCreate | CFile::modeReadWrite)) {
+        AfxMessageBox("Error opening destination file for decryption.");
+        source->Close();
+        dest->Abort();
+        return 0;
+    }
+    int keyLength = m_pszKey != nullptr ? static_cast<int>(std::strlen(reinterpret_cast<const char*>(m_pszKey))) : 0;
+    DecryptFile(*source, *dest, m_pszKey, keyLength, *this);
+    return 1;
+}
+
+int DecryptFile(CFile& source, CFile& dest, const BYTE* key, int keyLength, CBlowfishView& view) {
+    FileSource reader(source);
+    FileSink writer(dest);
+    BarProgress progress(view);
+    locked::CodecStatus status = locked::DecryptStream(reader, source.GetLength(), source.GetPosition(), writer,
+                                                       key, keyLength, progress);
+    if (status == locked::CodecStatus::Ok && !writer.Finish()) status = locked::CodecStatus::WriteFailed;
+    return FinishCodecRun(status, source, dest, kDecryptFailures);
+}

@@ -1,0 +1,46 @@
+// The encrypt job: a plain file in, a locked file out, the plain file left as it was.
+#include <cstring>
+#include <memory>
+
+#include "bar_progress.h"
+#include "blowfish_view.h"
+#include "file_streams.h"
+#include "job_end.h"
+#include "message_box.h"
+
+namespace {
+const CodecFailureTexts kEncryptFailures = {"Error reading the file to encrypt.", "Error writing the encrypted file."};
+}  // namespace
+
+UINT EncryptThreadProc(LPVOID pParam) { return RunJobThread(pParam, &CBlowfishView::RunEncrypt, "Done Encrypting"); }
+
+int CBlowfishView::RunEncrypt() {
+    std::unique_ptr<CFile> source = NewJobFile();
+    // Read and write access without sharing: nobody changes the file while it is read.
+    if (!source->Open(m_strSource, CFile::modeReadWrite)) {
+        AfxMessageBox("Error opening source file to encrypt.");
+        source->Abort();
+        return 0;
+    }
+    std::unique_ptr<CFile> dest = NewJobFile();
+    if (!dest->Open(m_strDest, CFile::modeCreate | CFile::modeReadWrite)) {
+        AfxMessageBox("Error opening destination file for encryption.");
+        source->Close();
+        dest->Abort();
+        return 0;
+    }
+    int keyLength = m_pszKey != nullptr ? static_cast<int>(std::strlen(reinterpret_cast<const char*>(m_pszKey))) : 0;
+    EncryptFile(*source, *dest, m_pszKey, keyLength, *this);
+    return 1;
+}
+
+int EncryptFile(CFile& source, CFile& dest, const BYTE* key, int keyLength, CBlowfishView& view) {
+    std::string storedName = locked::StoredNameFor(source.GetFileName().GetString());
+    FileSource reader(source);
+    FileSink writer(dest);
+    BarProgress progress(view);
+    locked::CodecStatus status =
+        locked::EncryptStream(reader, source.GetLength(), storedName, writer, key, keyLength, progress);
+    if (status == locked::CodecStatus::Ok && !writer.Finish()) status = locked::CodecStatus::WriteFailed;
+    return FinishCodecRun(status, source, dest, kEncryptFailures);
+}

@@ -1,0 +1,37 @@
+// The codec's byte streams over open files, buffered: the codec may ask for a few bytes
+// at a time, and every Read or Write of a file is a system call.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "file.h"
+#include "locked_format.h"
+
+class FileSource : public locked::ByteSource {
+public:
+    explicit FileSource(CFile& file);
+    bool Read(uint8_t* buffer, size_t want, size_t& got) override;
+
+private:
+    CFile& m_file;
+    std::vector<uint8_t> m_buffer;
+    size_t m_next;    // first unread byte in m_buffer
+    size_t m_filled;  // bytes of m_buffer holding file data
+};
+
+class FileSink : public locked::ByteSink {
+public:
+    explicit FileSink(CFile& file);
+    bool Write(const uint8_t* buffer, size_t count) override;
+    // Writes out what is still buffered; false when that fails or an earlier write failed.
+    bool Finish();
+
+private:
+    bool Drain();
+
+    CFile& m_file;
+    std::vector<uint8_t> m_buffer;
+    size_t m_filled;
+    bool m_failed;
+};

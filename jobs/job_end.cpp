@@ -1,0 +1,37 @@
+#include "job_end.h"
+
+#include "message_box.h"
+#include "messages.h"
+
+UINT RunJobThread(LPVOID pParam, int (CBlowfishView::*run)(), const char* pszDoneText) {
+    CObject* object = static_cast<CObject*>(pParam);
+    if (object == nullptr || !object->IsKindOf(RUNTIME_CLASS(CBlowfishView))) return static_cast<UINT>(-1);
+    CBlowfishView* view = static_cast<CBlowfishView*>(object);
+    HWND hView = view->GetSafeHwnd();
+    // The view must leave its busy state however the job ends.
+    try {
+        (view->*run)();
+    } catch (...) {
+        AfxMessageBox("Not enough memory to finish the job.");
+    }
+    view->m_strStatus = pszDoneText;
+    ::PostMessageA(hView, WM_JOB_DONE, 0, 0);
+    return 0;
+}
+
+int FinishCodecRun(locked::CodecStatus status, CFile& source, CFile& dest, const CodecFailureTexts& texts) {
+    source.Close();
+    // A delayed write can still fail as the file is closed.
+    if (!dest.Close() && status == locked::CodecStatus::Ok) status = locked::CodecStatus::WriteFailed;
+    if (status == locked::CodecStatus::Ok) return 1;
+
+    ::DeleteFileA(dest.GetFilePath());
+    const struct { locked::CodecStatus status; const char* text; } messages[] = {
+        {locked::CodecStatus::ReadFailed, texts.readFailed},
+        {locked::CodecStatus::WriteFailed, texts.writeFailed},
+        {locked::CodecStatus::EmptyKey, "You did not specify a password."},
+    };
+    for (const auto& message : messages)
+        if (message.status == status) AfxMessageBox(message.text);
+    return 0;
+}

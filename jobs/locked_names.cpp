@@ -1,0 +1,97 @@
+// The name a locked file carries, and the name it may propose when it is opened.
+#include "locked_format.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace locked {
+
+namespace {
+
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/' || c == ':';
+}
+
+// The length of the character that starts at `at`, never past the end of the text.
+size_t CharacterLength(const std::string& text, size_t at, LeadBytePredicate isLeadByte)
+{
+    const size_t left = text.size() - at;
+    const auto lead = static_cast<uint8_t>(text[at]);
+    if (isLeadByte != nullptr)
+        return isLeadByte(lead) && left >= 2 ? 2 : 1;
+
+    const size_t wanted = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 1;
+    if (wanted > left || lead >= 0xF5)
+        return 1;
+    for (size_t i = 1; i < wanted; ++i) {
+        if ((static_cast<uint8_t>(text[at + i]) & 0xC0) != 0x80)
+            return 1;
+    }
+    return wanted;
+}
+
+bool IsForbiddenInName(char c)
+{
+    return static_cast<unsigned char>(c) < 32 || std::strchr("<>:\"/\\|?*", c) != nullptr;
+}
+
+// Names that Windows opens as devices whatever their extension.
+bool IsDeviceName(const std::string& name)
+{
+    std::string stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ')
+        stem.pop_back();
+    for (char& c : stem)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char* device : kDevices) {
+        if (stem == device)
+            return true;
+    }
+    return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
+           stem[3] >= '1' && stem[3] <= '9';
+}
+
+}  // namespace
+
+std::string StoredNameFor(const std::string& fileName, LeadBytePredicate isLeadByte)
+{
+    // Walk whole characters, so that a trail byte never passes for a separator.
+    size_t nameStart = 0;
+    for (size_t at = 0; at < fileName.size();) {
+        const size_t length = CharacterLength(fileName, at, isLeadByte);
+        at += length;
+        if (length == 1 && IsSeparator(fileName[at - 1]))
+            nameStart = at;
+    }
+
+    size_t nameEnd = nameStart;
+    while (nameEnd < fileName.size()) {
+        const size_t length = CharacterLength(fileName, nameEnd, isLeadByte);
+        if (nameEnd + length - nameStart > kMaxStoredName)
+            break;
+        nameEnd += length;
+    }
+    return fileName.substr(nameStart, nameEnd - nameStart);
+}
+
+std::string SafeProposedName(const std::string& storedName)
+{
+    const size_t lastSeparator = storedName.find_last_of("\\/:");
+    const std::string lastPart =
+        lastSeparator == std::string::npos ? storedName : storedName.substr(lastSeparator + 1);
+
+    std::string name;
+    std::copy_if(lastPart.begin(), lastPart.end(), std::back_inserter(name),
+                 [](char c) { return !IsForbiddenInName(c); });
+    // Windows drops trailing dots and spaces, which also turns "." and ".." into nothing.
+    while (!name.empty() && (name.back() == '.' || name.back() == ' '))
+        name.pop_back();
+    if (IsDeviceName(name))
+        name.insert(0, "_");
+    return name;
+}
+
+}  // namespace locked

@@ -1,0 +1,97 @@
+// In-memory streams and a recording progress sink for the codec's tests.
+#pragma once
+
+#include "locked_format.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace testing_codec {
+
+// Serves a byte vector; fails every read once `failAfter` bytes have been served.
+class MemorySource : public locked::ByteSource {
+public:
+    explicit MemorySource(std::vector<uint8_t> bytes,
+                          size_t failAfter = std::numeric_limits<size_t>::max())
+        : m_bytes(std::move(bytes)), m_failAfter(failAfter)
+    {
+    }
+    bool Read(uint8_t* buffer, size_t want, size_t& got) override
+    {
+        if (m_position >= m_failAfter)
+            return false;
+        got = std::min({want, m_bytes.size() - m_position, m_failAfter - m_position});
+        std::memcpy(buffer, m_bytes.data() + m_position, got);
+        m_position += got;
+        return true;
+    }
+    size_t Position() const { return m_position; }
+
+private:
+    std::vector<uint8_t> m_bytes;
+    size_t m_failAfter;
+    size_t m_position = 0;
+};
+
+// Produces `length` zero bytes without holding them.
+class ZeroSource : public locked::ByteSource {
+public:
+    explicit ZeroSource(uint64_t length) : m_left(length) {}
+    bool Read(uint8_t* buffer, size_t want, size_t& got) override
+    {
+        got = size_t(std::min<uint64_t>(want, m_left));
+        std::memset(buffer, 0, got);
+        m_left -= got;
+        return true;
+    }
+
+private:
+    uint64_t m_left;
+};
+
+// Collects what is written; refuses writes that would pass `failAfter` bytes.
+class MemorySink : public locked::ByteSink {
+public:
+    explicit MemorySink(size_t failAfter = std::numeric_limits<size_t>::max())
+        : m_failAfter(failAfter)
+    {
+    }
+    bool Write(const uint8_t* buffer, size_t count) override
+    {
+        if (bytes.size() + count > m_failAfter)
+            return false;
+        bytes.insert(bytes.end(), buffer, buffer + count);
+        return true;
+    }
+    std::vector<uint8_t> bytes;
+
+private:
+    size_t m_failAfter;
+};
+
+// Counts bytes and keeps nothing.
+class CountingSink : public locked::ByteSink {
+public:
+    bool Write(const uint8_t*, size_t count) override
+    {
+        written += count;
+        return true;
+    }
+    uint64_t written = 0;
+};
+
+class RecordingProgress : public locked::ProgressSink {
+public:
+    void SetRange() override { ++rangeCalls; }
+    void SetPos(int percent) override { positions.push_back(percent); }
+    bool StopRequested() override { return ++stopChecks > stopAfterChecks; }
+
+    int rangeCalls = 0;
+    std::vector<int> positions;
+    int stopChecks = 0;
+    int stopAfterChecks = std::numeric_limits<int>::max();
+};
+
+}  // namespace testing_codec

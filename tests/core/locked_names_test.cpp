@@ -1,0 +1,69 @@
+// The name stored in a locked file and the name proposed when one is opened.
+#include "locked_format.h"
+
+#include <gtest/gtest.h>
+
+using namespace locked;
+
+namespace {
+
+TEST(StoredName, IsTheLastComponentOfThePath)
+{
+    EXPECT_EQ(StoredNameFor("C:\\Documents\\report.doc"), "report.doc");
+    EXPECT_EQ(StoredNameFor("\\\\server\\share\\a.txt"), "a.txt");
+    EXPECT_EQ(StoredNameFor("C:a.txt"), "a.txt");
+    EXPECT_EQ(StoredNameFor("/home/u/notes"), "notes");
+    EXPECT_EQ(StoredNameFor("plain.txt"), "plain.txt");
+    EXPECT_EQ(StoredNameFor("C:\\dir\\"), "");
+}
+
+TEST(StoredName, IsCutTo255BytesOnACharacterBoundary)
+{
+    EXPECT_EQ(StoredNameFor("C:\\" + std::string(300, 'x')), std::string(255, 'x'));
+    EXPECT_EQ(StoredNameFor(std::string(255, 'y')), std::string(255, 'y'));
+
+    // UTF-8: a two-byte character straddling byte 255 is left out whole.
+    const std::string euro = "\xE2\x82\xAC";  // three bytes
+    const std::string name = std::string(253, 'a') + euro + "b";
+    EXPECT_EQ(StoredNameFor(name), std::string(253, 'a'));
+    EXPECT_EQ(StoredNameFor(std::string(252, 'a') + euro + "b"), std::string(252, 'a') + euro);
+
+    // A double-byte code page, as the Windows side describes it: 0x81..0x9F lead.
+    const LeadBytePredicate shiftJisLead = [](uint8_t b) { return b >= 0x81 && b <= 0x9F; };
+    const std::string kanji = "\x83\x5C";  // its trail byte is '\\'
+    EXPECT_EQ(StoredNameFor("dir\\" + kanji + ".txt", shiftJisLead), kanji + ".txt");
+    const std::string longName = std::string(254, 'a') + kanji;
+    EXPECT_EQ(StoredNameFor(longName, shiftJisLead), std::string(254, 'a'));
+    EXPECT_EQ(StoredNameFor(std::string(253, 'a') + kanji + "z", shiftJisLead), std::string(253, 'a') + kanji);
+}
+
+TEST(ProposedName, KeepsOnlyABareWindowsFileName)
+{
+    struct Case {
+        const char* stored;
+        const char* proposed;
+    };
+    const Case cases[] = {
+        {"report.doc", "report.doc"},
+        {"..\\..\\Windows\\system.ini", "system.ini"},
+        {"C:\\boot.ini", "boot.ini"},
+        {"C:evil.exe", "evil.exe"},
+        {"/etc/passwd", "passwd"},
+        {"..", ""},
+        {".", ""},
+        {"dir\\", ""},
+        {"a<b>c\"d|e?f*g.txt", "abcdefg.txt"},
+        {"tab\there\x01.txt", "tabhere.txt"},
+        {"name. . .", "name"},
+        {"CON", "_CON"},
+        {"nul.txt", "_nul.txt"},
+        {"com1", "_com1"},
+        {"COM10", "COM10"},
+        {"console", "console"},
+        {"\xE9t\xE9.txt", "\xE9t\xE9.txt"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SafeProposedName(c.stored), c.proposed) << c.stored;
+}
+
+}  // namespace
