@@ -5,17 +5,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
-class CProgressCtrl {
-public:
-    CProgressCtrl() : m_hWnd(nullptr) {}
-    CProgressCtrl(const CProgressCtrl&) = delete;
-    CProgressCtrl& operator=(const CProgressCtrl&) = delete;
+#include "wnd.h"
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
+class CProgressCtrl : public CWnd {
+public:
     void SetRange(short nLower, short nUpper) {
         ::SendMessageA(m_hWnd, PBM_SETRANGE, 0, MAKELPARAM(nLower, nUpper));
     }
     int SetPos(int nPos) { return static_cast<int>(::SendMessageA(m_hWnd, PBM_SETPOS, nPos, 0)); }
-
-    HWND m_hWnd;
+    int GetPos() const { return static_cast<int>(::SendMessageA(m_hWnd, PBM_GETPOS, 0, 0)); }
 };

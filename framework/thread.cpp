@@ -2,7 +2,7 @@
 
 #include <process.h>
 
-IMPLEMENT_DYNAMIC(CWinThread, CObject)
+IMPLEMENT_DYNAMIC(CWinThread, CCmdTarget)
 
 namespace {
 // Each thread's own framework thread object.
@@ -10,11 +10,11 @@ thread_local CWinThread* t_pCurrentThread = nullptr;
 }  // namespace
 
 CWinThread::CWinThread()
-    : m_hThread(nullptr), m_nThreadID(0), m_bAutoDelete(FALSE), m_pfnThreadProc(nullptr),
+    : m_pMainWnd(nullptr), m_hThread(nullptr), m_nThreadID(0), m_bAutoDelete(FALSE), m_pfnThreadProc(nullptr),
       m_pThreadParams(nullptr) {}
 
 CWinThread::CWinThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam)
-    : m_hThread(nullptr), m_nThreadID(0), m_bAutoDelete(TRUE), m_pfnThreadProc(pfnThreadProc),
+    : m_pMainWnd(nullptr), m_hThread(nullptr), m_nThreadID(0), m_bAutoDelete(TRUE), m_pfnThreadProc(pfnThreadProc),
       m_pThreadParams(pParam) {}
 
 CWinThread::~CWinThread() {

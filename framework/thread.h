@@ -4,11 +4,13 @@
 
 #include <windows.h>
 
-#include "object.h"
+#include "cmd_target.h"
+
+class CWnd;
 
 typedef UINT (*AFX_THREADPROC)(LPVOID);
 
-class CWinThread : public CObject {
+class CWinThread : public CCmdTarget {
     DECLARE_DYNAMIC(CWinThread)
 public:
     CWinThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam);
@@ -24,6 +26,11 @@ public:
     // Makes this object the one AfxGetThread answers on the calling thread; the
     // application object does this for the user-interface thread.
     void MakeCurrentForThisThread();
+
+    // The thread's main window (the frame, on the user-interface thread), or null: owner of
+    // the program's modal dialogs.
+    CWnd* GetMainWnd() const { return m_pMainWnd; }
+    CWnd* m_pMainWnd;
 
     HANDLE m_hThread;
     DWORD m_nThreadID;

@@ -8,6 +8,9 @@
 #define IDD_DECRYPT_PASSWORD    133
 #define IDD_ENCRYPT_PASSWORD    134
 
+#ifndef IDC_STATIC
+#define IDC_STATIC              (-1)
+#endif
 #define IDC_PASSWORD            1003
 #define IDC_RETYPE              1004
 #define IDC_STATUS              1004

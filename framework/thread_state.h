@@ -1,0 +1,27 @@
+// The framework's per-thread record: the message being dispatched and the window that a
+// creation hook is about to bind.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+
+class CWnd;
+
+struct AFX_THREAD_STATE {
+    // The message the innermost framework dispatch on this thread is handling. Saved and
+    // restored around every dispatch so that Default() answers for the right message even
+    // after a nested SendMessage.
+    MSG m_lastSentMsg{};
+    // The object the creation hook binds to the next window created on this thread.
+    CWnd* m_pWndInit = nullptr;
+    HHOOK m_hHookOldCbtFilter = nullptr;
+    // Stand-in objects for windows the framework did not create (see CWnd::FromHandle).
+    std::map<HWND, std::unique_ptr<CWnd>> m_tempWindows;
+};
+
+AFX_THREAD_STATE* AfxGetThreadState();
+
+// Forgets the stand-in objects handed out by CWnd::FromHandle on this thread.
+void AfxDeleteTempMap();
