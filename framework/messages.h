@@ -11,3 +11,6 @@ constexpr UINT WM_CAPTIONPAINT = WM_USER + 5;   // 1029
 
 // The framework's own messages live above the program's.
 constexpr UINT WM_KST_FRAMEWORK_FIRST = WM_USER + 0x300;
+
+// A path handed over by another start of the program waits in the frame for opening.
+constexpr UINT WM_KST_SHELL_OPEN = WM_KST_FRAMEWORK_FIRST + 0x20;

@@ -1,0 +1,66 @@
+#include "document.h"
+
+#include <algorithm>
+
+#include "doc_template.h"
+#include "view.h"
+
+IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
+
+BEGIN_MESSAGE_MAP(CDocument, CCmdTarget)
+END_MESSAGE_MAP()
+
+CDocument::CDocument() : m_pDocTemplate(nullptr), m_strTitle(), m_strPathName(), m_bModified(FALSE), m_viewList() {}
+
+CDocument::~CDocument() {
+    for (CView* pView : m_viewList) pView->m_pDocument = nullptr;
+    if (m_pDocTemplate != nullptr) m_pDocTemplate->RemoveDocument(this);
+}
+
+BOOL CDocument::OnNewDocument() {
+    DeleteContents();
+    m_strPathName.Empty();
+    SetModifiedFlag(FALSE);
+    return TRUE;
+}
+
+BOOL CDocument::OnOpenDocument(LPCSTR) {
+    DeleteContents();
+    SetModifiedFlag(FALSE);
+    return TRUE;
+}
+
+void CDocument::OnCloseDocument() {
+    // The views' frames go first; each destroys its views with it.
+    std::vector<HWND> frames;
+    for (CView* pView : m_viewList) {
+        HWND hFrame = ::GetParent(pView->GetSafeHwnd());
+        if (hFrame != nullptr && std::find(frames.begin(), frames.end(), hFrame) == frames.end())
+            frames.push_back(hFrame);
+    }
+    for (HWND hFrame : frames) ::DestroyWindow(hFrame);
+    DeleteContents();
+    delete this;
+}
+
+void CDocument::DeleteContents() {}
+
+BOOL CDocument::SaveModified() { return TRUE; }
+
+void CDocument::SetTitle(LPCSTR lpszTitle) { m_strTitle = lpszTitle; }
+
+void CDocument::SetPathName(LPCSTR lpszPathName) {
+    m_strPathName = lpszPathName;
+    const int nSlash = std::max(m_strPathName.ReverseFind('\\'), m_strPathName.ReverseFind('/'));
+    SetTitle(m_strPathName.Mid(nSlash + 1));
+}
+
+void CDocument::AddView(CView* pView) {
+    if (std::find(m_viewList.begin(), m_viewList.end(), pView) == m_viewList.end()) m_viewList.push_back(pView);
+    pView->m_pDocument = this;
+}
+
+void CDocument::RemoveView(CView* pView) {
+    m_viewList.erase(std::remove(m_viewList.begin(), m_viewList.end(), pView), m_viewList.end());
+    if (pView->m_pDocument == this) pView->m_pDocument = nullptr;
+}

@@ -1,0 +1,93 @@
+// The frame window: a top-level window that holds control bars along its edges and one
+// view in the rest of its client area, and routes commands to the view, its document,
+// itself and the application, in that order.
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "cstring.h"
+#include "doc_template.h"
+#include "wnd.h"
+
+class CControlBar;
+class CDocument;
+class CView;
+
+// Frame style: the title shows the document's name before the frame's own.
+constexpr DWORD FWS_ADDTOTITLE = 0x00008000;
+
+// What the template hands to a frame it is creating.
+struct CCreateContext {
+    CDocument* m_pCurrentDoc;
+    AFX_VIEW_FACTORY m_pfnNewView;
+    CDocTemplate* m_pNewDocTemplate;
+};
+
+class CFrameWnd : public CWnd {
+    DECLARE_DYNAMIC(CFrameWnd)
+public:
+    CFrameWnd();
+    ~CFrameWnd() override;
+
+    // Creates the window with the title, icon and menu of resource nIDResource.
+    virtual BOOL LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext);
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+
+    CView* GetActiveView() const { return m_pViewActive; }
+    void SetActiveView(CView* pView) { m_pViewActive = pView; }
+    CFrameWnd* GetActiveFrame() { return this; }
+    CDocument* GetActiveDocument() const;
+    // The frame a view lives in, or null.
+    static CFrameWnd* GetParentFrameOf(CView* pView);
+
+    // Lays the control bars along their edges and gives the view the rest.
+    virtual void RecalcLayout();
+    // Sets the window title from m_strTitle (and the document's name with FWS_ADDTOTITLE).
+    virtual void OnUpdateFrameTitle(BOOL bAddToTitle);
+    // Runs every view's initial update for pDoc; with bMakeVisible, a frame already on the
+    // screen comes to the front.
+    void InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible);
+    // Idle-time update of the control bars' commands.
+    void OnIdleUpdateCmdUI();
+
+    // Control bars register themselves when created.
+    void AddControlBar(CControlBar* pBar);
+    void RemoveControlBar(CControlBar* pBar);
+
+    CString m_strTitle;
+
+protected:
+    virtual BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext);
+    void PostNcDestroy() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    void OnClose();
+    void OnDestroy();
+    void OnSize(UINT nType, int cx, int cy);
+    void OnDropFiles(HDROP hDropInfo);
+    LRESULT OnCopyData(WPARAM wParam, LPARAM lParam);
+    LRESULT OnShellOpen(WPARAM wParam, LPARAM lParam);
+    LRESULT OnTimerMessage(WPARAM wParam, LPARAM lParam);
+    // Asked before a dropped or handed-over file is opened as the document; a frame whose
+    // view is busy says why it refuses and answers FALSE.
+    virtual BOOL CanOpenDocumentNow();
+
+    static constexpr UINT_PTR kRetryShellOpenTimer = 0xE0F1;
+
+    UINT m_nIDHelp;  // the resource id the frame was loaded from
+    HMENU m_hMenuDefault;
+    HICON m_hIcon;
+    CCreateContext* m_pCreateContext;  // valid only during LoadFrame
+    CView* m_pViewActive;
+    std::vector<CControlBar*> m_controlBars;
+    // Views the frame created; deleted with the frame, after their windows are gone.
+    std::vector<std::unique_ptr<CView>> m_ownedViews;
+    // Paths handed over by another start of the program, opened one by one.
+    std::deque<CString> m_pendingOpens;
+
+    DECLARE_MESSAGE_MAP()
+};

@@ -1,0 +1,76 @@
+// The stock tool bar: the common tool bar control with one bitmap of button images, its
+// layout from a tool bar resource, and its buttons enabled by the command route.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <type_traits>
+
+#include "cmd_ui.h"
+#include "control_bar.h"
+
+// Button styles as GetButtonStyle reports them: the control's style in the low word and
+// its state in the high word, with the enabled bit turned into a disabled bit.
+constexpr UINT TBBS_BUTTON = TBSTYLE_BUTTON;
+constexpr UINT TBBS_SEPARATOR = TBSTYLE_SEP;
+constexpr UINT TBBS_CHECKBOX = TBSTYLE_CHECK;
+constexpr UINT TBBS_CHECKED = MAKELONG(0, TBSTATE_CHECKED);
+constexpr UINT TBBS_INDETERMINATE = MAKELONG(0, TBSTATE_INDETERMINATE);
+constexpr UINT TBBS_DISABLED = MAKELONG(0, TBSTATE_ENABLED);
+constexpr UINT TBBS_PRESSED = MAKELONG(0, TBSTATE_PRESSED);
+
+// The resource type of tool bar layouts.
+constexpr WORD RT_TOOLBAR_ID = 241;
+
+class CToolBar : public CControlBar {
+    DECLARE_DYNAMIC(CToolBar)
+public:
+    CToolBar();
+    ~CToolBar() override;
+
+    BOOL Create(CWnd* pParentWnd, DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP, UINT nID = 0xE800);
+    // Buttons and images from tool bar resource nIDResource and the bitmap of the same id.
+    BOOL LoadToolBar(UINT nIDResource);
+    BOOL LoadBitmap(UINT nIDResource);
+    // Command ids of the buttons in order; 0 makes a separator.
+    BOOL SetButtons(const UINT* lpIDArray, int nIDCount);
+    void SetSizes(SIZE sizeButton, SIZE sizeImage);
+
+    int GetCount() const;
+    int CommandToIndex(UINT nIDFind) const;
+    UINT GetItemID(int nIndex) const;
+    void GetItemRect(int nIndex, LPRECT lpRect) const;
+    void GetButtonInfo(int nIndex, UINT& nID, UINT& nStyle, int& iImage) const;
+    UINT GetButtonStyle(int nIndex) const;
+    BOOL IsButtonEnabled(UINT nID) const;
+
+    // The bitmap the button images were loaded from (owned by the bar), or null.
+    HBITMAP GetBitmapWell() const { return m_hbmImageWell.get(); }
+
+    SIZE CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
+    void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
+
+    SIZE m_sizeButton;
+    SIZE m_sizeImage;
+
+protected:
+    struct GdiObjectDeleter {
+        void operator()(HBITMAP hObject) const { ::DeleteObject(hObject); }
+    };
+    std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter> m_hbmImageWell;
+    // Vertical room above and below the buttons.
+    int m_cyTopBorder;
+    int m_cyBottomBorder;
+};
+
+// The update request for one tool bar button: Enable reaches the button itself.
+class CToolCmdUI : public CCmdUI {
+public:
+    explicit CToolCmdUI(CToolBar& bar) : m_bar(bar) {}
+    void Enable(BOOL bOn = TRUE) override;
+
+private:
+    CToolBar& m_bar;
+};

@@ -1,0 +1,201 @@
+#include "win_app.h"
+
+#include <commdlg.h>
+#include <stdlib.h>
+
+#include "doc_template.h"
+#include "frame_wnd.h"
+#include "instance_handover.h"
+#include "message_box.h"
+#include "shell_registration.h"
+#include "thread_state.h"
+
+IMPLEMENT_DYNAMIC(CWinApp, CWinThread)
+
+BEGIN_MESSAGE_MAP(CWinApp, CWinThread)
+END_MESSAGE_MAP()
+
+namespace {
+// Process-wide, like the application object it points to.
+CWinApp* g_pApp = nullptr;
+
+// Timer messages the system uses for carets and menus; they are not user activity.
+constexpr UINT WM_SYSTIMER_ID = 0x0118;
+}  // namespace
+
+CWinApp* AfxGetApp() { return g_pApp; }
+
+CWinApp::CWinApp(LPCSTR lpszAppName)
+    : CWinThread(), m_pszAppName(nullptr), m_nCmdShow(SW_SHOWNORMAL), m_nMaxMRU(0),
+      m_strAppName(lpszAppName), m_profile(), m_templates(), m_bShellOpen(FALSE), m_args(), m_ptLastMouse{-1, -1} {
+    g_pApp = this;
+    m_hThread = ::GetCurrentThread();  // a pseudo handle: nothing to close
+    m_nThreadID = ::GetCurrentThreadId();
+    MakeCurrentForThisThread();
+    if (!m_strAppName.IsEmpty()) m_pszAppName = m_strAppName;
+}
+
+CWinApp::~CWinApp() {
+    m_templates.clear();
+    m_hThread = nullptr;
+    if (g_pApp == this) g_pApp = nullptr;
+    if (m_pszAppName == m_strAppName.GetString()) AfxSetAppName(nullptr);
+}
+
+BOOL CWinApp::InitApplication() {
+    if (m_strAppName.IsEmpty()) {
+        char name[256] = {};
+        const int n = ::LoadStringA(::GetModuleHandleA(nullptr), AFX_IDS_APP_TITLE_ID, name, sizeof name);
+        m_strAppName = CString(name, n);
+    }
+    m_pszAppName = m_strAppName;
+    AfxSetAppName(m_pszAppName);
+    if (m_args.empty()) {
+        for (int i = 1; i < __argc; ++i) m_args.emplace_back(__argv[i]);
+    }
+    return TRUE;
+}
+
+BOOL CWinApp::InitInstance() { return TRUE; }
+
+int CWinApp::ExitInstance() { return 0; }
+
+BOOL CWinApp::OnIdle(LONG lCount) {
+    if (lCount == 0) {
+        if (m_pMainWnd != nullptr && m_pMainWnd->IsKindOf(RUNTIME_CLASS(CFrameWnd)))
+            static_cast<CFrameWnd*>(m_pMainWnd)->OnIdleUpdateCmdUI();
+        return TRUE;
+    }
+    AfxDeleteTempMap();
+    return FALSE;
+}
+
+BOOL CWinApp::IsIdleMessage(const MSG& msg) {
+    if (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) {
+        if (m_ptLastMouse.x == msg.pt.x && m_ptLastMouse.y == msg.pt.y) return FALSE;
+        m_ptLastMouse = msg.pt;
+        return TRUE;
+    }
+    return msg.message != WM_PAINT && msg.message != WM_SYSTIMER_ID;
+}
+
+int CWinApp::Run() {
+    if (m_pMainWnd == nullptr) ::PostQuitMessage(0);
+    MSG msg{};
+    bool bIdle = true;
+    LONG lIdleCount = 0;
+    for (;;) {
+        while (bIdle && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (!OnIdle(lIdleCount++)) bIdle = false;
+        }
+        do {
+            const BOOL bGot = ::GetMessageA(&msg, nullptr, 0, 0);
+            if (bGot == 0 || bGot == -1) return ExitInstance();
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+            if (IsIdleMessage(msg)) {
+                bIdle = true;
+                lIdleCount = 0;
+            }
+        } while (::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    }
+}
+
+void CWinApp::SetRegistryKey(LPCSTR lpszRegistryKey) {
+    m_profile.SetRegistryKey(lpszRegistryKey, m_pszAppName != nullptr ? m_pszAppName : "");
+}
+
+void CWinApp::LoadStdProfileSettings(UINT nMaxMRU) { m_nMaxMRU = nMaxMRU; }
+
+CString CWinApp::GetProfileString(LPCSTR lpszSection, LPCSTR lpszEntry, LPCSTR lpszDefault) const {
+    return CString(m_profile.GetProfileString(lpszSection, lpszEntry, lpszDefault));
+}
+
+BOOL CWinApp::WriteProfileString(LPCSTR lpszSection, LPCSTR lpszEntry, LPCSTR lpszValue) const {
+    return m_profile.WriteProfileString(lpszSection, lpszEntry, lpszValue) ? TRUE : FALSE;
+}
+
+void CWinApp::AddDocTemplate(CDocTemplate* pTemplate) { m_templates.emplace_back(pTemplate); }
+
+CDocTemplate* CWinApp::GetFirstDocTemplate() const {
+    return m_templates.empty() ? nullptr : m_templates.front().get();
+}
+
+void CWinApp::EnableShellOpen() { m_bShellOpen = TRUE; }
+
+void CWinApp::RegisterShellFileTypes(BOOL bCompat) {
+    char exePath[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, exePath, MAX_PATH);
+    for (const auto& pTemplate : m_templates) {
+        CString ext, id, name;
+        pTemplate->GetDocString(ext, CDocTemplate::filterExt);
+        pTemplate->GetDocString(id, CDocTemplate::regFileTypeId);
+        pTemplate->GetDocString(name, CDocTemplate::regFileTypeName);
+        if (ext.IsEmpty() || id.IsEmpty()) continue;
+        // Icon 0 is the program's, icon 1 the document's.
+        RegisterShellFileType(ShellFileType{ext.GetString(), id.GetString(), name.GetString(), exePath, 1},
+                              bCompat != FALSE);
+    }
+}
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo) { ParseCommandLineArgs(m_args, rCmdInfo); }
+
+BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
+    BOOL bResult = TRUE;
+    switch (rCmdInfo.m_nShellCommand) {
+    case CCommandLineInfo::FileNew:
+        bResult = GetFirstDocTemplate() != nullptr && GetFirstDocTemplate()->OpenDocumentFile(nullptr) != nullptr;
+        break;
+    case CCommandLineInfo::FileOpen:
+    case CCommandLineInfo::FilePrint:
+    case CCommandLineInfo::FilePrintTo: {
+        // There is nothing to print: the print verbs open the file like the open verb.
+        if (m_bShellOpen) {
+            if (HWND hRunning = FindRunningMainWindow()) {
+                char fullPath[MAX_PATH * 2] = {};
+                const DWORD n = ::GetFullPathNameA(rCmdInfo.m_strFileName.c_str(), sizeof fullPath, fullPath, nullptr);
+                const std::string path = n > 0 && n < sizeof fullPath ? fullPath : rCmdInfo.m_strFileName;
+                if (SendOpenRequest(hRunning, path)) return FALSE;  // the running program has it
+            }
+        }
+        bResult = OpenDocumentFile(rCmdInfo.m_strFileName.c_str()) != nullptr;
+        break;
+    }
+    case CCommandLineInfo::FileNothing:
+        break;
+    }
+    if (bResult && m_bShellOpen && m_pMainWnd != nullptr) MarkRunningMainWindow(m_pMainWnd->GetSafeHwnd(), true);
+    return bResult;
+}
+
+CDocument* CWinApp::OpenDocumentFile(LPCSTR lpszFileName) {
+    CDocTemplate* pTemplate = GetFirstDocTemplate();
+    if (pTemplate == nullptr || lpszFileName == nullptr) return nullptr;
+    char fullPath[MAX_PATH * 2] = {};
+    const DWORD n = ::GetFullPathNameA(lpszFileName, sizeof fullPath, fullPath, nullptr);
+    return pTemplate->OpenDocumentFile(n > 0 && n < sizeof fullPath ? fullPath : lpszFileName);
+}
+
+void CWinApp::OnFileNew() {
+    if (CDocTemplate* pTemplate = GetFirstDocTemplate()) pTemplate->OpenDocumentFile(nullptr);
+}
+
+void CWinApp::OnFileOpen() {
+    CDocTemplate* pTemplate = GetFirstDocTemplate();
+    if (pTemplate == nullptr) return;
+    CString filterName, filterExt;
+    pTemplate->GetDocString(filterName, CDocTemplate::filterName);
+    pTemplate->GetDocString(filterExt, CDocTemplate::filterExt);
+    // "Locked Files (*.kst)\0*.kst\0All Files (*.*)\0*.*\0\0"
+    std::string filter = std::string(filterName.GetString()) + '\0' + "*" + filterExt.GetString() + '\0' +
+                         "All Files (*.*)" + '\0' + "*.*" + '\0' + '\0';
+    char path[MAX_PATH] = {};
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = m_pMainWnd != nullptr ? m_pMainWnd->GetSafeHwnd() : nullptr;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    if (::GetOpenFileNameA(&ofn)) OpenDocumentFile(path);
+}

@@ -1,0 +1,21 @@
+// The program's entry: runs the one application object's start-up and message loop.
+#include <windows.h>
+
+#include "win_app.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int nCmdShow) {
+    CWinApp* pApp = AfxGetApp();
+    if (pApp == nullptr) return -1;
+    // No exception may leave the program's entry.
+    try {
+        pApp->m_nCmdShow = nCmdShow;
+        if (!pApp->InitApplication() || !pApp->InitInstance()) {
+            // Whatever start-up left behind goes before the program ends.
+            if (pApp->m_pMainWnd != nullptr) ::DestroyWindow(pApp->m_pMainWnd->GetSafeHwnd());
+            return pApp->ExitInstance();
+        }
+        return pApp->Run();
+    } catch (...) {
+        return -1;
+    }
+}
