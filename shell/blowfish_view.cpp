@@ -2,10 +2,50 @@
 
 #include <cstring>
 
-IMPLEMENT_DYNAMIC(CBlowfishView, CObject)
+#include "cmd_ui.h"
+#include "data_exchange.h"
+#include "messages.h"
+#include "resource.h"
+
+IMPLEMENT_DYNAMIC(CBlowfishView, CFormView)
+
+BEGIN_MESSAGE_MAP(CBlowfishView, CFormView)
+    ON_COMMAND(ID_ENCRYPT, OnEncrypt)
+    ON_COMMAND(ID_DECRYPT, OnDecrypt)
+    ON_COMMAND(ID_SHRED, OnShred)
+    ON_UPDATE_COMMAND_UI(ID_ENCRYPT, OnUpdateJobCommand)
+    ON_UPDATE_COMMAND_UI(ID_DECRYPT, OnUpdateJobCommand)
+    ON_UPDATE_COMMAND_UI(ID_SHRED, OnUpdateJobCommand)
+    ON_MESSAGE(WM_JOB_DONE, OnJobDone)
+END_MESSAGE_MAP()
 
 CBlowfishView::CBlowfishView()
-    : m_hWnd(nullptr), m_nDataOffset(0), m_bBusy(FALSE), m_pszKey(nullptr), m_bStopRequested(false) {}
+    : CFormView(IDD_KESTRINE_FORM), m_nDataOffset(0), m_bBusy(FALSE), m_pszKey(nullptr), m_bStopRequested(false),
+      m_bPreparing(FALSE) {}
+
+void CBlowfishView::DoDataExchange(CDataExchange* pDX) {
+    CFormView::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_PROGRESS, m_progress);
+    DDX_Text(pDX, IDC_STATUS, m_strStatus);
+}
+
+BOOL CBlowfishView::PreCreateWindow(CREATESTRUCT& cs) { return CFormView::PreCreateWindow(cs); }
+
+void CBlowfishView::OnInitialUpdate() {
+    // Fills the controls from the fields: the status line starts empty.
+    CFormView::OnInitialUpdate();
+    HandOverFromDocument();
+}
+
+void CBlowfishView::OnUpdateJobCommand(CCmdUI* pCmdUI) { pCmdUI->Enable(m_bBusy == 0); }
+
+LRESULT CBlowfishView::OnJobDone(WPARAM, LPARAM) {
+    m_bBusy = 0;
+    m_progress.SetPos(0);
+    // Shows the closing text the job left in m_strStatus.
+    UpdateData(FALSE);
+    return 0;
+}
 
 CBlowfishView::~CBlowfishView() {
     WipeKey();
@@ -21,6 +61,7 @@ void CBlowfishView::WipeKey() {
 }
 
 void CBlowfishView::CopyPasswordToKey() {
+    // The old key is wiped and freed first.
     WipeKey();
     size_t length = static_cast<size_t>(m_strPassword.GetLength());
     m_pszKey = new BYTE[length + 1];

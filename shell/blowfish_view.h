@@ -1,5 +1,6 @@
-// The main view: it owns the parameters of the one job that may run at a time and the
-// controls the job reports to. The jobs' members are defined in jobs/.
+// The main view: a form with the status line and the progress bar. It owns the commands
+// that start jobs, the parameters of the one job that may run at a time and the controls
+// the job reports to. The jobs' members are defined in jobs/.
 #pragma once
 
 #include <windows.h>
@@ -10,10 +11,14 @@
 
 #include "cstring.h"
 #include "file.h"
-#include "object.h"
+#include "message_map.h"
 #include "progress_ctrl.h"
+#include "thread.h"
+#include "view.h"
 
-class CBlowfishView : public CObject {
+class CCmdUI;
+
+class CBlowfishView : public CFormView {
     DECLARE_DYNAMIC(CBlowfishView)
 public:
     CBlowfishView();
@@ -21,10 +26,25 @@ public:
     CBlowfishView(const CBlowfishView&) = delete;
     CBlowfishView& operator=(const CBlowfishView&) = delete;
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
+    void OnInitialUpdate() override;
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+
+    // The file dialogs of the flows: 1 when a file was chosen (and stored), 0 when cancelled.
+    int SelectSourceToEncrypt();
+    int SelectDestToEncrypt();
+    int SelectSourceToDecrypt();
+    int SelectDestToDecrypt();
+    int SelectFileToShred();
 
     // Rebuilds m_pszKey from m_strPassword; the old key is overwritten with zeros first.
     void CopyPasswordToKey();
+
+    // The decrypt flow for the locked file named by m_strSource (the Decrypt command, a
+    // dropped ".kst" file, a file opened as the document). Refused while a job runs.
+    void ReadLockedHeader();
+    // The encrypt flow for the file already named by m_strSource (a dropped file).
+    // Refused while a job runs.
+    void EncryptDroppedFile();
 
     // The jobs, run on a worker thread. Each returns 1 when the job ran (even if it then
     // failed and said so), 0 when a file could not be opened.
@@ -39,7 +59,6 @@ public:
     // Every file a job opens comes from here; a test puts a file that fails in its place.
     virtual std::unique_ptr<CFile> NewJobFile() const;
 
-    HWND m_hWnd;
     CProgressCtrl m_progress;
     CString m_strStatus;
     uint64_t m_nDataOffset;   // where the tail count of the locked file being decrypted is
@@ -49,10 +68,34 @@ public:
     CString m_strDest;
     CString m_strSource;
 
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+
+    // The hand-over from the document at initial update (the About-box test, and the
+    // decrypt flow for a file opened as the document). Defined beside the document.
+    virtual void HandOverFromDocument();
+
+    void OnEncrypt();
+    void OnDecrypt();
+    void OnShred();
+    void OnUpdateJobCommand(CCmdUI* pCmdUI);
+    LRESULT OnJobDone(WPARAM wParam, LPARAM lParam);
+
 private:
     void WipeKey();
+    // Shows a message and answers TRUE while a job runs: a second job must not start.
+    BOOL RefuseWhileBusy();
+    // The common end of the three flows: status text, busy flag, worker thread.
+    void StartJob(const char* pszVerb, AFX_THREADPROC pfnThreadProc);
+    // The encrypt flow from the destination dialog on.
+    void EncryptFromDestination();
 
     std::atomic<bool> m_bStopRequested;
+    // Set while a flow waits in its dialogs, so that a drop or a shell open arriving then
+    // cannot start a second flow over the fields of the first.
+    BOOL m_bPreparing;
+
+    DECLARE_MESSAGE_MAP()
 };
 
 // Worker-thread entries: the parameter is the view. They return 0 after a run and -1

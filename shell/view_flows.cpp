@@ -1,0 +1,141 @@
+// The view's commands and the flows they start: file dialogs, the locked file's header,
+// the password dialogs, and the start of the job on a worker thread.
+#include <memory>
+
+#include "blowfish_view.h"
+#include "decrypt_password_dlg.h"
+#include "encrypt_password_dlg.h"
+#include "file_streams.h"
+#include "locked_format.h"
+#include "message_box.h"
+
+namespace {
+
+constexpr char kBusyMessage[] = "Kestrine is busy with another file. Please wait until it has finished.";
+constexpr char kNoPasswordMessage[] = "You did not specify a password.";
+constexpr char kOpenLockedFailedMessage[] = "Error opening source file to decrypt.";
+
+// Marks the view as inside a flow's dialogs for as long as the flow runs.
+class CPreparingScope {
+public:
+    explicit CPreparingScope(BOOL& flag) : m_flag(flag) { m_flag = TRUE; }
+    ~CPreparingScope() { m_flag = FALSE; }
+    CPreparingScope(const CPreparingScope&) = delete;
+    CPreparingScope& operator=(const CPreparingScope&) = delete;
+
+private:
+    BOOL& m_flag;
+};
+
+// The message of a header that cannot be decrypted; null for a good one.
+const char* HeaderRefusal(locked::HeaderStatus status) {
+    static const struct {
+        locked::HeaderStatus status;
+        const char* text;
+    } kRefusals[] = {
+        {locked::HeaderStatus::NotLocked, locked::kNotLockedMessage},
+        {locked::HeaderStatus::BadHeader, locked::kBadHeaderMessage},
+        {locked::HeaderStatus::ReadFailed, locked::kBadHeaderMessage},
+    };
+    for (const auto& refusal : kRefusals)
+        if (refusal.status == status) return refusal.text;
+    return nullptr;
+}
+
+}  // namespace
+
+BOOL CBlowfishView::RefuseWhileBusy() {
+    if (!m_bBusy && !m_bPreparing) return FALSE;
+    AfxMessageBox(kBusyMessage);
+    return TRUE;
+}
+
+void CBlowfishView::StartJob(const char* pszVerb, AFX_THREADPROC pfnThreadProc) {
+    m_strStatus = pszVerb;
+    m_strStatus += m_strSource;
+    UpdateData(FALSE);
+    m_bBusy = 1;
+    // The thread object deletes itself when the job ends.
+    if (AfxBeginThread(pfnThreadProc, static_cast<CObject*>(this)) == nullptr) {
+        m_bBusy = 0;
+        AfxMessageBox("Kestrine could not start the job.");
+    }
+}
+
+void CBlowfishView::OnEncrypt() {
+    if (RefuseWhileBusy()) return;
+    CPreparingScope preparing(m_bPreparing);
+    m_progress.SetPos(0);
+    if (!SelectSourceToEncrypt()) return;
+    EncryptFromDestination();
+}
+
+void CBlowfishView::EncryptDroppedFile() {
+    if (RefuseWhileBusy()) return;
+    CPreparingScope preparing(m_bPreparing);
+    m_progress.SetPos(0);
+    EncryptFromDestination();
+}
+
+void CBlowfishView::EncryptFromDestination() {
+    if (!SelectDestToEncrypt()) return;
+    CEncryptPasswordDlg dialog;
+    if (dialog.DoModal() != IDOK) return;
+    m_strPassword.SecureEmpty();
+    m_strPassword = dialog.m_strPassword;
+    CopyPasswordToKey();
+    StartJob("Encrypting ", &EncryptThreadProc);
+}
+
+void CBlowfishView::OnDecrypt() {
+    if (RefuseWhileBusy()) return;
+    if (SelectSourceToDecrypt()) ReadLockedHeader();
+}
+
+void CBlowfishView::ReadLockedHeader() {
+    if (RefuseWhileBusy()) return;
+    CPreparingScope preparing(m_bPreparing);
+
+    // Held open (and so unchanged by others) until the user has answered the dialogs.
+    CFile lockedFile;
+    if (!lockedFile.Open(m_strSource, CFile::modeReadWrite)) {
+        AfxMessageBox(kOpenLockedFailedMessage);
+        return;
+    }
+    locked::HeaderInfo header;
+    {
+        FileSource reader(lockedFile);
+        header = locked::ReadHeader(reader);
+    }
+    if (const char* refusal = HeaderRefusal(header.status)) {
+        AfxMessageBox(refusal);
+        return;
+    }
+    // The stored name comes from the file and is not trusted: only a bare, safe file name
+    // is proposed.
+    m_strDest = locked::SafeProposedName(header.storedName).c_str();
+    m_nDataOffset = header.dataOffset;
+
+    if (!SelectDestToDecrypt()) return;
+    CDecryptPasswordDlg dialog;
+    if (dialog.DoModal() != IDOK) return;
+    // A key of length 0 must never reach the key schedule.
+    if (dialog.m_strPassword.IsEmpty()) {
+        AfxMessageBox(kNoPasswordMessage, MB_ICONHAND);
+        return;
+    }
+    m_strPassword.SecureEmpty();
+    m_strPassword = dialog.m_strPassword;
+    CopyPasswordToKey();
+
+    // The job opens the file afresh and seeks to m_nDataOffset.
+    lockedFile.Close();
+    StartJob("Decrypting ", &DecryptThreadProc);
+}
+
+void CBlowfishView::OnShred() {
+    if (RefuseWhileBusy()) return;
+    CPreparingScope preparing(m_bPreparing);
+    if (!SelectFileToShred()) return;
+    StartJob("Shredding ", &ShredThreadProc);
+}
