@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "win_app.h"
+#include "wnd.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int nCmdShow) {
     CWinApp* pApp = AfxGetApp();

@@ -1,0 +1,60 @@
+#include "blowfish_app.h"
+
+#include <ole2.h>
+
+#include "about_dlg.h"
+#include "blowfish_doc.h"
+#include "blowfish_view.h"
+#include "doc_template.h"
+#include "main_frame.h"
+#include "message_box.h"
+#include "resource.h"
+
+IMPLEMENT_DYNAMIC(CBlowfishApp, CWinApp)
+
+BEGIN_MESSAGE_MAP(CBlowfishApp, CWinApp)
+    ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
+    ON_COMMAND(ID_FILE_NEW, OnFileNew)
+    ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
+END_MESSAGE_MAP()
+
+CBlowfishApp::CBlowfishApp() : CWinApp(), m_bOleInitialised(FALSE) {}
+
+BOOL CBlowfishApp::InitInstance() {
+    if (FAILED(::OleInitialize(nullptr))) {
+        AfxMessageBox("Unable to initilize Ole.", MB_OK);
+        return FALSE;
+    }
+    m_bOleInitialised = TRUE;
+    Enable3dControls();
+    SetRegistryKey("Pellacore\\Software");
+    LoadStdProfileSettings(0);  // no recent-file list
+
+    AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, &AfxNewDocument<CBlowfishDoc>, &AfxNewFrame<CMainFrame>,
+                                          &AfxNewView<CBlowfishView>));
+    EnableShellOpen();
+    RegisterShellFileTypes(TRUE);
+
+    CCommandLineInfo cmdInfo;
+    ParseCommandLine(cmdInfo);
+    if (!ProcessShellCommand(cmdInfo)) return FALSE;
+
+    if (m_pMainWnd == nullptr) return FALSE;
+    m_pMainWnd->DragAcceptFiles(TRUE);
+    m_pMainWnd->ShowWindow(SW_SHOW);
+    m_pMainWnd->UpdateWindow();
+    return TRUE;
+}
+
+int CBlowfishApp::ExitInstance() {
+    if (m_bOleInitialised) {
+        ::OleUninitialize();
+        m_bOleInitialised = FALSE;
+    }
+    return CWinApp::ExitInstance();
+}
+
+void CBlowfishApp::OnAppAbout() {
+    CAboutDlg aboutDlg;
+    aboutDlg.DoModal();
+}

@@ -1,0 +1,13 @@
+#include "blowfish_doc.h"
+
+IMPLEMENT_DYNAMIC(CBlowfishDoc, CDocument)
+
+CBlowfishDoc::CBlowfishDoc() : CDocument(), m_bOpened(0), m_strOpenedPath() {}
+
+BOOL CBlowfishDoc::OnNewDocument() { return CDocument::OnNewDocument() ? TRUE : FALSE; }
+
+BOOL CBlowfishDoc::OnOpenDocument(LPCSTR lpszPathName) {
+    m_strOpenedPath = lpszPathName;
+    m_bOpened = 1;
+    return TRUE;
+}

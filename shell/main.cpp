@@ -1,0 +1,4 @@
+// Kestrine's one application object.
+#include "blowfish_app.h"
+
+CBlowfishApp theApp;

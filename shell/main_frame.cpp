@@ -1,0 +1,115 @@
+#include "main_frame.h"
+
+#include "blowfish_view.h"
+#include "message_box.h"
+#include "resource.h"
+#include "version_stamp.h"
+#include "win_app.h"
+#include "window_placement.h"
+
+IMPLEMENT_DYNAMIC(CMainFrame, CFrameWnd)
+
+BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
+    ON_WM_CREATE()
+    ON_WM_CLOSE()
+END_MESSAGE_MAP()
+
+namespace {
+
+constexpr DWORD kMainFrameStyle = WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX;  // 0x008A0000
+constexpr DWORD kToolBarStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP;          // 0x50002800
+constexpr char kCloseQuestion[] =
+    "Kestrine is still processing information.\nClosing could lose this information.\n\nContinue closing?";
+
+const CRegistryProfile* AppProfile() {
+    CWinApp* pApp = AfxGetApp();
+    return pApp != nullptr ? &pApp->GetProfile() : nullptr;
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame()
+    : CFrameWnd(), m_bShowAbout(0), m_wndToolBar(), m_nTop(0), m_nLeft(0), m_nHeight(kMainWindowHeight),
+      m_nWidth(kMainWindowWidth), m_bClosing(FALSE) {
+    CheckVersionStamp();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::CheckVersionStamp() {
+    if (const CRegistryProfile* pProfile = AppProfile()) ::CheckVersionStamp(*pProfile);
+}
+
+void CMainFrame::WriteVersionStamp() {
+    if (const CRegistryProfile* pProfile = AppProfile()) ::WriteVersionStamp(*pProfile);
+}
+
+void CMainFrame::ComputeWindowPlacement() {
+    const WindowPlacement placement = ::ComputeWindowPlacement();
+    m_nWidth = placement.nWidth;
+    m_nHeight = placement.nHeight;
+    m_nLeft = placement.nLeft;
+    m_nTop = placement.nTop;
+}
+
+BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
+    // No sizing border and no maximise box; the title is the program's name alone.
+    cs.style = static_cast<LONG>(kMainFrameStyle);
+    ComputeWindowPlacement();
+    cs.x = m_nLeft;
+    cs.y = m_nTop;
+    cs.cx = m_nWidth;
+    cs.cy = m_nHeight;
+    return CFrameWnd::PreCreateWindow(cs);
+}
+
+int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
+    if (CFrameWnd::OnCreate(lpCreateStruct) == -1) return -1;
+    if (!m_wndToolBar.Create(this, kToolBarStyle, AFX_IDW_TOOLBAR)) return -1;
+    if (!m_wndToolBar.LoadToolBar(IDR_MAINFRAME)) return -1;
+    m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
+    // The menu of the frame's resources is never shown.
+    ::SetMenu(m_hWnd, nullptr);
+    RecalcLayout();
+    return 0;
+}
+
+CBlowfishView* CMainFrame::GetBlowfishView() const {
+    CView* pView = GetActiveView();
+    return pView != nullptr && pView->IsKindOf(RUNTIME_CLASS(CBlowfishView)) ? static_cast<CBlowfishView*>(pView)
+                                                                              : nullptr;
+}
+
+void CMainFrame::OnClose() {
+    if (m_bClosing) return;  // already waiting for the job to end
+    CBlowfishView* pView = GetBlowfishView();
+    if (pView != nullptr && pView->m_bBusy == 1) {
+        if (AfxMessageBox(kCloseQuestion, MB_YESNO) == IDNO) return;
+        StopJobAndWait(*pView);
+    }
+    CFrameWnd::OnClose();
+}
+
+void CMainFrame::StopJobAndWait(CBlowfishView& view) {
+    m_bClosing = TRUE;
+    view.RequestStop();
+    // The job ends by posting WM_JOB_DONE, whose handler clears the busy flag; until then
+    // this thread must keep answering the worker's progress messages.
+    bool bQuit = false;
+    WPARAM nQuitCode = 0;
+    while (view.m_bBusy) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        MSG msg{};
+        while (view.m_bBusy && ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                bQuit = true;
+                nQuitCode = msg.wParam;
+                continue;
+            }
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+    if (bQuit) ::PostQuitMessage(static_cast<int>(nQuitCode));
+    m_bClosing = FALSE;
+}

@@ -1,0 +1,47 @@
+// The main window: fixed 295 x 135 pixels placed by the work area, the tool bar along its
+// top, no menu, the form view below; it asks before it closes while a job runs.
+#pragma once
+
+#include "frame_wnd.h"
+#include "toolbar.h"
+
+class CBlowfishView;
+
+class CMainFrame : public CFrameWnd {
+    DECLARE_DYNAMIC(CMainFrame)
+public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+
+    // Width and height of the window, and its place from the work area's size.
+    void ComputeWindowPlacement();
+    // The registry stamp of the version that last ran.
+    void CheckVersionStamp();
+    void WriteVersionStamp();
+
+    // The view when it is the program's main view, else null.
+    CBlowfishView* GetBlowfishView() const;
+
+    // 1: the About box is shown at each initial update of the view. Nothing sets it.
+    BOOL m_bShowAbout;
+    CToolBar m_wndToolBar;
+    int m_nTop;
+    int m_nLeft;
+    int m_nHeight;
+    int m_nWidth;
+
+protected:
+    int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    void OnClose();
+
+private:
+    // Tells the running job to stop and waits for its end while this thread keeps
+    // answering messages; the worker may be inside SendMessage to this thread.
+    void StopJobAndWait(CBlowfishView& view);
+
+    BOOL m_bClosing;
+
+    DECLARE_MESSAGE_MAP()
+};
