@@ -1,0 +1,342 @@
+// The program as it starts: the application's start-up in this process, the main frame
+// with its tool bar and view, the command route, the document route and closing.
+// The tests share one application object and run in the order written.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "blowfish_app.h"
+#include "blowfish_doc.h"
+#include "blowfish_view.h"
+#include "dialog_driver.h"
+#include "main_frame.h"
+#include "message_box.h"
+#include "message_pump.h"
+#include "registry_key.h"
+#include "resource.h"
+#include "thread.h"
+
+using kst_test::DialogAnswer;
+using kst_test::DialogDriver;
+
+namespace {
+
+std::string TempPath(const char* name) {
+    char dir[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, dir);
+    return std::string(dir) + name;
+}
+
+void WriteFile(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string ClassValue(const std::string& subKey) {
+    char buffer[MAX_PATH * 2] = {};
+    LONG size = sizeof buffer;
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, subKey.c_str(), buffer, &size) != ERROR_SUCCESS) return "<missing>";
+    return buffer;
+}
+
+// Removes the WM_QUIT a closed main window leaves, so the next test's pumping goes on.
+void DropQuitMessage() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+}
+
+LRESULT SendOpenRequestTo(HWND hFrame, const std::string& path) {
+    COPYDATASTRUCT data{0x4B535430, static_cast<DWORD>(path.size() + 1), const_cast<char*>(path.c_str())};
+    return ::SendMessageA(hFrame, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+}
+
+// A shell drop of the given files, as WM_DROPFILES carries it.
+HDROP MakeDrop(const std::vector<std::string>& paths) {
+    size_t size = sizeof(DROPFILES) + 1;
+    for (const auto& p : paths) size += p.size() + 1;
+    HGLOBAL h = ::GlobalAlloc(GHND, size);
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(h));
+    drop->pFiles = sizeof(DROPFILES);
+    char* out = reinterpret_cast<char*>(drop + 1);
+    for (const auto& p : paths) {
+        memcpy(out, p.c_str(), p.size() + 1);
+        out += p.size() + 1;
+    }
+    ::GlobalUnlock(h);
+    return static_cast<HDROP>(h);
+}
+
+class MainFrameTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_app = new CBlowfishApp;
+        s_app->InitApplication();
+        s_app->SetCommandLineArgs({});
+        s_started = s_app->InitInstance() != FALSE;
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(s_started);
+        DropQuitMessage();
+    }
+
+    static CMainFrame* Frame() { return static_cast<CMainFrame*>(s_app->m_pMainWnd); }
+    static CBlowfishView* View() { return Frame()->GetBlowfishView(); }
+    static HWND ToolBar() { return Frame()->m_wndToolBar.GetSafeHwnd(); }
+    static void Idle() {
+        kst_test::PumpPending();
+        s_app->OnIdle(0);
+    }
+    static bool Enabled(UINT nID) { return ::SendMessageA(ToolBar(), TB_ISBUTTONENABLED, nID, 0) != 0; }
+    static void Click(UINT nID) {
+        ::SendMessageA(Frame()->GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(ToolBar()));
+    }
+
+    static CBlowfishApp* s_app;
+    static bool s_started;
+};
+
+CBlowfishApp* MainFrameTest::s_app = nullptr;
+bool MainFrameTest::s_started = false;
+
+}  // namespace
+
+TEST_F(MainFrameTest, StartsAsAFixedWindowWithoutMenuCentredByTheWorkArea) {
+    const HWND hFrame = Frame()->GetSafeHwnd();
+    EXPECT_TRUE(::IsWindowVisible(hFrame));
+    const LONG style = ::GetWindowLongA(hFrame, GWL_STYLE);
+    EXPECT_EQ(style & WS_MAXIMIZEBOX, 0);
+    EXPECT_EQ(style & WS_THICKFRAME, 0);
+    EXPECT_NE(style & WS_MINIMIZEBOX, 0);
+    EXPECT_NE(style & WS_SYSMENU, 0);
+    EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);  // a title bar all the same
+    EXPECT_EQ(::GetMenu(hFrame), nullptr);
+
+    RECT work{}, placed{};
+    ASSERT_TRUE(::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+    ::GetWindowRect(hFrame, &placed);
+    EXPECT_EQ(placed.left, (work.right - work.left - 295) / 2);
+    EXPECT_EQ(placed.top, (work.bottom - work.top - 135) / 2);
+    EXPECT_EQ(placed.right - placed.left, 295);
+    EXPECT_EQ(placed.bottom - placed.top, 135);
+
+    char title[64] = {};
+    ::GetWindowTextA(hFrame, title, sizeof title);
+    EXPECT_STREQ(title, "Kestrine");
+    EXPECT_STREQ(AfxGetAppName(), "Kestrine");
+    EXPECT_EQ(Frame()->m_bShowAbout, 0);
+
+    char status[64] = "x";
+    ::GetDlgItemTextA(View()->GetSafeHwnd(), IDC_STATUS, status, sizeof status);
+    EXPECT_STREQ(status, "");
+}
+
+TEST_F(MainFrameTest, StartUpKeepsOnlyTheStampAndRegistersLockedFiles) {
+    CRegistryKey core;
+    std::string stamp;
+    ASSERT_TRUE(core.Open(HKEY_CURRENT_USER, "Software\\Pellacore\\Software\\Kestrine\\Core"));
+    ASSERT_TRUE(core.QueryString("Program ID", stamp));
+    EXPECT_EQ(stamp, "Kestrine v0.3b");
+
+    CRegistryKey recent;
+    EXPECT_FALSE(recent.Open(HKEY_CURRENT_USER, "Software\\Pellacore\\Software\\Kestrine\\Recent File List"));
+
+    // A different stamp is overwritten by the next frame's check.
+    ASSERT_TRUE(s_app->WriteProfileString("Core", "Program ID", "Kestrine v0.3c"));
+    Frame()->CheckVersionStamp();
+    EXPECT_EQ(s_app->GetProfileString("Core", "Program ID"), "Kestrine v0.3b");
+
+    char exe[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    EXPECT_EQ(ClassValue(".kst"), "Kestrine.Document");
+    EXPECT_EQ(ClassValue("Kestrine.Document"), "Kestrine Document");
+    EXPECT_EQ(ClassValue("Kestrine.Document\\shell\\open\\command"), std::string("\"") + exe + "\" \"%1\"");
+    EXPECT_EQ(ClassValue("Kestrine.Document\\DefaultIcon"), std::string(exe) + ",1");
+}
+
+TEST_F(MainFrameTest, ToolBarStripOnTopViewFillsTheRest) {
+    CToolBar& bar = Frame()->m_wndToolBar;
+    const UINT expected[] = {ID_ENCRYPT, ID_DECRYPT, 0, ID_SHRED, 0, ID_APP_ABOUT};
+    ASSERT_EQ(bar.GetCount(), 6);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(bar.GetItemID(i), expected[i]) << "button " << i;
+        EXPECT_EQ((bar.GetButtonStyle(i) & TBBS_SEPARATOR) != 0, expected[i] == 0) << "button " << i;
+    }
+    RECT button{};
+    bar.GetItemRect(0, &button);
+    EXPECT_EQ(button.right - button.left, 48 + 7);
+    EXPECT_EQ(button.bottom - button.top, 48 + 6);
+    EXPECT_NE(bar.GetBarStyle() & CBRS_TOOLTIPS, 0u);
+
+    RECT client{}, barRect{}, viewRect{};
+    ::GetClientRect(Frame()->GetSafeHwnd(), &client);
+    ::GetWindowRect(ToolBar(), &barRect);
+    ::GetWindowRect(View()->GetSafeHwnd(), &viewRect);
+    POINT origin{0, 0};
+    ::ClientToScreen(Frame()->GetSafeHwnd(), &origin);
+    EXPECT_EQ(barRect.top, origin.y);
+    EXPECT_EQ(barRect.right - barRect.left, client.right);
+    EXPECT_GE(barRect.bottom - barRect.top, 48 + 6);
+    EXPECT_EQ(viewRect.top, barRect.bottom);
+    EXPECT_EQ(viewRect.bottom, origin.y + client.bottom);
+    EXPECT_EQ(viewRect.right - viewRect.left, client.right);
+}
+
+TEST_F(MainFrameTest, ToolTipsComeFromTheCommandStrings) {
+    const struct {
+        UINT id;
+        const char* tip;
+    } cases[] = {{ID_ENCRYPT, "Encrypt"}, {ID_DECRYPT, "Decrypt"}, {ID_SHRED, "Shred"}, {ID_APP_ABOUT, ""}};
+    for (const auto& c : cases) {
+        NMTTDISPINFOA info{};
+        info.hdr.hwndFrom = ToolBar();
+        info.hdr.idFrom = c.id;
+        info.hdr.code = TTN_GETDISPINFOA;
+        ::SendMessageA(Frame()->GetSafeHwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+        ASSERT_NE(info.lpszText, nullptr);
+        EXPECT_STREQ(info.lpszText, c.tip) << "command " << c.id;
+    }
+}
+
+TEST_F(MainFrameTest, ToolBarCommandsReachTheViewAndTheApplication) {
+    DialogDriver driver;
+    driver.Expect(DialogAnswer::Press(IDCANCEL).WithCaption("Select File to Encrypt"));
+    Click(ID_ENCRYPT);
+    driver.Expect(DialogAnswer::Press(IDCANCEL).WithCaption("Select File to Shred"));
+    Click(ID_SHRED);
+    driver.Expect(DialogAnswer::Press(IDOK).WithCaption("About Kestrine"));
+    Click(ID_APP_ABOUT);
+    ASSERT_TRUE(driver.WaitForShown(3, 20000));
+    const auto shown = driver.Shown();
+    EXPECT_EQ(shown[0].caption, "Select File to Encrypt");
+    EXPECT_EQ(shown[1].caption, "Select File to Shred");
+    EXPECT_EQ(shown[2].caption, "About Kestrine");
+    EXPECT_NE(shown[2].text.find("Kestrine Version 0.3c"), std::string::npos);
+    for (const auto& d : shown) EXPECT_FALSE(d.unexpected) << d.caption;
+}
+
+TEST_F(MainFrameTest, JobButtonsGreyOutWhileBusyAboutStays) {
+    Idle();
+    for (UINT id : {ID_ENCRYPT, ID_DECRYPT, ID_SHRED, ID_APP_ABOUT}) EXPECT_TRUE(Enabled(id)) << id;
+    View()->m_bBusy = 1;
+    Idle();
+    for (UINT id : {ID_ENCRYPT, ID_DECRYPT, ID_SHRED}) EXPECT_FALSE(Enabled(id)) << id;
+    EXPECT_TRUE(Enabled(ID_APP_ABOUT));
+    View()->m_bBusy = 0;
+    Idle();
+    for (UINT id : {ID_ENCRYPT, ID_DECRYPT, ID_SHRED, ID_APP_ABOUT}) EXPECT_TRUE(Enabled(id)) << id;
+}
+
+TEST_F(MainFrameTest, FilesHandedOverOrDroppedOpenAsTheDocument) {
+    const std::string plain = TempPath("kst_frame_plain.txt");
+    const std::string other = TempPath("kst_frame_other.txt");
+    WriteFile(plain, "This is not locked.");
+    WriteFile(other, "Neither is this.");
+    auto* pDoc = static_cast<CBlowfishDoc*>(Frame()->GetActiveDocument());
+    ASSERT_NE(pDoc, nullptr);
+
+    DialogDriver driver;
+    driver.Expect(DialogAnswer::Press(IDOK));
+    EXPECT_EQ(SendOpenRequestTo(Frame()->GetSafeHwnd(), plain), TRUE);
+    ASSERT_TRUE(driver.WaitForShown(1, 20000));
+    EXPECT_EQ(driver.Shown()[0].text, "This file was not encrypted with Kestrine.");
+    EXPECT_EQ(driver.Shown()[0].caption, "Kestrine");
+    EXPECT_EQ(pDoc->m_bOpened, 1);
+    EXPECT_STREQ(pDoc->m_strOpenedPath, plain.c_str());
+    EXPECT_STREQ(View()->m_strSource, plain.c_str());
+
+    // A drop on the window opens every file in turn, whatever its extension.
+    driver.Clear();
+    driver.Expect(DialogAnswer::Press(IDOK));
+    driver.Expect(DialogAnswer::Press(IDOK));
+    ::SendMessageA(Frame()->GetSafeHwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({plain, other})), 0);
+    ASSERT_TRUE(driver.WaitForShown(2, 20000));
+    EXPECT_STREQ(pDoc->m_strOpenedPath, other.c_str());
+    EXPECT_EQ(Frame()->GetActiveDocument(), pDoc);  // the one document is reused
+
+    // While a job runs, a handed-over file is refused and the job's source stays.
+    driver.Clear();
+    driver.Expect(DialogAnswer::Press(IDOK));
+    View()->m_strSource = "C:\\job\\source.txt";
+    View()->m_bBusy = 1;
+    SendOpenRequestTo(Frame()->GetSafeHwnd(), plain);
+    ASSERT_TRUE(driver.WaitForShown(1, 20000));
+    EXPECT_NE(driver.Shown()[0].text.find("busy"), std::string::npos) << driver.Shown()[0].text;
+    EXPECT_STREQ(View()->m_strSource, "C:\\job\\source.txt");
+    View()->m_bBusy = 0;
+
+    // Requests that are not ours are turned away.
+    COPYDATASTRUCT foreign{7, 4, const_cast<char*>("abc")};
+    EXPECT_EQ(::SendMessageA(Frame()->GetSafeHwnd(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&foreign)), FALSE);
+    ::DeleteFileA(plain.c_str());
+    ::DeleteFileA(other.c_str());
+}
+
+TEST_F(MainFrameTest, CloseWhileBusyAnsweredNoKeepsWindowAndJob) {
+    DialogDriver driver;
+    driver.Expect(DialogAnswer::Press(IDNO));
+    View()->m_bBusy = 1;
+    ::SendMessageA(Frame()->GetSafeHwnd(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(driver.WaitForShown(1, 20000));
+    EXPECT_EQ(driver.Shown()[0].text,
+              "Kestrine is still processing information.\nClosing could lose this information.\n\nContinue closing?");
+    EXPECT_EQ(driver.Shown()[0].caption, "Kestrine");
+    ASSERT_NE(s_app->m_pMainWnd, nullptr);
+    EXPECT_TRUE(::IsWindow(Frame()->GetSafeHwnd()));
+    EXPECT_EQ(View()->m_bBusy, 1);
+    EXPECT_FALSE(View()->StopRequested());
+    View()->m_bBusy = 0;
+}
+
+TEST_F(MainFrameTest, CloseWhileEncryptingAnsweredYesStopsTheJobAndEndsCleanly) {
+    const std::string source = TempPath("kst_frame_big.bin");
+    const std::string dest = TempPath("kst_frame_big.kst");
+    ::DeleteFileA(dest.c_str());
+    {
+        std::ofstream out(source, std::ios::binary);
+        std::string chunk(1 << 20, 'k');
+        for (int i = 0; i < 64; ++i) out << chunk;
+    }
+    CBlowfishView* pView = View();
+    pView->m_strSource = source.c_str();
+    pView->m_strDest = dest.c_str();
+    pView->m_strPassword = "secret";
+    pView->CopyPasswordToKey();
+    pView->m_bBusy = 1;
+    ASSERT_NE(AfxBeginThread(EncryptThreadProc, pView), nullptr);
+
+    const HWND hFrame = Frame()->GetSafeHwnd();
+    DialogDriver driver;
+    driver.Expect(DialogAnswer::Press(IDYES));
+    ::SendMessageA(hFrame, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(driver.WaitForShown(1, 20000));
+    EXPECT_FALSE(::IsWindow(hFrame));
+    EXPECT_EQ(s_app->m_pMainWnd, nullptr);
+    EXPECT_EQ(s_app->GetFirstDocTemplate()->GetOpenDocument(), nullptr);
+    EXPECT_FALSE(FileExists(dest)) << "the incomplete locked file is deleted";
+    EXPECT_TRUE(FileExists(source));
+    // Only the message box of the question was shown: the stopped job says nothing.
+    EXPECT_EQ(driver.Shown().size(), 1u);
+    ::DeleteFileA(source.c_str());
+}
+
+TEST_F(MainFrameTest, CloseWhileIdleAsksNothing) {
+    s_app->OnFileNew();  // a fresh document, frame and view
+    ASSERT_NE(s_app->m_pMainWnd, nullptr);
+    const HWND hFrame = s_app->m_pMainWnd->GetSafeHwnd();
+    DialogDriver driver;
+    ::SendMessageA(hFrame, WM_CLOSE, 0, 0);
+    kst_test::PumpPending();
+    EXPECT_TRUE(driver.Shown().empty());
+    EXPECT_FALSE(::IsWindow(hFrame));
+    EXPECT_EQ(s_app->m_pMainWnd, nullptr);
+}
