@@ -1,0 +1,130 @@
+// A look into the running program for the end-to-end tests, from another process: finds
+// its windows by caption, prints what they show and presses their buttons. The tests
+// type and click with xdotool as a user would; this only tells them where things are.
+//
+//   kst_probe wait CAPTION TIMEOUT_MS [TEXT]  wait for a top-level window (whose texts
+//                                             contain TEXT), print it; exit 1 on timeout
+//   kst_probe gone CAPTION TIMEOUT_MS         wait until no such window is left
+//   kst_probe count CAPTION                   print the number of such windows
+//   kst_probe press CAPTION ID [TEXT]         press button ID of the window (showing TEXT)
+//   kst_probe settext CAPTION ID TEXT         put TEXT into control ID (a combo box's edit too)
+//   kst_probe close CAPTION                   post WM_CLOSE to the window
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Search {
+    std::string caption;
+    std::string text;
+    std::vector<HWND> found;
+};
+
+std::string TextOf(HWND hWnd) {
+    char buffer[1024] = {};
+    DWORD_PTR got = 0;
+    ::SendMessageTimeoutA(hWnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000,
+                          &got);
+    return buffer;
+}
+
+BOOL CALLBACK CollectChild(HWND hWnd, LPARAM lParam) {
+    auto* texts = reinterpret_cast<std::vector<std::pair<int, std::string>>*>(lParam);
+    texts->emplace_back(::GetDlgCtrlID(hWnd), TextOf(hWnd));
+    return TRUE;
+}
+
+std::vector<std::pair<int, std::string>> ChildTexts(HWND hWnd) {
+    std::vector<std::pair<int, std::string>> texts;
+    ::EnumChildWindows(hWnd, CollectChild, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+BOOL CALLBACK CollectTop(HWND hWnd, LPARAM lParam) {
+    auto* search = reinterpret_cast<Search*>(lParam);
+    if (!::IsWindowVisible(hWnd) || TextOf(hWnd) != search->caption) return TRUE;
+    if (!search->text.empty()) {
+        bool hit = false;
+        for (const auto& t : ChildTexts(hWnd)) hit = hit || t.second.find(search->text) != std::string::npos;
+        if (!hit) return TRUE;
+    }
+    search->found.push_back(hWnd);
+    return TRUE;
+}
+
+std::vector<HWND> Find(const std::string& caption, const std::string& text = std::string()) {
+    Search search{caption, text, {}};
+    ::EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitFor(const std::string& caption, DWORD timeoutMs, const std::string& text) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        auto found = Find(caption, text);
+        if (!found.empty()) return found.front();
+        if (::GetTickCount() - start > timeoutMs) return nullptr;
+        ::Sleep(100);
+    }
+}
+
+void Print(HWND hWnd) {
+    RECT rc{};
+    ::GetWindowRect(hWnd, &rc);
+    POINT origin{0, 0};
+    ::ClientToScreen(hWnd, &origin);
+    std::printf("window %ld %ld %ld %ld\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+    std::printf("client %ld %ld\n", origin.x, origin.y);
+    for (const auto& t : ChildTexts(hWnd)) std::printf("text %d %s\n", t.first, t.second.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) return 2;
+    const std::string command = argv[1];
+    const std::string caption = argv[2];
+    if (command == "wait" && argc >= 4) {
+        HWND hWnd = WaitFor(caption, std::strtoul(argv[3], nullptr, 10), argc >= 5 ? argv[4] : "");
+        if (hWnd == nullptr) return 1;
+        Print(hWnd);
+        return 0;
+    }
+    if (command == "gone" && argc >= 4) {
+        const DWORD start = ::GetTickCount();
+        while (!Find(caption).empty()) {
+            if (::GetTickCount() - start > std::strtoul(argv[3], nullptr, 10)) return 1;
+            ::Sleep(100);
+        }
+        return 0;
+    }
+    if (command == "count") {
+        std::printf("%u\n", static_cast<unsigned>(Find(caption).size()));
+        return 0;
+    }
+    auto found = Find(caption, command == "press" && argc >= 5 ? argv[4] : "");
+    if (found.empty()) return 1;
+    HWND hWnd = found.front();
+    if (command == "press" && argc >= 4) {
+        HWND hButton = ::GetDlgItem(hWnd, std::atoi(argv[3]));
+        if (hButton == nullptr) return 1;
+        ::PostMessageA(hWnd, WM_COMMAND, MAKEWPARAM(std::atoi(argv[3]), BN_CLICKED), reinterpret_cast<LPARAM>(hButton));
+        return 0;
+    }
+    if (command == "settext" && argc >= 5) {
+        HWND hControl = ::GetDlgItem(hWnd, std::atoi(argv[3]));
+        if (hControl == nullptr) return 1;
+        DWORD_PTR got = 0;
+        ::SendMessageTimeoutA(hControl, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]), SMTO_ABORTIFHUNG, 2000, &got);
+        return 0;
+    }
+    if (command == "close") {
+        ::PostMessageA(hWnd, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    return 2;
+}
