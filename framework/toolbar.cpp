@@ -56,9 +56,36 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource) {
     return SetButtons(ids.data(), nCount);
 }
 
+namespace {
+
+// The images are drawn on light grey, the classic button face; on a system with another
+// face colour that grey becomes the face colour, so the images sit on their buttons.
+void MapGreyToButtonFace(HBITMAP hBitmap) {
+    const COLORREF crFace = ::GetSysColor(COLOR_BTNFACE);
+    HDC hdc = ::CreateCompatibleDC(nullptr);
+    if (hdc == nullptr) return;
+    HGDIOBJ hOld = ::SelectObject(hdc, hBitmap);
+    RGBQUAD colours[256] = {};
+    const UINT nColours = ::GetDIBColorTable(hdc, 0, 256, colours);
+    for (UINT i = 0; i < nColours; ++i) {
+        if (colours[i].rgbRed == 192 && colours[i].rgbGreen == 192 && colours[i].rgbBlue == 192) {
+            colours[i].rgbRed = GetRValue(crFace);
+            colours[i].rgbGreen = GetGValue(crFace);
+            colours[i].rgbBlue = GetBValue(crFace);
+        }
+    }
+    if (nColours > 0) ::SetDIBColorTable(hdc, 0, nColours, colours);
+    ::SelectObject(hdc, hOld);
+    ::DeleteDC(hdc);
+}
+
+}  // namespace
+
 BOOL CToolBar::LoadBitmap(UINT nIDResource) {
-    HBITMAP hBitmap = ::LoadBitmapA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nIDResource));
+    HBITMAP hBitmap = static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nIDResource),
+                                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (hBitmap == nullptr) return FALSE;
+    MapGreyToButtonFace(hBitmap);
     BITMAP info{};
     ::GetObjectA(hBitmap, sizeof info, &info);
     m_hbmImageWell.reset(hBitmap);
