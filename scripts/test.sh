@@ -38,8 +38,9 @@ cmake --build build/sanitize
 run_ctest build/sanitize sanitize
 
 echo "== Windows build"
-cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  --toolchain cmake/mingw-i686.cmake "${strict[@]}" >/dev/null
+toolchain=()
+[ -f build/win32/CMakeCache.txt ] || toolchain=(--toolchain cmake/mingw-i686.cmake)
+cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release "${toolchain[@]}" "${strict[@]}" >/dev/null
 cmake --build build/win32
 
 source scripts/wine-env.sh
