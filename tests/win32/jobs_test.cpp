@@ -250,14 +250,26 @@ TEST_F(JobFailure, AnEmptyKeyNeverReachesTheEngine) {
     }
 }
 
-TEST_F(JobFailure, AStopRequestEndsEncryptionAndDeletesTheIncompleteFile) {
-    const std::string plain = PathOf("s.bin"), locked = PathOf("s.kst");
+TEST_F(JobFailure, AStopRequestEndsEncryptionOrDecryptionAndDeletesTheIncompleteFile) {
+    const std::string plain = PathOf("s.bin"), locked = PathOf("s.kst"), back = PathOf("s.out");
     WriteBytes(plain, PatternBytes(400000, 6));
     Prepare(m_view, plain, locked, "pw");
-    m_view.RequestStop();
     RunJob(m_view, EncryptThreadProc);
-    EXPECT_FALSE(FileExists(locked));
-    EXPECT_EQ(m_view.m_strStatus, "Done Encrypting");
+    const std::vector<uint8_t> lockedBytes = ReadBytes(locked);
+
+    CBlowfishView closing;
+    Prepare(closing, plain, PathOf("s2.kst"), "pw");
+    closing.RequestStop();
+    RunJob(closing, EncryptThreadProc);
+    EXPECT_FALSE(FileExists(PathOf("s2.kst")));
+    EXPECT_EQ(closing.m_strStatus, "Done Encrypting");
+
+    closing.m_nDataOffset = 5 + 5;
+    Prepare(closing, locked, back, "pw");
+    RunJob(closing, DecryptThreadProc);
+    EXPECT_FALSE(FileExists(back));
+    EXPECT_EQ(ReadBytes(locked), lockedBytes);
+    EXPECT_EQ(closing.m_strStatus, "Done Decrypting");
     EXPECT_TRUE(m_driver.Shown().empty()) << "the user asked for it: no message";
 }
 
