@@ -28,6 +28,14 @@ BOOL CFile::Open(const char* pszFileName, UINT nOpenFlags) {
     Abort();
     m_strFileName = pszFileName;
     DWORD disposition = (nOpenFlags & modeCreate) ? CREATE_ALWAYS : OPEN_EXISTING;
+    // Windows refuses to write to a read-only file; some hosts of the program (Wine run by
+    // a superuser) do not, and the jobs rely on the refusal.
+    DWORD attributes = ::GetFileAttributesA(pszFileName);
+    if (AccessFor(nOpenFlags) != GENERIC_READ && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_READONLY)) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     m_hFile = ::CreateFileA(pszFileName, AccessFor(nOpenFlags), ShareFor(nOpenFlags), nullptr,
                             disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     return m_hFile != INVALID_HANDLE_VALUE;

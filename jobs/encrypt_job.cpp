@@ -9,6 +9,10 @@
 #include "message_box.h"
 
 namespace {
+// Names are in the process's ANSI code page; on a double-byte code page a cut must not
+// separate a lead byte from its trail byte.
+bool IsAnsiLeadByte(uint8_t byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
 const CodecFailureTexts kEncryptFailures = {"Error reading the file to encrypt.", "Error writing the encrypted file."};
 }  // namespace
 
@@ -35,7 +39,7 @@ int CBlowfishView::RunEncrypt() {
 }
 
 int EncryptFile(CFile& source, CFile& dest, const BYTE* key, int keyLength, CBlowfishView& view) {
-    std::string storedName = locked::StoredNameFor(source.GetFileName().GetString());
+    std::string storedName = locked::StoredNameFor(source.GetFileName().GetString(), IsAnsiLeadByte);
     FileSource reader(source);
     FileSink writer(dest);
     BarProgress progress(view);

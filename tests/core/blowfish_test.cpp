@@ -183,7 +183,7 @@ TEST(BlowfishKeySchedule, RekeyingGivesTheSameStateWhateverCameBetween)
 
 TEST(BlowfishKeySchedule, EmptyOrNegativeLengthLeavesTheInitialTables)
 {
-    const uint8_t key[] = {9};
+    const uint8_t key[] = {9, 8, 7};
     for (int16_t length : {int16_t(0), int16_t(-1), int16_t(-32768)}) {
         Blowfish_Init(key, 3);
         EXPECT_EQ(Blowfish_Init(key, length), 0);

@@ -23,7 +23,8 @@ public:
         if (m_position >= m_failAfter)
             return false;
         got = std::min({want, m_bytes.size() - m_position, m_failAfter - m_position});
-        std::memcpy(buffer, m_bytes.data() + m_position, got);
+        if (got > 0)
+            std::memcpy(buffer, m_bytes.data() + m_position, got);
         m_position += got;
         return true;
     }

@@ -1,0 +1,149 @@
+// The framework basics the jobs stand on.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+
+#include "cstring.h"
+#include "dialog_driver.h"
+#include "file.h"
+#include "message_box.h"
+#include "message_pump.h"
+#include "thread.h"
+
+namespace {
+
+class CAnimal : public CObject {
+    DECLARE_DYNAMIC(CAnimal)
+};
+class CBird : public CAnimal {
+    DECLARE_DYNAMIC(CBird)
+};
+IMPLEMENT_DYNAMIC(CAnimal, CObject)
+IMPLEMENT_DYNAMIC(CBird, CAnimal)
+
+std::string TempPath(const char* name) {
+    char dir[MAX_PATH] = {};
+    ::GetTempPathA(sizeof dir, dir);
+    return std::string(dir) + name;
+}
+
+}  // namespace
+
+TEST(RunTimeClass, IsKindOfWalksTheBaseClassesOnly) {
+    CBird bird;
+    CAnimal animal;
+    EXPECT_TRUE(bird.IsKindOf(RUNTIME_CLASS(CBird)));
+    EXPECT_TRUE(bird.IsKindOf(RUNTIME_CLASS(CAnimal)));
+    EXPECT_TRUE(bird.IsKindOf(RUNTIME_CLASS(CObject)));
+    EXPECT_FALSE(animal.IsKindOf(RUNTIME_CLASS(CBird)));
+    EXPECT_FALSE(bird.IsKindOf(RUNTIME_CLASS(CFile)));
+    EXPECT_STREQ(bird.GetRuntimeClass()->m_lpszClassName, "CBird");
+}
+
+TEST(String, BehavesAsAValue) {
+    CString a("Encrypting "), b = a;
+    b += "c:\\x.txt";
+    EXPECT_EQ(a, "Encrypting ");
+    EXPECT_EQ(b.GetLength(), 19);
+    EXPECT_EQ(a + "c:\\x.txt", b);
+    EXPECT_TRUE(CString("abc") < CString("abd"));
+    EXPECT_EQ(CString("file.KsT").Right(4).MakeUpper(), ".KST");
+    EXPECT_EQ(CString("ab").Right(5), "ab");
+    EXPECT_EQ(CString(static_cast<const char*>(nullptr)), "");
+    CString formatted;
+    formatted.Format("%s %d", "v", 3);
+    EXPECT_STREQ(static_cast<const char*>(formatted), "v 3");
+    CString secret("hunter2");
+    secret.SecureEmpty();
+    EXPECT_TRUE(secret.IsEmpty());
+}
+
+TEST(File, ReadWriteSeekAndNamesWith64BitPositions) {
+    const std::string path = TempPath("kst-framework-file.bin");
+    {
+        CFile file;
+        ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeReadWrite));
+        EXPECT_EQ(file.GetFileName(), "kst-framework-file.bin");
+        EXPECT_EQ(file.GetFilePath(), path.c_str());
+        EXPECT_TRUE(file.Write("0123456789", 10));
+        EXPECT_TRUE(file.Flush());
+        EXPECT_EQ(file.GetLength(), 10u);
+        EXPECT_EQ(file.Seek(-3, CFile::end), 7u);
+        char tail[8] = {};
+        UINT got = 0;
+        EXPECT_TRUE(file.Read(tail, sizeof tail, got));
+        EXPECT_EQ(got, 3u);
+        EXPECT_STREQ(tail, "789");
+        EXPECT_EQ(file.Seek(2, CFile::begin), 2u);
+        EXPECT_EQ(file.Seek(1, CFile::current), 3u);
+        EXPECT_EQ(file.GetPosition(), 3u);
+        // Positions beyond 4 GiB do not wrap.
+        EXPECT_EQ(file.Seek(int64_t(5) << 30, CFile::begin), uint64_t(5) << 30);
+
+        // Held without sharing: nobody else may open it meanwhile.
+        CFile other;
+        EXPECT_FALSE(other.Open(path.c_str(), CFile::modeRead));
+        other.Abort();
+    }
+    CFile again;
+    EXPECT_TRUE(again.Open(path.c_str(), CFile::modeRead)) << "the destructor closed it";
+    again.Close();
+    EXPECT_FALSE(again.Open(TempPath("kst-no-such-file").c_str(), CFile::modeReadWrite));
+    ::DeleteFileA(path.c_str());
+}
+
+TEST(File, NameIsTheLastComponentOfAnyPathForm) {
+    CFile file;
+    file.Open("C:\\dir\\sub/name.ext", CFile::modeRead);
+    EXPECT_EQ(file.GetFileName(), "name.ext");
+    file.Open("D:bare", CFile::modeRead);
+    EXPECT_EQ(file.GetFileName(), "bare");
+}
+
+TEST(Thread, WorkerKnowsItsThreadObjectAndTheObjectGoesAwayWithIt) {
+    static std::atomic<bool> sawItself{false};
+    static std::atomic<bool> ended{false};
+    EXPECT_EQ(AfxGetThread(), nullptr) << "not a framework thread";
+    struct Probe {
+        static UINT Run(LPVOID param) {
+            CWinThread* self = AfxGetThread();
+            sawItself = self != nullptr && self->m_nThreadID == ::GetCurrentThreadId() &&
+                        self->IsKindOf(RUNTIME_CLASS(CWinThread)) && param == &ended;
+            ended = true;
+            return 7;
+        }
+    };
+    CWinThread* thread = AfxBeginThread(Probe::Run, &ended, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    ASSERT_NE(thread, nullptr);
+    // Suspended: the object is still ours to inspect; take a handle of our own to wait on.
+    HANDLE handle = nullptr;
+    ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), thread->m_hThread, ::GetCurrentProcess(), &handle, 0, FALSE,
+                                  DUPLICATE_SAME_ACCESS));
+    thread->ResumeThread();
+    EXPECT_EQ(::WaitForSingleObject(handle, 20000), WAIT_OBJECT_0);
+    DWORD exitCode = 0;
+    ::GetExitCodeThread(handle, &exitCode);
+    ::CloseHandle(handle);
+    EXPECT_EQ(exitCode, 7u);
+    EXPECT_TRUE(sawItself);
+}
+
+TEST(AppMessageBox, CaptionIsTheApplicationName) {
+    kst_test::DialogDriver driver;
+    driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+    EXPECT_STREQ(AfxGetAppName(), "Kestrine");
+    EXPECT_EQ(AfxMessageBox("Hello."), IDOK);
+    AfxSetAppName("Other");
+    driver.Expect(kst_test::DialogAnswer::Press(IDYES));
+    EXPECT_EQ(AfxMessageBox("Sure?", MB_YESNO), IDYES);
+    AfxSetAppName(nullptr);
+    auto shown = driver.Shown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].caption, "Kestrine");
+    EXPECT_EQ(shown[0].text, "Hello.");
+    EXPECT_EQ(shown[1].caption, "Other");
+}

@@ -1,0 +1,151 @@
+// Prints how fast the encrypt and decrypt jobs run end to end, beside the raw cipher,
+// how many progress messages a job sends and the peak memory of the process.
+// Run by hand under Wine: jobs_bench.exe [size in MiB ...]   (default: 16 256)
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "blowfish.h"
+#include "blowfish_view.h"
+#include "message_pump.h"
+#include "messages.h"
+#include "thread.h"
+
+namespace {
+
+int g_progressMessages = 0;
+bool g_done = false;
+WNDPROC g_barProc = nullptr;
+
+LRESULT CALLBACK CountingBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == PBM_SETPOS || message == PBM_SETRANGE) ++g_progressMessages;
+    return ::CallWindowProcA(g_barProc, window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_JOB_DONE) {
+        g_done = true;
+        return 0;
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+double Seconds() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return double(now.QuadPart) / double(frequency.QuadPart);
+}
+
+bool WritePattern(const std::string& path, size_t mib) {
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    std::vector<unsigned char> chunk(1 << 20);
+    unsigned state = 12345;
+    for (auto& value : chunk) value = static_cast<unsigned char>((state = state * 1103515245u + 12345u) >> 16);
+    bool ok = true;
+    for (size_t i = 0; i < mib && ok; ++i) {
+        DWORD done = 0;
+        ok = ::WriteFile(file, chunk.data(), DWORD(chunk.size()), &done, nullptr) && done == chunk.size();
+    }
+    ::CloseHandle(file);
+    return ok;
+}
+
+// Runs one job as the view does and returns its seconds; counts its progress messages.
+double RunJob(CBlowfishView& view, AFX_THREADPROC proc, int& messages) {
+    g_progressMessages = 0;
+    g_done = false;
+    double start = Seconds();
+    AfxBeginThread(proc, &view);
+    kst_test::PumpUntil([] { return g_done; }, 3600 * 1000);
+    messages = g_progressMessages;
+    return Seconds() - start;
+}
+
+void PrintPeakMemory(const char* when) {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
+    std::printf("  peak memory %s: working set %.1f MiB, pagefile %.1f MiB\n", when,
+                counters.PeakWorkingSetSize / 1048576.0, counters.PeakPagefileUsage / 1048576.0);
+}
+
+void RawCipher() {
+    std::vector<uint8_t> buffer(16 << 20, 0x5A);
+    Blowfish_Init(reinterpret_cast<const uint8_t*>("benchmark"), 9);
+    double start = Seconds();
+    Blowfish_EncipherBlocks(buffer.data(), buffer.size() / 8, HalfOrder::LittleEndian);
+    double seconds = Seconds() - start;
+    std::printf("raw cipher (Blowfish_EncipherBlocks, 16 MiB in memory): %.1f MB/s\n",
+                buffer.size() / 1e6 / seconds);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<size_t> sizes;
+    for (int i = 1; i < argc; ++i) sizes.push_back(std::strtoul(argv[i], nullptr, 10));
+    if (sizes.empty()) sizes = {16, 256};
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+    WNDCLASSA viewClass{};
+    viewClass.lpfnWndProc = ViewProc;
+    viewClass.hInstance = ::GetModuleHandleA(nullptr);
+    viewClass.lpszClassName = "KestrineBenchView";
+    ::RegisterClassA(&viewClass);
+    HWND viewWindow = ::CreateWindowExA(0, "KestrineBenchView", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 295, 135, nullptr,
+                                        nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    HWND bar = ::CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, 5, 40, 200, 12, viewWindow, nullptr,
+                                 ::GetModuleHandleA(nullptr), nullptr);
+    g_barProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingBarProc)));
+
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(sizeof temp, temp);
+    const std::string plain = std::string(temp) + "kst-bench.bin";
+    const std::string locked = std::string(temp) + "kst-bench.kst";
+    const std::string back = std::string(temp) + "kst-bench.out";
+
+    CBlowfishView view;
+    view.m_hWnd = viewWindow;
+    view.m_progress.m_hWnd = bar;
+    view.m_strPassword = "benchmark";
+    view.CopyPasswordToKey();
+    for (size_t mib : sizes) {
+        if (!WritePattern(plain, mib)) {
+            std::printf("cannot write %zu MiB test file\n", mib);
+            return 1;
+        }
+        std::printf("%zu MiB file:\n", mib);
+        int messages = 0;
+        view.m_strSource = plain.c_str();
+        view.m_strDest = locked.c_str();
+        double seconds = RunJob(view, EncryptThreadProc, messages);
+        std::printf("  encrypt job: %.2f s, %.1f MB/s, %d progress messages\n", seconds, mib * 1.048576 / seconds,
+                    messages);
+        view.m_strSource = locked.c_str();
+        view.m_strDest = back.c_str();
+        view.m_nDataOffset = 5 + 13;  // "kst-bench.bin"
+        seconds = RunJob(view, DecryptThreadProc, messages);
+        std::printf("  decrypt job: %.2f s, %.1f MB/s, %d progress messages\n", seconds, mib * 1.048576 / seconds,
+                    messages);
+        PrintPeakMemory("so far");
+        ::DeleteFileA(plain.c_str());
+        ::DeleteFileA(locked.c_str());
+        ::DeleteFileA(back.c_str());
+    }
+    ::DestroyWindow(viewWindow);
+    // Last, so that its 16 MiB buffer does not count in the jobs' peak memory.
+    RawCipher();
+    return 0;
+}

@@ -1,0 +1,321 @@
+// The three jobs as the view starts them: worker thread, real files, real progress bar.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "blowfish.h"
+#include "job_fixture.h"
+#include "message_pump.h"
+
+namespace {
+
+uint32_t LoadHalf(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
+
+size_t LockedLength(size_t nameLength, size_t length) { return 6 + nameLength + 8 * ((length + 7) / 8); }
+
+}  // namespace
+
+using EncryptDecrypt = JobTest;
+using Shred = JobTest;
+using JobFailure = JobTest;
+
+TEST_F(EncryptDecrypt, RoundTripsSourcesOfEveryTailCountWithDistinctProgressPositions) {
+    for (size_t length : {0u, 1u, 4u, 7u, 8u, 13u, 16u, 300001u}) {
+        SCOPED_TRACE(length);
+        const std::string plain = PathOf("plain.txt"), locked = PathOf("plain.kst"), back = PathOf("back.txt");
+        const std::vector<uint8_t> content = PatternBytes(length, static_cast<uint8_t>(length));
+        WriteBytes(plain, content);
+
+        Prepare(m_view, plain, locked, "secret");
+        RunJob(m_view, EncryptThreadProc);
+        EXPECT_EQ(m_view.m_strStatus, "Done Encrypting");
+        EXPECT_EQ(ReadBytes(plain), content) << "the source is left as it was";
+        const std::vector<uint8_t> lockedBytes = ReadBytes(locked);
+        ASSERT_EQ(lockedBytes.size(), LockedLength(9, length));
+        EXPECT_EQ(std::string(lockedBytes.begin(), lockedBytes.begin() + 14), std::string("BLOW\x09plain.txt"));
+        EXPECT_EQ(lockedBytes[14], length % 8);
+
+        EXPECT_TRUE(RangeCameFirst());
+        std::vector<int> positions = Positions();
+        ASSERT_FALSE(positions.empty());
+        EXPECT_EQ(positions.back(), 100);
+        if (length == 0) {
+            EXPECT_EQ(positions, std::vector<int>{100});
+        } else {
+            EXPECT_EQ(positions.front(), 0);
+            for (size_t i = 0; i + 1 < positions.size(); ++i) {
+                EXPECT_EQ(positions[i] % 3, 0);
+                EXPECT_LT(positions[i], positions[i + 1]) << "each position is sent once";
+            }
+        }
+
+        m_view.m_nDataOffset = 5 + 9;
+        Prepare(m_view, locked, back, "secret");
+        RunJob(m_view, DecryptThreadProc);
+        EXPECT_EQ(m_view.m_strStatus, "Done Decrypting");
+        EXPECT_EQ(ReadBytes(back), content);
+        EXPECT_EQ(ReadBytes(locked), lockedBytes) << "the locked file is left as it was";
+        EXPECT_TRUE(RangeCameFirst());
+        EXPECT_EQ(Positions().back(), 100);
+        if (length == 0) {
+            EXPECT_EQ(Positions(), std::vector<int>{100});
+        }
+    }
+    EXPECT_TRUE(m_driver.Shown().empty());
+}
+
+TEST_F(EncryptDecrypt, OneByteBecomesOneBlockPaddedWithZeros) {
+    const std::string plain = PathOf("a"), locked = PathOf("a.kst");
+    WriteBytes(plain, {0xA5});
+    Prepare(m_view, plain, locked, "key");
+    RunJob(m_view, EncryptThreadProc);
+    std::vector<uint8_t> bytes = ReadBytes(locked);
+    ASSERT_EQ(bytes.size(), 6u + 1 + 8);
+    uint32_t left = LoadHalf(&bytes[7]), right = LoadHalf(&bytes[11]);
+    Blowfish_Init(reinterpret_cast<const uint8_t*>("key"), 3);
+    Blowfish_Decipher(left, right);
+    EXPECT_EQ(left, 0xA5u);
+    EXPECT_EQ(right, 0u);
+}
+
+TEST_F(EncryptDecrypt, AppendedBytesFollowTheWholeLastBlockUnchanged) {
+    const std::string plain = PathOf("p.bin"), locked = PathOf("p.kst"), back = PathOf("back.bin");
+    const std::vector<uint8_t> content = PatternBytes(13, 7);
+    WriteBytes(plain, content);
+    Prepare(m_view, plain, locked, "pw");
+    RunJob(m_view, EncryptThreadProc);
+    std::vector<uint8_t> lockedBytes = ReadBytes(locked);
+    lockedBytes.insert(lockedBytes.end(), {0x11, 0x22, 0x33});
+    WriteBytes(locked, lockedBytes);
+
+    m_view.m_nDataOffset = 5 + 5;
+    Prepare(m_view, locked, back, "pw");
+    RunJob(m_view, DecryptThreadProc);
+    std::vector<uint8_t> expected = content;
+    expected.insert(expected.end(), {0, 0, 0, 0x11, 0x22, 0x33});
+    EXPECT_EQ(ReadBytes(back), expected);
+}
+
+TEST_F(EncryptDecrypt, WrongPasswordGivesTheRightLengthAndNoMessage) {
+    const std::string plain = PathOf("p.bin"), locked = PathOf("p.kst"), back = PathOf("back.bin");
+    const std::vector<uint8_t> content = PatternBytes(1003, 3);
+    WriteBytes(plain, content);
+    Prepare(m_view, plain, locked, "right");
+    RunJob(m_view, EncryptThreadProc);
+    m_view.m_nDataOffset = 5 + 5;
+    Prepare(m_view, locked, back, "wrong");
+    RunJob(m_view, DecryptThreadProc);
+    std::vector<uint8_t> garbage = ReadBytes(back);
+    EXPECT_EQ(garbage.size(), content.size());
+    EXPECT_NE(garbage, content);
+    EXPECT_EQ(m_view.m_strStatus, "Done Decrypting");
+    EXPECT_TRUE(m_driver.Shown().empty());
+}
+
+TEST_F(EncryptDecrypt, AnExistingDestinationIsReplaced) {
+    const std::string plain = PathOf("five"), locked = PathOf("five.kst");
+    WriteBytes(plain, PatternBytes(5, 1));
+    WriteBytes(locked, std::vector<uint8_t>(1000, 'x'));
+    Prepare(m_view, plain, locked, "pw");
+    RunJob(m_view, EncryptThreadProc);
+    EXPECT_EQ(ReadBytes(locked).size(), LockedLength(4, 5));
+}
+
+TEST_F(JobFailure, ReadOnlySourcesAreRefusedAndTheJobStillEnds) {
+    const std::string plain = PathOf("ro.txt"), locked = PathOf("ro.kst"), back = PathOf("ro.out");
+    const std::vector<uint8_t> content = PatternBytes(500, 9);
+    WriteBytes(plain, content);
+    ASSERT_TRUE(::SetFileAttributesA(plain.c_str(), FILE_ATTRIBUTE_READONLY));
+
+    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+    Prepare(m_view, plain, locked, "pw");
+    RunJob(m_view, EncryptThreadProc);
+    ExpectBoxes({"Error opening source file to encrypt."});
+    EXPECT_EQ(m_view.m_strStatus, "Done Encrypting");
+    EXPECT_FALSE(FileExists(locked)) << "nothing is created";
+
+    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+    Prepare(m_view, plain, back, "pw");
+    RunJob(m_view, DecryptThreadProc);
+    ExpectBoxes({"Error opening source file to decrypt."});
+    EXPECT_EQ(m_view.m_strStatus, "Done Decrypting");
+    EXPECT_FALSE(FileExists(back));
+
+    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+    Prepare(m_view, plain, "", nullptr);
+    RunJob(m_view, ShredThreadProc);
+    ExpectBoxes({"Error opening source file to shred."});
+    EXPECT_EQ(m_view.m_strStatus, "Done Shredding");
+    EXPECT_EQ(ReadBytes(plain), content) << "the file is untouched";
+    EXPECT_TRUE(s_barMessages.empty());
+}
+
+TEST_F(JobFailure, TheSourceChosenAsDestinationIsRefusedAndKept) {
+    const std::string plain = PathOf("same.txt");
+    const std::vector<uint8_t> content = PatternBytes(77, 4);
+    WriteBytes(plain, content);
+
+    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+    Prepare(m_view, plain, plain, "pw");
+    RunJob(m_view, EncryptThreadProc);
+    ExpectBoxes({"Error opening destination file for encryption."});
+    EXPECT_EQ(m_view.m_strStatus, "Done Encrypting");
+    EXPECT_EQ(ReadBytes(plain), content);
+
+    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+    m_view.m_nDataOffset = 5;
+    RunJob(m_view, DecryptThreadProc);
+    ExpectBoxes({"Error opening destination file for decryption."});
+    EXPECT_EQ(m_view.m_strStatus, "Done Decrypting");
+    EXPECT_EQ(ReadBytes(plain), content);
+}
+
+TEST_F(JobFailure, AParameterThatIsNotTheViewIsRefusedWithoutASound) {
+    CFile notAView;
+    for (AFX_THREADPROC proc : {EncryptThreadProc, DecryptThreadProc, ShredThreadProc}) {
+        EXPECT_EQ(proc(nullptr), 0xFFFFFFFFu);
+        EXPECT_EQ(proc(&notAView), 0xFFFFFFFFu);
+    }
+    kst_test::PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(s_jobsDone, 0);
+    EXPECT_TRUE(s_barMessages.empty());
+    EXPECT_TRUE(m_driver.Shown().empty());
+}
+
+TEST_F(JobFailure, AWriteErrorDeletesThePartialDestinationAndTheJobStillEnds) {
+    const std::string plain = PathOf("big.bin"), locked = PathOf("big.kst"), back = PathOf("big.out");
+    const std::vector<uint8_t> content = PatternBytes(600000, 5);
+    WriteBytes(plain, content);
+    FileProbe probe;
+    ProbeView view(probe);
+    Prepare(view, plain, locked, "pw");
+    RunJob(view, EncryptThreadProc);
+    const std::vector<uint8_t> lockedBytes = ReadBytes(locked);
+    ASSERT_EQ(lockedBytes.size(), LockedLength(7, content.size()));
+
+    probe.bytesWritten = 0;
+    probe.failWritesAfter = 200000;
+    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+    ::DeleteFileA(locked.c_str());
+    RunJob(view, EncryptThreadProc);
+    ExpectBoxes({"Error writing the encrypted file."});
+    EXPECT_FALSE(FileExists(locked)) << "the partial locked file is deleted";
+    EXPECT_EQ(ReadBytes(plain), content) << "never the source";
+    EXPECT_EQ(view.m_strStatus, "Done Encrypting");
+
+    WriteBytes(locked, lockedBytes);
+    probe.bytesWritten = 0;
+    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+    view.m_nDataOffset = 5 + 7;
+    Prepare(view, locked, back, "pw");
+    RunJob(view, DecryptThreadProc);
+    ExpectBoxes({"Error writing the decrypted file."});
+    EXPECT_FALSE(FileExists(back));
+    EXPECT_EQ(ReadBytes(locked), lockedBytes);
+    EXPECT_EQ(view.m_strStatus, "Done Decrypting");
+
+    probe.bytesWritten = 0;
+    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+    Prepare(view, plain, "", nullptr);
+    RunJob(view, ShredThreadProc);
+    ExpectBoxes({"Error writing zeros over the file to shred."});
+    EXPECT_EQ(view.m_strStatus, "Done Shredding");
+    std::vector<uint8_t> shredded = ReadBytes(plain);
+    ASSERT_EQ(shredded.size(), content.size()) << "a shredded file keeps its length";
+    EXPECT_TRUE(std::all_of(shredded.begin(), shredded.begin() + 200000, [](uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(std::equal(shredded.begin() + 200000, shredded.end(), content.begin() + 200000));
+}
+
+TEST_F(JobFailure, AnEmptyKeyNeverReachesTheEngine) {
+    const std::string plain = PathOf("k.txt"), locked = PathOf("k.kst"), back = PathOf("k.out");
+    WriteBytes(plain, PatternBytes(40, 2));
+    Prepare(m_view, plain, locked, "pw");
+    RunJob(m_view, EncryptThreadProc);
+
+    for (AFX_THREADPROC proc : {EncryptThreadProc, DecryptThreadProc}) {
+        const bool encrypting = proc == EncryptThreadProc;
+        const std::string dest = encrypting ? PathOf("k2.kst") : back;
+        m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+        m_view.m_nDataOffset = 5 + 5;
+        Prepare(m_view, encrypting ? plain : locked, dest, "");
+        RunJob(m_view, proc);
+        ExpectBoxes({"You did not specify a password."});
+        EXPECT_FALSE(FileExists(dest));
+        EXPECT_EQ(m_view.m_strStatus, encrypting ? "Done Encrypting" : "Done Decrypting");
+    }
+}
+
+TEST_F(JobFailure, AStopRequestEndsEncryptionOrDecryptionAndDeletesTheIncompleteFile) {
+    const std::string plain = PathOf("s.bin"), locked = PathOf("s.kst"), back = PathOf("s.out");
+    WriteBytes(plain, PatternBytes(400000, 6));
+    Prepare(m_view, plain, locked, "pw");
+    RunJob(m_view, EncryptThreadProc);
+    const std::vector<uint8_t> lockedBytes = ReadBytes(locked);
+
+    CBlowfishView closing;
+    Prepare(closing, plain, PathOf("s2.kst"), "pw");
+    closing.RequestStop();
+    RunJob(closing, EncryptThreadProc);
+    EXPECT_FALSE(FileExists(PathOf("s2.kst")));
+    EXPECT_EQ(closing.m_strStatus, "Done Encrypting");
+
+    closing.m_nDataOffset = 5 + 5;
+    Prepare(closing, locked, back, "pw");
+    RunJob(closing, DecryptThreadProc);
+    EXPECT_FALSE(FileExists(back));
+    EXPECT_EQ(ReadBytes(locked), lockedBytes);
+    EXPECT_EQ(closing.m_strStatus, "Done Decrypting");
+    EXPECT_TRUE(m_driver.Shown().empty()) << "the user asked for it: no message";
+}
+
+TEST_F(Shred, OverwritesWithZerosChunkByChunkWithAFlushAndAPositionEach) {
+    struct Case {
+        size_t length;
+        std::vector<int> positions;
+        int flushes;
+    };
+    const Case cases[] = {
+        {250000, {0, 40, 80, 100, 100}, 3},
+        {100000, {0, 100, 100}, 1},
+        {100001, {0, 99, 100, 100}, 2},
+        {0, {0, 100}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.length);
+        const std::string path = PathOf("victim.doc");
+        WriteBytes(path, PatternBytes(c.length, 8));
+        FileProbe probe;
+        ProbeView view(probe);
+        Prepare(view, path, "", nullptr);
+        RunJob(view, ShredThreadProc);
+        EXPECT_EQ(view.m_strStatus, "Done Shredding");
+        EXPECT_TRUE(RangeCameFirst());
+        EXPECT_EQ(Positions(), c.positions);
+        EXPECT_EQ(probe.flushes, c.flushes);
+        EXPECT_EQ(probe.bytesWritten, c.length);
+        std::vector<uint8_t> after = ReadBytes(path);
+        EXPECT_EQ(after.size(), c.length);
+        EXPECT_TRUE(std::all_of(after.begin(), after.end(), [](uint8_t b) { return b == 0; }));
+    }
+    EXPECT_TRUE(m_driver.Shown().empty());
+}
+
+// A file a little over 4 GiB, given by a probe that only counts: writing that much for
+// real under the emulator would take far too long.
+TEST_F(Shred, WritesExactlyTheLengthOfAFileBeyondFourGigabytes) {
+    FileProbe probe;
+    probe.fake = true;
+    probe.fakeLength = (uint64_t(1) << 32) + 12345;
+    ProbeView view(probe);
+    Prepare(view, PathOf("huge.iso"), "", nullptr);
+    view.m_progress.m_hWnd = nullptr;  // 43 000 cross-thread positions would only cost time
+    RunJob(view, ShredThreadProc);
+    EXPECT_EQ(probe.bytesWritten, probe.fakeLength);
+    EXPECT_EQ(probe.flushes, int((probe.fakeLength + 99999) / 100000));
+    EXPECT_EQ(view.m_strStatus, "Done Shredding");
+}
