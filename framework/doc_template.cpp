@@ -47,8 +47,8 @@ CFrameWnd* CDocTemplate::CreateNewFrame(CDocument* pDoc) {
     if (pFrame == nullptr) return nullptr;
     CCreateContext context{pDoc, m_pfnNewView, this};
     if (!pFrame->LoadFrame(m_nIDResource, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, &context)) {
-        // A frame whose window never came to be is not deleted by its window.
-        if (pFrame->GetSafeHwnd() == nullptr) delete pFrame;
+        // A frame whose window failed in its creation is not deleted by that window.
+        delete pFrame;
         return nullptr;
     }
     return pFrame;

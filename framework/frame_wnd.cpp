@@ -44,7 +44,7 @@ CString ToolTipOf(UINT nID) {
 }  // namespace
 
 CFrameWnd::CFrameWnd()
-    : m_strTitle(), m_nIDHelp(0), m_hMenuDefault(nullptr), m_hIcon(nullptr), m_pCreateContext(nullptr),
+    : m_strTitle(), m_nIDHelp(0), m_bDeleteWithWindow(FALSE), m_hMenuDefault(nullptr), m_hIcon(nullptr), m_pCreateContext(nullptr),
       m_pViewActive(nullptr), m_controlBars(), m_ownedViews(), m_pendingOpens() {}
 
 CFrameWnd::~CFrameWnd() {
@@ -73,6 +73,7 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
                                    CW_USEDEFAULT, CW_USEDEFAULT, pParentWnd ? pParentWnd->GetSafeHwnd() : nullptr,
                                    m_hMenuDefault);
     m_pCreateContext = nullptr;
+    m_bDeleteWithWindow = bCreated;
     return bCreated;
 }
 
@@ -235,7 +236,7 @@ void CFrameWnd::PostNcDestroy() {
         pThread->m_pMainWnd = nullptr;
         ::PostQuitMessage(0);
     }
-    delete this;
+    if (m_bDeleteWithWindow) delete this;
 }
 
 void CFrameWnd::OnDropFiles(HDROP hDropInfo) {

@@ -79,6 +79,9 @@ protected:
     static constexpr UINT_PTR kRetryShellOpenTimer = 0xE0F1;
 
     UINT m_nIDHelp;  // the resource id the frame was loaded from
+    // Set once LoadFrame has made the window: from then on the window deletes the object.
+    // A window that fails during its creation leaves the object to the one who made it.
+    BOOL m_bDeleteWithWindow;
     HMENU m_hMenuDefault;
     HICON m_hIcon;
     CCreateContext* m_pCreateContext;  // valid only during LoadFrame

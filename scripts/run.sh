@@ -10,7 +10,7 @@ bash scripts/setup-machine.sh
 if [ ! -f build/win32/CMakeCache.txt ]; then
   cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release --toolchain cmake/mingw-i686.cmake >/dev/null
 fi
-cmake --build build/win32 --target kestrine
+cmake --build build/win32 --target kestrine kst_probe
 
 source scripts/wine-env.sh
 kst_wine_prefix build/win32
@@ -28,10 +28,12 @@ wine build/win32/kestrine.exe "${args[@]}" &
 app=$!
 
 if [ $headless -eq 1 ]; then
-  sleep 6
+  # Waits for the main window (the first start in a fresh prefix takes a while).
+  wine build/win32/tests/e2e/kst_probe.exe wait Kestrine 60000 >/dev/null 2>&1 || true
+  sleep 1
   shot="$root/build/win32/kestrine-screenshot.png"
   import -window root "$shot"
-  echo "Kestrine: screenshot saved to $shot"
+  echo "Kestrine: screenshot of the desktop saved to $shot"
   echo "Kestrine: running headless; press Ctrl+C to stop"
 fi
 wait "$app" || true

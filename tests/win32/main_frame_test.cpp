@@ -340,3 +340,27 @@ TEST_F(MainFrameTest, CloseWhileIdleAsksNothing) {
     EXPECT_FALSE(::IsWindow(hFrame));
     EXPECT_EQ(s_app->m_pMainWnd, nullptr);
 }
+
+namespace {
+
+// A frame whose creation fails, as when its tool bar cannot be made.
+class CFailingFrame : public CFrameWnd {
+public:
+    int OnCreate(LPCREATESTRUCT) { return -1; }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CFailingFrame, CFrameWnd)
+    ON_WM_CREATE()
+END_MESSAGE_MAP()
+
+}  // namespace
+
+TEST(DocTemplate, AFrameThatCannotBeCreatedLeavesNothingBehind) {
+    CSingleDocTemplate docTemplate(IDR_MAINFRAME, &AfxNewDocument<CBlowfishDoc>, &AfxNewFrame<CFailingFrame>,
+                                   &AfxNewView<CBlowfishView>);
+    EXPECT_EQ(docTemplate.OpenDocumentFile(nullptr), nullptr);
+    EXPECT_EQ(docTemplate.GetOpenDocument(), nullptr);
+    EXPECT_EQ(docTemplate.OpenDocumentFile("C:\\any.kst"), nullptr);
+    EXPECT_EQ(docTemplate.GetOpenDocument(), nullptr);
+}
