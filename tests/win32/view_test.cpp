@@ -1,0 +1,409 @@
+// The main view's commands as a user meets them: real file dialogs, real password dialogs,
+// the job on its worker thread, the status line and the bar of the real form.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "blowfish_view.h"
+#include "cmd_ui.h"
+#include "dialog_driver.h"
+#include "locked_format.h"
+#include "message_pump.h"
+#include "resource.h"
+#include "ui_actor.h"
+#include "wnd.h"
+
+using kst_test::DialogAnswer;
+using kst_test::DialogDriver;
+
+namespace {
+
+constexpr DWORD kJobTimeoutMs = 120000;
+constexpr char kPasswordCaption[] = "Password Protection";
+// The file name field of the common file dialog: a combo box in the Explorer-style
+// dialog, an edit control in the older one. Filling both covers either.
+constexpr int kFileNameCombo = 1148;
+constexpr int kFileNameEdit = 1152;
+constexpr int kFileTypeCombo = 1136;
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+void WriteAll(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+DialogAnswer ChooseFile(const char* title, const std::string& path) {
+    return DialogAnswer::Press(IDOK).WithCaption(title).Fill(kFileNameCombo, path).Fill(kFileNameEdit, path);
+}
+DialogAnswer Cancel(const char* title) { return DialogAnswer::Press(IDCANCEL).WithCaption(title); }
+DialogAnswer EncryptPassword(const std::string& password) {
+    return DialogAnswer::Press(IDOK).WithCaption(kPasswordCaption).Fill(IDC_PASSWORD, password).Fill(IDC_RETYPE,
+                                                                                                      password);
+}
+DialogAnswer DecryptPassword(const std::string& password) {
+    return DialogAnswer::Press(IDOK).WithCaption(kPasswordCaption).Fill(IDC_PASSWORD, password);
+}
+DialogAnswer Acknowledge() { return DialogAnswer::Press(IDOK).WithCaption("Kestrine"); }
+
+// The file name field is several windows with one id (combo box and its edit field).
+std::string FileNameShown(const kst_test::ShownDialog& shown) {
+    for (const auto& control : shown.controls)
+        if ((control.first == kFileNameCombo || control.first == kFileNameEdit) && !control.second.empty())
+            return control.second;
+    return "";
+}
+
+// A locked file's head as the program writes it, followed by `body`.
+std::string LockedHead(const std::string& storedName, uint64_t length) {
+    const std::vector<uint8_t> head = locked::BuildHeader(storedName, length);
+    return std::string(head.begin(), head.end());
+}
+
+class ViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+        ::InitCommonControlsEx(&controls);
+        ASSERT_TRUE(m_parent.CreateEx(0, nullptr, "Kestrine view test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100,
+                                      295, 135, nullptr, nullptr));
+        RECT client{};
+        m_parent.GetClientRect(&client);
+        ASSERT_TRUE(m_view.Create(&m_parent, client, 0xE900));
+        m_view.OnInitialUpdate();
+
+        char temp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, temp);
+        m_dir = std::string(temp) + "kst_view_test";
+        ::CreateDirectoryA(m_dir.c_str(), nullptr);
+    }
+    void TearDown() override {
+        // Never leave a job running over a view that is about to go.
+        kst_test::PumpUntil([&] { return !m_view.m_bBusy; }, kJobTimeoutMs);
+        m_view.DestroyWindow();
+        m_parent.DestroyWindow();
+        kst_test::PumpPending();
+    }
+
+    std::string PathOf(const char* name) const { return m_dir + "\\" + name; }
+    void Command(UINT id) { m_view.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+    bool WaitForJob() { return kst_test::PumpUntil([&] { return !m_view.m_bBusy; }, kJobTimeoutMs); }
+    std::string StatusLine() const {
+        char text[MAX_PATH * 2] = {};
+        ::GetDlgItemTextA(m_view.GetSafeHwnd(), IDC_STATUS, text, sizeof text);
+        return text;
+    }
+    int BarPosition() const {
+        return static_cast<int>(::SendDlgItemMessageA(m_view.GetSafeHwnd(), IDC_PROGRESS, PBM_GETPOS, 0, 0));
+    }
+    // What the view's update handler answers for a job command now.
+    bool CommandEnabled(UINT id) {
+        CCmdUI state;
+        state.m_nID = id;
+        state.DoUpdate(&m_view, TRUE);
+        return state.m_bEnabled != FALSE;
+    }
+    void SetBar(int position) { ::SendDlgItemMessageA(m_view.GetSafeHwnd(), IDC_PROGRESS, PBM_SETPOS, position, 0); }
+
+    // Checks every dialog was one the test expected and none is still awaited.
+    void ExpectAllAnswered(const DialogDriver& driver) {
+        EXPECT_EQ(driver.PendingAnswers(), 0u);
+        for (const auto& shown : driver.Shown()) EXPECT_FALSE(shown.unexpected) << shown.caption << ": " << shown.text;
+    }
+
+    CWnd m_parent;
+    CBlowfishView m_view;
+    std::string m_dir;
+};
+
+}  // namespace
+
+TEST_F(ViewTest, EncryptCommandRunsItsDialogsAndJobAndDecryptBringsTheBytesBack) {
+    const std::string original = std::string("Quarterly report\r\n") + std::string(5000, '\x9C') + "end";
+    const std::string source = PathOf("report.txt");
+    const std::string locked = PathOf("report-locked");  // typed without extension
+    const std::string restored = PathOf("restored.txt");
+    WriteAll(source, original);
+    ::DeleteFileA((locked + ".kst").c_str());
+    ::DeleteFileA(restored.c_str());
+
+    DialogDriver driver;
+    driver.Expect(ChooseFile("Select File to Encrypt", source));
+    driver.Expect(ChooseFile("Encrypted File", locked));
+    driver.Expect(EncryptPassword("Kestrel 42"));
+    SetBar(70);
+    Command(ID_ENCRYPT);
+
+    // The handler has returned with the job started.
+    EXPECT_EQ(StatusLine(), "Encrypting " + source);
+    EXPECT_EQ(m_view.m_bBusy, 1);
+    EXPECT_FALSE(CommandEnabled(ID_ENCRYPT));
+    EXPECT_FALSE(CommandEnabled(ID_DECRYPT));
+    EXPECT_FALSE(CommandEnabled(ID_SHRED));
+    ASSERT_TRUE(WaitForJob());
+    EXPECT_EQ(StatusLine(), "Done Encrypting");
+    EXPECT_EQ(BarPosition(), 0);
+    EXPECT_TRUE(CommandEnabled(ID_ENCRYPT));
+    EXPECT_EQ(std::string(m_view.m_strDest), locked + ".kst");
+    ASSERT_TRUE(Exists(locked + ".kst"));
+    EXPECT_EQ(ReadAll(source), original);
+    ExpectAllAnswered(driver);
+
+    driver.Clear();
+    driver.Expect(ChooseFile("Select File to Decrypt", locked + ".kst"));
+    driver.Expect(ChooseFile("Decrypted File", restored));
+    driver.Expect(DecryptPassword("Kestrel 42"));
+    Command(ID_DECRYPT);
+    EXPECT_EQ(StatusLine(), "Decrypting " + locked + ".kst");
+    ASSERT_TRUE(WaitForJob());
+    EXPECT_EQ(StatusLine(), "Done Decrypting");
+    EXPECT_EQ(ReadAll(restored), original);
+    const auto shown = driver.Shown();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(FileNameShown(shown[1]), "report.txt");  // the stored name is proposed
+    ExpectAllAnswered(driver);
+}
+
+TEST_F(ViewTest, BadLockedHeadsAreReportedAndStartNothing) {
+    struct Case {
+        const char* name;
+        std::string content;
+        const char* message;
+    } const cases[] = {
+        {"lower.kst", "blow\x0a" "report.txt", "This file was not encrypted with Kestrine."},
+        {"short.kst", "BLO", "This file was not encrypted with Kestrine."},
+        {"plain.txt", "Just some text, never locked.", "This file was not encrypted with Kestrine."},
+        {"zero.kst", std::string("BLOW\0\0\0\0\0\0\0\0", 12), "Error reading Kestrine."},
+        {"nolength.kst", "BLOW", "Error reading Kestrine."},
+        {"cut.kst", "BLOW\x0arepo", "Error reading Kestrine."},
+    };
+    DialogDriver driver;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        driver.Clear();
+        driver.Expect(Acknowledge());
+        WriteAll(PathOf(c.name), c.content);
+        m_view.m_strSource = PathOf(c.name).c_str();
+        m_view.m_strDest = "unchanged";
+        m_view.ReadLockedHeader();
+        const auto shown = driver.Shown();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text, c.message);
+        EXPECT_EQ(shown[0].icon, 0u);
+        EXPECT_EQ(std::string(m_view.m_strDest), "unchanged");
+        EXPECT_EQ(m_view.m_bBusy, 0);
+        // The refused file is left as it was and is not held open.
+        EXPECT_EQ(ReadAll(PathOf(c.name)), c.content);
+        EXPECT_TRUE(::DeleteFileA(PathOf(c.name).c_str()));
+    }
+
+    driver.Clear();
+    driver.Expect(Acknowledge());
+    m_view.m_strSource = PathOf("missing.kst").c_str();
+    m_view.ReadLockedHeader();
+    ASSERT_EQ(driver.Shown().size(), 1u);
+    EXPECT_EQ(driver.Shown()[0].text, "Error opening source file to decrypt.");
+}
+
+TEST_F(ViewTest, CancellingAnyDialogStartsNothingAndKeepsWhatEarlierDialogsSet) {
+    const std::string source = PathOf("keep.txt");
+    WriteAll(source, "keep me");
+    DialogDriver driver;
+
+    // Encrypt: cancelled at the source, the destination and the password.
+    m_view.m_strSource = "before";
+    m_view.m_strDest = "before";
+    SetBar(40);
+    driver.Expect(Cancel("Select File to Encrypt"));
+    Command(ID_ENCRYPT);
+    EXPECT_EQ(std::string(m_view.m_strSource), "before");
+    EXPECT_EQ(BarPosition(), 0);
+
+    driver.Expect(ChooseFile("Select File to Encrypt", source));
+    driver.Expect(Cancel("Encrypted File"));
+    Command(ID_ENCRYPT);
+    EXPECT_EQ(std::string(m_view.m_strSource), source);
+    EXPECT_EQ(std::string(m_view.m_strDest), "before");
+
+    driver.Expect(ChooseFile("Select File to Encrypt", source));
+    driver.Expect(ChooseFile("Encrypted File", PathOf("never.kst")));
+    driver.Expect(Cancel(kPasswordCaption));
+    Command(ID_ENCRYPT);
+    EXPECT_EQ(std::string(m_view.m_strDest), PathOf("never.kst"));
+    EXPECT_EQ(m_view.m_pszKey, nullptr);
+
+    // Decrypt: cancelled at the decrypted-file dialog and at the password.
+    const std::string locked = PathOf("keep.kst");
+    WriteAll(locked, LockedHead("keep.txt", 0));
+    driver.Expect(ChooseFile("Select File to Decrypt", locked));
+    driver.Expect(Cancel("Decrypted File"));
+    Command(ID_DECRYPT);
+    EXPECT_EQ(std::string(m_view.m_strDest), "keep.txt");  // the name read from the file
+    driver.Expect(ChooseFile("Select File to Decrypt", locked));
+    driver.Expect(ChooseFile("Decrypted File", PathOf("never.txt")));
+    driver.Expect(Cancel(kPasswordCaption));
+    Command(ID_DECRYPT);
+
+    // Shred: cancelled at its only dialog.
+    driver.Expect(Cancel("Select File to Shred"));
+    Command(ID_SHRED);
+
+    EXPECT_EQ(m_view.m_bBusy, 0);
+    EXPECT_EQ(m_view.m_pszKey, nullptr);
+    EXPECT_EQ(StatusLine(), "");
+    EXPECT_FALSE(Exists(PathOf("never.kst")));
+    EXPECT_FALSE(Exists(PathOf("never.txt")));
+    EXPECT_EQ(ReadAll(source), "keep me");
+    ExpectAllAnswered(driver);
+}
+
+TEST_F(ViewTest, AnEmptyDecryptionPasswordIsRefusedBeforeAnyJob) {
+    const std::string locked = PathOf("empty-pass.kst");
+    WriteAll(locked, LockedHead("a.txt", 0));
+    DialogDriver driver;
+    driver.Expect(ChooseFile("Select File to Decrypt", locked));
+    driver.Expect(ChooseFile("Decrypted File", PathOf("a.txt")));
+    driver.Expect(DecryptPassword(""));
+    driver.Expect(Acknowledge());
+    Command(ID_DECRYPT);
+    const auto shown = driver.Shown();
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_EQ(shown[3].text, "You did not specify a password.");
+    EXPECT_EQ(m_view.m_bBusy, 0);
+    EXPECT_EQ(m_view.m_pszKey, nullptr);
+    EXPECT_FALSE(Exists(PathOf("a.txt")));
+    ExpectAllAnswered(driver);
+}
+
+TEST_F(ViewTest, ShredStartsRightAfterItsDialogAndFailedJobsStillEndWithTheirStatus) {
+    const std::string victim = PathOf("victim.bin");
+    WriteAll(victim, std::string(100001, 'v'));
+    DialogDriver driver;
+    driver.Expect(ChooseFile("Select File to Shred", victim));
+    Command(ID_SHRED);
+    EXPECT_EQ(StatusLine(), "Shredding " + victim);
+    ASSERT_TRUE(WaitForJob());
+    EXPECT_EQ(StatusLine(), "Done Shredding");
+    EXPECT_EQ(ReadAll(victim), std::string(100001, '\0'));
+    ExpectAllAnswered(driver);
+
+    // A read-only file cannot be shredded: the job says so and still ends as always.
+    ::SetFileAttributesA(victim.c_str(), FILE_ATTRIBUTE_READONLY);
+    driver.Clear();
+    driver.Expect(ChooseFile("Select File to Shred", victim));
+    driver.Expect(Acknowledge());
+    Command(ID_SHRED);
+    ASSERT_TRUE(WaitForJob());
+    ::SetFileAttributesA(victim.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_EQ(driver.Shown().size(), 2u);
+    EXPECT_EQ(driver.Shown()[1].text, "Error opening source file to shred.");
+    EXPECT_EQ(StatusLine(), "Done Shredding");
+    EXPECT_EQ(BarPosition(), 0);
+
+    // Decrypting with a destination that is the locked file itself fails the same way.
+    const std::string locked = PathOf("self.kst");
+    WriteAll(locked, LockedHead("self.txt", 3) + std::string(8, 'x'));
+    driver.Clear();
+    driver.Expect(ChooseFile("Select File to Decrypt", locked));
+    driver.Expect(ChooseFile("Decrypted File", locked));
+    driver.Expect(DialogAnswer::Press(IDYES));  // "already exists. Replace it?"
+    driver.Expect(DecryptPassword("pw"));
+    driver.Expect(Acknowledge());
+    Command(ID_DECRYPT);
+    ASSERT_TRUE(WaitForJob());
+    const auto shown = driver.Shown();
+    ASSERT_EQ(shown.size(), 5u);
+    EXPECT_EQ(shown[4].text, "Error opening destination file for decryption.");
+    EXPECT_EQ(StatusLine(), "Done Decrypting");
+    EXPECT_EQ(BarPosition(), 0);
+    EXPECT_EQ(ReadAll(locked), LockedHead("self.txt", 3) + std::string(8, 'x'));
+}
+
+TEST_F(ViewTest, NoSecondFlowStartsWhileAJobRuns) {
+    const std::string plain = PathOf("busy.txt");
+    const std::string locked = PathOf("busy.kst");
+    WriteAll(plain, "x");
+    WriteAll(locked, LockedHead("busy.txt", 0));
+    m_view.m_bBusy = 1;  // as between the start of a job and its WM_JOB_DONE
+    DialogDriver driver;
+    driver.Expect(Acknowledge());
+    driver.Expect(Acknowledge());
+    m_view.m_strSource = plain.c_str();
+    m_view.EncryptDroppedFile();
+    m_view.m_strSource = locked.c_str();
+    m_view.ReadLockedHeader();
+    const auto shown = driver.Shown();
+    ASSERT_EQ(shown.size(), 2u);
+    for (const auto& box : shown) EXPECT_NE(box.text.find("busy"), std::string::npos) << box.text;
+    EXPECT_EQ(m_view.m_pszKey, nullptr);
+    m_view.m_bBusy = 0;
+    ExpectAllAnswered(driver);
+}
+
+TEST_F(ViewTest, FileDialogsShowTheirTitlesFiltersAndProposedNames) {
+    struct Case {
+        int (CBlowfishView::*select)();
+        const char* title;
+        std::vector<std::string> types;
+        const char* png;
+    } const cases[] = {
+        {&CBlowfishView::SelectSourceToEncrypt, "Select File to Encrypt",
+         {"Text Files (*.txt)", "All Files (*.*)"}, "file_dialog_encrypt_source.png"},
+        {&CBlowfishView::SelectDestToEncrypt, "Encrypted File",
+         {"Locked Files (*.kst)", "All Files (*.*)"}, "file_dialog_encrypt_dest.png"},
+        {&CBlowfishView::SelectSourceToDecrypt, "Select File to Decrypt",
+         {"Locked Files (*.kst)", "All Files (*.*)"}, "file_dialog_decrypt_source.png"},
+        {&CBlowfishView::SelectDestToDecrypt, "Decrypted File", {"All Files (*.*)"},
+         "file_dialog_decrypt_dest.png"},
+        {&CBlowfishView::SelectFileToShred, "Select File to Shred", {"All Files (*.*)"},
+         "file_dialog_shred.png"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        m_view.m_strDest = "report.txt";
+        m_view.m_strSource = "unchanged";
+        std::vector<std::string> types;
+        std::string proposed;
+        bool captured = false;
+        int result = -1;
+        {
+            kst_test::DialogActor actor(c.title, [&](HWND hDialog) {
+                HWND typeCombo = ::GetDlgItem(hDialog, kFileTypeCombo);
+                const int count = static_cast<int>(::SendMessageA(typeCombo, CB_GETCOUNT, 0, 0));
+                for (int i = 0; i < count; ++i) {
+                    char text[128] = {};
+                    ::SendMessageA(typeCombo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+                    types.emplace_back(text);
+                }
+                HWND name = ::GetDlgItem(hDialog, kFileNameCombo);
+                if (name == nullptr) name = ::GetDlgItem(hDialog, kFileNameEdit);
+                // The text sits in the innermost window of the combo box.
+                for (HWND inner = name; inner != nullptr; inner = ::GetWindow(inner, GW_CHILD))
+                    name = inner;
+                proposed = kst_test::WindowTextOf(name);
+                ::Sleep(300);  // let it paint
+                captured = kst_test::SaveWindowPng(hDialog, kst_test::TestOutputDir() + "/" + c.png);
+                ::PostMessageA(hDialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(::GetDlgItem(hDialog, IDCANCEL)));
+            });
+            result = (m_view.*c.select)();
+            ASSERT_TRUE(actor.Found());
+        }
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(types, c.types);
+        EXPECT_EQ(proposed, c.select == &CBlowfishView::SelectDestToDecrypt ? "report.txt" : "");
+        EXPECT_TRUE(captured);
+        // A cancelled dialog leaves its field as it was.
+        EXPECT_EQ(std::string(m_view.m_strSource), "unchanged");
+        EXPECT_EQ(std::string(m_view.m_strDest), "report.txt");
+    }
+}
+
