@@ -1,5 +1,4 @@
 // The decrypt job: a locked file in, its plain file out, the locked file left as it was.
-#include <cstring>
 #include <memory>
 
 #include "bar_progress.h"
@@ -16,22 +15,16 @@ UINT DecryptThreadProc(LPVOID pParam) { return RunJobThread(pParam, &CBlowfishVi
 
 int CBlowfishView::RunDecrypt() {
     std::unique_ptr<CFile> source = NewJobFile();
-    if (!source->Open(m_strSource, CFile::modeReadWrite)) {
-        AfxMessageBox("Error opening source file to decrypt.");
-        source->Abort();
-        return 0;
-    }
+    if (!OpenJobFile(*source, m_strSource, CFile::modeReadWrite, "Error opening source file to decrypt.")) return 0;
     // The blocks start after the header the view has read: at the tail count.
     source->Seek(static_cast<int64_t>(m_nDataOffset), CFile::begin);
     std::unique_ptr<CFile> dest = NewJobFile();
-    if (!dest->Open(m_strDest, CFile::modeCreate | CFile::modeReadWrite)) {
-        AfxMessageBox("Error opening destination file for decryption.");
+    if (!OpenJobFile(*dest, m_strDest, CFile::modeCreate | CFile::modeReadWrite,
+                     "Error opening destination file for decryption.")) {
         source->Close();
-        dest->Abort();
         return 0;
     }
-    int keyLength = m_pszKey != nullptr ? static_cast<int>(std::strlen(reinterpret_cast<const char*>(m_pszKey))) : 0;
-    DecryptFile(*source, *dest, m_pszKey, keyLength, *this);
+    DecryptFile(*source, *dest, m_pszKey, KeyLengthOf(m_pszKey), *this);
     return 1;
 }
 

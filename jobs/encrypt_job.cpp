@@ -1,5 +1,4 @@
 // The encrypt job: a plain file in, a locked file out, the plain file left as it was.
-#include <cstring>
 #include <memory>
 
 #include "bar_progress.h"
@@ -21,20 +20,14 @@ UINT EncryptThreadProc(LPVOID pParam) { return RunJobThread(pParam, &CBlowfishVi
 int CBlowfishView::RunEncrypt() {
     std::unique_ptr<CFile> source = NewJobFile();
     // Read and write access without sharing: nobody changes the file while it is read.
-    if (!source->Open(m_strSource, CFile::modeReadWrite)) {
-        AfxMessageBox("Error opening source file to encrypt.");
-        source->Abort();
-        return 0;
-    }
+    if (!OpenJobFile(*source, m_strSource, CFile::modeReadWrite, "Error opening source file to encrypt.")) return 0;
     std::unique_ptr<CFile> dest = NewJobFile();
-    if (!dest->Open(m_strDest, CFile::modeCreate | CFile::modeReadWrite)) {
-        AfxMessageBox("Error opening destination file for encryption.");
+    if (!OpenJobFile(*dest, m_strDest, CFile::modeCreate | CFile::modeReadWrite,
+                     "Error opening destination file for encryption.")) {
         source->Close();
-        dest->Abort();
         return 0;
     }
-    int keyLength = m_pszKey != nullptr ? static_cast<int>(std::strlen(reinterpret_cast<const char*>(m_pszKey))) : 0;
-    EncryptFile(*source, *dest, m_pszKey, keyLength, *this);
+    EncryptFile(*source, *dest, m_pszKey, KeyLengthOf(m_pszKey), *this);
     return 1;
 }
 

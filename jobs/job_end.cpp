@@ -1,5 +1,7 @@
 #include "job_end.h"
 
+#include <cstring>
+
 #include "message_box.h"
 #include "messages.h"
 
@@ -34,4 +36,15 @@ int FinishCodecRun(locked::CodecStatus status, CFile& source, CFile& dest, const
     for (const auto& message : messages)
         if (message.status == status) AfxMessageBox(message.text);
     return 0;
+}
+
+bool OpenJobFile(CFile& file, const char* pszPath, UINT nOpenFlags, const char* pszFailureText) {
+    if (file.Open(pszPath, nOpenFlags)) return true;
+    AfxMessageBox(pszFailureText);
+    file.Abort();
+    return false;
+}
+
+int KeyLengthOf(const BYTE* key) {
+    return key != nullptr ? static_cast<int>(std::strlen(reinterpret_cast<const char*>(key))) : 0;
 }

@@ -1,4 +1,5 @@
-// What every job does when it ends, and how the end of a codec run is reported.
+// What every job does as it opens its files and when it ends, and how the end of a codec run
+// is reported.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,13 @@
 // The worker-thread entry common to the three jobs: checks the parameter, runs the job,
 // sets the status text and posts WM_JOB_DONE to the view, whatever became of the job.
 UINT RunJobThread(LPVOID pParam, int (CBlowfishView::*run)(), const char* pszDoneText);
+
+// Opens one of a job's files; when that fails, says `pszFailureText` and leaves the file
+// closed. Returns whether the file is open.
+bool OpenJobFile(CFile& file, const char* pszPath, UINT nOpenFlags, const char* pszFailureText);
+
+// The key length the jobs use: the bytes before the first 0 byte; 0 for no key.
+int KeyLengthOf(const BYTE* key);
 
 struct CodecFailureTexts {
     const char* readFailed;

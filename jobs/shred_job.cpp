@@ -39,11 +39,7 @@ UINT ShredThreadProc(LPVOID pParam) { return RunJobThread(pParam, &CBlowfishView
 
 int CBlowfishView::RunShred() {
     std::unique_ptr<CFile> file = NewJobFile();
-    if (!file->Open(m_strSource, CFile::modeReadWrite)) {
-        AfxMessageBox("Error opening source file to shred.");
-        file->Abort();
-        return 0;
-    }
+    if (!OpenJobFile(*file, m_strSource, CFile::modeReadWrite, "Error opening source file to shred.")) return 0;
     std::unique_ptr<BYTE[]> zeros(new (std::nothrow) BYTE[kChunk]());
     if (!zeros) {
         AfxMessageBox("Not enough memory to shred the file.");

@@ -16,7 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "window_text.h"
+
 namespace {
+
+using kst_test::WindowTextOf;
 
 struct Search {
     std::string caption;
@@ -24,17 +28,9 @@ struct Search {
     std::vector<HWND> found;
 };
 
-std::string TextOf(HWND hWnd) {
-    char buffer[1024] = {};
-    DWORD_PTR got = 0;
-    ::SendMessageTimeoutA(hWnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000,
-                          &got);
-    return buffer;
-}
-
 BOOL CALLBACK CollectChild(HWND hWnd, LPARAM lParam) {
     auto* texts = reinterpret_cast<std::vector<std::pair<int, std::string>>*>(lParam);
-    texts->emplace_back(::GetDlgCtrlID(hWnd), TextOf(hWnd));
+    texts->emplace_back(::GetDlgCtrlID(hWnd), WindowTextOf(hWnd));
     return TRUE;
 }
 
@@ -46,7 +42,7 @@ std::vector<std::pair<int, std::string>> ChildTexts(HWND hWnd) {
 
 BOOL CALLBACK CollectTop(HWND hWnd, LPARAM lParam) {
     auto* search = reinterpret_cast<Search*>(lParam);
-    if (!::IsWindowVisible(hWnd) || TextOf(hWnd) != search->caption) return TRUE;
+    if (!::IsWindowVisible(hWnd) || WindowTextOf(hWnd) != search->caption) return TRUE;
     if (!search->text.empty()) {
         bool hit = false;
         for (const auto& t : ChildTexts(hWnd)) hit = hit || t.second.find(search->text) != std::string::npos;

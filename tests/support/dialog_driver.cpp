@@ -5,6 +5,7 @@
 #include <map>
 
 #include "message_pump.h"
+#include "window_text.h"
 
 namespace kst_test {
 
@@ -15,20 +16,6 @@ constexpr DWORD kSendTimeoutMs = 2000;
 // A dialog answered before may be answered again (say after it refused its input with a
 // box of its own) once it has been left alone this long and is enabled again.
 constexpr DWORD kReanswerAfterMs = 500;
-
-std::string ClassOf(HWND window) {
-    char name[64] = {};
-    ::GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::string TextOf(HWND window) {
-    char text[1024] = {};
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                          SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
-    return text;
-}
 
 UINT IconStyleOf(HWND iconStatic) {
     DWORD_PTR shown = 0;
@@ -154,7 +141,7 @@ void DialogDriver::Watch() {
                 bool settled = ::GetTickCount() - seen->second >= kReanswerAfterMs && ::IsWindowEnabled(dialog);
                 if (!settled) continue;
                 // Only an answer meant for this dialog by name may answer it a second time.
-                std::string caption = TextOf(dialog);
+                std::string caption = WindowTextOf(dialog);
                 std::lock_guard<std::mutex> guard(m_mutex);
                 bool named = std::any_of(m_answers.begin(), m_answers.end(), [&](const DialogAnswer& a) {
                     return !a.captionContains.empty() && CaptionMatches(a, caption);
@@ -171,12 +158,12 @@ void DialogDriver::Watch() {
 
 void DialogDriver::Answer(HWND dialog) {
     ShownDialog shown;
-    shown.caption = TextOf(dialog);
+    shown.caption = WindowTextOf(dialog);
     shown.threadId = ::GetWindowThreadProcessId(dialog, nullptr);
     std::vector<HWND> children;
     ::EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&children));
     for (HWND child : children) {
-        std::string text = TextOf(child);
+        std::string text = WindowTextOf(child);
         shown.controls.emplace_back(::GetDlgCtrlID(child), text);
         if (ClassOf(child) != "Static") continue;
         if (!text.empty()) {

@@ -19,9 +19,7 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<Search*>(param);
     DWORD processId = 0;
     ::GetWindowThreadProcessId(window, &processId);
-    char className[32] = {};
-    ::GetClassNameA(window, className, sizeof className);
-    if (processId != ::GetCurrentProcessId() || !::IsWindowVisible(window) || std::string(className) != "#32770")
+    if (processId != ::GetCurrentProcessId() || !::IsWindowVisible(window) || ClassOf(window) != "#32770")
         return TRUE;
     if (WindowTextOf(window) != *search->caption) return TRUE;
     search->found = window;
@@ -85,14 +83,6 @@ std::vector<uint8_t> EncodePng(int width, int height, const std::vector<uint8_t>
 }
 
 }  // namespace
-
-std::string WindowTextOf(HWND window) {
-    char text[1024] = {};
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
-                          &ignored);
-    return text;
-}
 
 HWND WaitForDialog(const std::string& caption, DWORD timeoutMs) {
     const DWORD start = ::GetTickCount();

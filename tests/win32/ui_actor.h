@@ -9,6 +9,8 @@
 #include <string>
 #include <thread>
 
+#include "window_text.h"
+
 namespace kst_test {
 
 // The first visible top-level dialog of this process whose caption is `caption`, waited for.
@@ -31,7 +33,6 @@ private:
 
 // Types `text` into a control key by key, as WM_CHAR messages.
 void TypeInto(HWND control, const std::string& text);
-std::string WindowTextOf(HWND window);
 
 // Captures the window as it is on the screen into a PNG file. False when that failed.
 bool SaveWindowPng(HWND window, const std::string& path);

@@ -9,6 +9,7 @@
 
 #include "cmd_ui.h"
 #include "thread_state.h"
+#include "window_text.h"
 #include "wnd.h"
 
 namespace {
@@ -18,12 +19,6 @@ constexpr UINT WM_BASE_ONLY = WM_APP + 2;
 constexpr UINT ID_PROBE_COMMAND = 40001;
 constexpr UINT ID_HANDLED_NO_UPDATE = 40002;
 constexpr UINT ID_NOBODY = 40003;
-
-std::string TextOf(HWND hWnd) {
-    char buffer[256] = {};
-    ::GetWindowTextA(hWnd, buffer, sizeof buffer);
-    return buffer;
-}
 
 class CProbeBase : public CWnd {
 public:
@@ -100,7 +95,7 @@ TEST(WindowCore, FrameworkWindowIsBoundFromCreationToFinalDestruction) {
     EXPECT_EQ(wnd.SendMessage(WM_BASE_ONLY, 21), 42);
     EXPECT_EQ(wnd.m_baseCalls, 1);
     wnd.SetWindowText("changed");
-    EXPECT_EQ(TextOf(hWnd), "changed");
+    EXPECT_EQ(kst_test::WindowTextOf(hWnd), "changed");
 
     EXPECT_TRUE(wnd.DestroyWindow());
     EXPECT_EQ(wnd.m_hWnd, nullptr);
@@ -118,8 +113,8 @@ TEST(WindowCore, DefaultAnswersForItsOwnMessageAfterANestedSend) {
 
     outer.SetWindowText("outer");
 
-    EXPECT_EQ(TextOf(outer.m_hWnd), "outer");
-    EXPECT_EQ(TextOf(inner.m_hWnd), "inner");
+    EXPECT_EQ(kst_test::WindowTextOf(outer.m_hWnd), "outer");
+    EXPECT_EQ(kst_test::WindowTextOf(inner.m_hWnd), "inner");
     EXPECT_EQ(AfxGetThreadState()->m_lastSentMsg.message, 0u) << "restored after the outermost dispatch";
 }
 
@@ -188,7 +183,7 @@ TEST(WindowCore, PlatformControlsAreBoundByTheCreationHookOrBySubclassing) {
     ASSERT_TRUE(created.CreateEx(0, "EDIT", "typed", WS_CHILD | WS_VISIBLE, 0, 0, 80, 20, parent.m_hWnd,
                                  reinterpret_cast<HMENU>(7)));
     EXPECT_EQ(created.SendMessage(WM_PROBE), 5);
-    EXPECT_EQ(TextOf(created.m_hWnd), "typed") << "the edit's own procedure still runs";
+    EXPECT_EQ(kst_test::WindowTextOf(created.m_hWnd), "typed") << "the edit's own procedure still runs";
     EXPECT_EQ(parent.GetDlgItem(7), &created);
 
     HWND plain = ::CreateWindowExA(0, "EDIT", "plain", WS_CHILD, 0, 30, 80, 20, parent.m_hWnd,
@@ -204,7 +199,7 @@ TEST(WindowCore, PlatformControlsAreBoundByTheCreationHookOrBySubclassing) {
     ASSERT_TRUE(subclassed.SubclassDlgItem(8, &parent));
     EXPECT_EQ(::SendMessageA(plain, WM_PROBE, 0, 0), 5);
     ::SendMessageA(plain, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("still an edit"));
-    EXPECT_EQ(TextOf(plain), "still an edit");
+    EXPECT_EQ(kst_test::WindowTextOf(plain), "still an edit");
 
     // Destroying the parent destroys the children and unbinds every object.
     parent.DestroyWindow();
