@@ -53,14 +53,6 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
     return TRUE;
 }
 
-// Where typed text goes: a combo box takes it in its edit field, which may sit one or two
-// levels down (the file dialogs' name field is ComboBoxEx32 > ComboBox > Edit).
-HWND EditFieldOf(HWND control) {
-    for (HWND inner = control; inner != nullptr; inner = ::GetWindow(inner, GW_CHILD))
-        if (ClassOf(inner) == "Edit") return inner;
-    return control;
-}
-
 bool CaptionMatches(const DialogAnswer& answer, const std::string& caption) {
     return answer.captionContains.empty() || caption.find(answer.captionContains) != std::string::npos;
 }

@@ -20,4 +20,10 @@ std::string ClassOf(HWND window) {
     return name;
 }
 
+HWND EditFieldOf(HWND control) {
+    for (HWND inner = control; inner != nullptr; inner = ::GetWindow(inner, GW_CHILD))
+        if (ClassOf(inner) == "Edit") return inner;
+    return control;
+}
+
 }  // namespace kst_test

@@ -11,5 +11,9 @@ namespace kst_test {
 std::string WindowTextOf(HWND window);
 // The window's class name.
 std::string ClassOf(HWND window);
+// Where typed text goes: a combo box takes it in its edit field, which may sit one or two
+// levels down (the file dialogs' name field is ComboBoxEx32 > ComboBox > Edit). Any
+// other control is its own field.
+HWND EditFieldOf(HWND control);
 
 }  // namespace kst_test

@@ -26,10 +26,8 @@ namespace {
 
 constexpr DWORD kJobTimeoutMs = 120000;
 constexpr char kPasswordCaption[] = "Password Protection";
-// The file name field of the common file dialog: a combo box in the Explorer-style
-// dialog, an edit control in the older one. Filling both covers either.
+// The file name field of the common file dialog (a combo box with an edit field).
 constexpr int kFileNameCombo = 1148;
-constexpr int kFileNameEdit = 1152;
 constexpr int kFileTypeCombo = 1136;
 
 std::string ReadAll(const std::string& path) {
@@ -42,7 +40,7 @@ void WriteAll(const std::string& path, const std::string& content) {
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 DialogAnswer ChooseFile(const char* title, const std::string& path) {
-    return DialogAnswer::Press(IDOK).WithCaption(title).Fill(kFileNameCombo, path).Fill(kFileNameEdit, path);
+    return DialogAnswer::Press(IDOK).WithCaption(title).Fill(kFileNameCombo, path);
 }
 DialogAnswer Cancel(const char* title) { return DialogAnswer::Press(IDCANCEL).WithCaption(title); }
 DialogAnswer EncryptPassword(const std::string& password) {
@@ -57,7 +55,7 @@ DialogAnswer Acknowledge() { return DialogAnswer::Press(IDOK).WithCaption("Kestr
 // The file name field is several windows with one id (combo box and its edit field).
 std::string FileNameShown(const kst_test::ShownDialog& shown) {
     for (const auto& control : shown.controls)
-        if ((control.first == kFileNameCombo || control.first == kFileNameEdit) && !control.second.empty())
+        if (control.first == kFileNameCombo && !control.second.empty())
             return control.second;
     return "";
 }
@@ -383,12 +381,7 @@ TEST_F(ViewTest, FileDialogsShowTheirTitlesFiltersAndProposedNames) {
                     ::SendMessageA(typeCombo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
                     types.emplace_back(text);
                 }
-                HWND name = ::GetDlgItem(hDialog, kFileNameCombo);
-                if (name == nullptr) name = ::GetDlgItem(hDialog, kFileNameEdit);
-                // The text sits in the innermost window of the combo box.
-                for (HWND inner = name; inner != nullptr; inner = ::GetWindow(inner, GW_CHILD))
-                    name = inner;
-                proposed = kst_test::WindowTextOf(name);
+                proposed = kst_test::WindowTextOf(kst_test::EditFieldOf(::GetDlgItem(hDialog, kFileNameCombo)));
                 ::Sleep(300);  // let it paint
                 captured = kst_test::SaveWindowPng(hDialog, kst_test::TestOutputDir() + "/" + c.png);
                 ::PostMessageA(hDialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
