@@ -45,7 +45,7 @@ void StoreHalf(uint8_t* p, uint32_t v)
     p[0] = uint8_t(v); p[1] = uint8_t(v >> 8); p[2] = uint8_t(v >> 16); p[3] = uint8_t(v >> 24);
 }
 
-class MemorySource : public locked::ByteSource {
+class MemorySource : public lockedfile::ByteSource {
 public:
     explicit MemorySource(const std::vector<uint8_t>& bytes) : m_bytes(bytes) {}
     bool Read(uint8_t* buffer, size_t want, size_t& got) override
@@ -61,7 +61,7 @@ private:
     size_t m_position = 0;
 };
 
-class MemorySink : public locked::ByteSink {
+class MemorySink : public lockedfile::ByteSink {
 public:
     explicit MemorySink(std::vector<uint8_t>& bytes) : m_bytes(bytes) {}
     bool Write(const uint8_t* buffer, size_t count) override
@@ -76,7 +76,7 @@ private:
     size_t m_position = 0;
 };
 
-class SilentProgress : public locked::ProgressSink {
+class SilentProgress : public lockedfile::ProgressSink {
 public:
     void SetRange() override {}
     void SetPos(int) override {}
@@ -144,7 +144,7 @@ int main()
         MemorySource source(data);
         MemorySink sink(locked);
         SilentProgress progress;
-        locked::EncryptStream(source, data.size(), "bench.bin", sink, kKey, int(sizeof kKey), progress);
+        lockedfile::EncryptStream(source, data.size(), "bench.bin", sink, kKey, int(sizeof kKey), progress);
     });
 
     std::printf("Blowfish on a %zu MiB buffer, one core, best of %d:\n", kBufferBytes >> 20, kRounds);

@@ -10,7 +10,7 @@
 #include "document.h"
 #include "instance_handover.h"
 #include "messages.h"
-#include "resource.h"
+#include "afxres.h"
 #include "view.h"
 #include "win_app.h"
 

@@ -1,8 +1,12 @@
 #include "instance_handover.h"
 
+#include "message_box.h"
+
 namespace {
 
-const char kMainWindowProperty[] = "Kestrine.MainWindow";
+// The mark carries the application's name, so that two programs on this framework never
+// take each other's windows for their own running instance.
+std::string MainWindowProperty() { return std::string(AfxGetAppName()) + ".MainWindow"; }
 // Tags our open requests among whatever else may arrive as WM_COPYDATA.
 const ULONG_PTR kOpenRequestTag = 0x4B535430;  // "KST0"
 // Longest path the shell can hand us, in bytes with its terminator.
@@ -11,7 +15,7 @@ const DWORD kMaxRequestBytes = 32768;
 BOOL CALLBACK FindMarkedWindow(HWND hWnd, LPARAM lParam) {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hWnd, &pid);
-    if (pid != ::GetCurrentProcessId() && ::GetPropA(hWnd, kMainWindowProperty)) {
+    if (pid != ::GetCurrentProcessId() && ::GetPropA(hWnd, MainWindowProperty().c_str())) {
         *reinterpret_cast<HWND*>(lParam) = hWnd;
         return FALSE;
     }
@@ -22,9 +26,9 @@ BOOL CALLBACK FindMarkedWindow(HWND hWnd, LPARAM lParam) {
 
 void MarkRunningMainWindow(HWND hWnd, bool bMark) {
     if (bMark)
-        ::SetPropA(hWnd, kMainWindowProperty, reinterpret_cast<HANDLE>(1));
+        ::SetPropA(hWnd, MainWindowProperty().c_str(), reinterpret_cast<HANDLE>(1));
     else
-        ::RemovePropA(hWnd, kMainWindowProperty);
+        ::RemovePropA(hWnd, MainWindowProperty().c_str());
 }
 
 HWND FindRunningMainWindow() {

@@ -3,8 +3,9 @@
 
 #include <windows.h>
 
-// The application's name: the caption of every message box. "Kestrine" until the
-// application object gives its own with AfxSetAppName.
+// The application's name: the caption of every message box. The application object gives
+// it with AfxSetAppName; until then (or after AfxSetAppName(nullptr)) it is the module's
+// AFX_IDS_APP_TITLE string, else the executable's base name.
 const char* AfxGetAppName();
 void AfxSetAppName(const char* pszAppName);
 

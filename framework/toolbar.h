@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "cmd_ui.h"
+#include "afxres.h"
 #include "control_bar.h"
 
 // Button styles as GetButtonStyle reports them: the control's style in the low word and
@@ -22,7 +23,7 @@ constexpr UINT TBBS_DISABLED = MAKELONG(0, TBSTATE_ENABLED);
 constexpr UINT TBBS_PRESSED = MAKELONG(0, TBSTATE_PRESSED);
 
 // The resource type of tool bar layouts.
-constexpr WORD RT_TOOLBAR_ID = 241;
+constexpr WORD RT_TOOLBAR_ID = RT_TOOLBAR_TYPE;
 
 class CToolBar : public CControlBar {
     DECLARE_DYNAMIC(CToolBar)

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "afxres.h"
 #include "command_line_info.h"
 #include "cstring.h"
 #include "registry_profile.h"
@@ -18,7 +19,7 @@ class CDocTemplate;
 class CDocument;
 
 // The string that names the application when it is built without a name.
-constexpr UINT AFX_IDS_APP_TITLE_ID = 0xE000;
+constexpr UINT AFX_IDS_APP_TITLE_ID = AFX_IDS_APP_TITLE;
 
 class CWinApp : public CWinThread {
     DECLARE_DYNAMIC(CWinApp)

@@ -1,21 +1,25 @@
 #include "wnd.h"
 
 #include <cstdlib>
+#include <string>
 
 #include "data_exchange.h"
+#include "message_box.h"
 #include "thread_state.h"
 
 namespace {
 
 // The window property that holds the bound object; a property works from any thread.
-constexpr char kObjectProperty[] = "Kestrine.CWnd";
-constexpr char kDefaultClassPrefix[] = "KestrineWnd";
+constexpr char kObjectProperty[] = "Afx.CWnd";
+constexpr char kDefaultClassPrefix[] = "AfxWnd";
 
 HINSTANCE ModuleInstance() { return ::GetModuleHandleA(nullptr); }
 
 // A C++ exception must never unwind through the platform's frames.
 [[noreturn]] void UnexpectedException() {
-    ::FatalAppExitA(0, "Kestrine met an unexpected error and has to close.");
+    std::string text = AfxGetAppName();
+    text += " met an unexpected error and has to close.";
+    ::FatalAppExitA(0, text.c_str());
     std::abort();
 }
 

@@ -4,7 +4,7 @@
 
 #include "cmd_ui.h"
 #include "data_exchange.h"
-#include "messages.h"
+#include "app_messages.h"
 #include "resource.h"
 
 IMPLEMENT_DYNAMIC(CBlowfishView, CFormView)

@@ -28,14 +28,14 @@ private:
 };
 
 // The message of a header that cannot be decrypted; null for a good one.
-const char* HeaderRefusal(locked::HeaderStatus status) {
+const char* HeaderRefusal(lockedfile::HeaderStatus status) {
     static const struct {
-        locked::HeaderStatus status;
+        lockedfile::HeaderStatus status;
         const char* text;
     } kRefusals[] = {
-        {locked::HeaderStatus::NotLocked, locked::kNotLockedMessage},
-        {locked::HeaderStatus::BadHeader, locked::kBadHeaderMessage},
-        {locked::HeaderStatus::ReadFailed, locked::kBadHeaderMessage},
+        {lockedfile::HeaderStatus::NotLocked, lockedfile::kNotLockedMessage},
+        {lockedfile::HeaderStatus::BadHeader, lockedfile::kBadHeaderMessage},
+        {lockedfile::HeaderStatus::ReadFailed, lockedfile::kBadHeaderMessage},
     };
     for (const auto& refusal : kRefusals)
         if (refusal.status == status) return refusal.text;
@@ -102,10 +102,10 @@ void CBlowfishView::ReadLockedHeader() {
         AfxMessageBox(kOpenLockedFailedMessage);
         return;
     }
-    locked::HeaderInfo header;
+    lockedfile::HeaderInfo header;
     {
         FileSource reader(lockedFile);
-        header = locked::ReadHeader(reader);
+        header = lockedfile::ReadHeader(reader);
     }
     if (const char* refusal = HeaderRefusal(header.status)) {
         AfxMessageBox(refusal);
@@ -113,7 +113,7 @@ void CBlowfishView::ReadLockedHeader() {
     }
     // The stored name comes from the file and is not trusted: only a bare, safe file name
     // is proposed.
-    m_strDest = locked::SafeProposedName(header.storedName).c_str();
+    m_strDest = lockedfile::SafeProposedName(header.storedName).c_str();
     m_nDataOffset = header.dataOffset;
 
     if (!SelectDestToDecrypt()) return;

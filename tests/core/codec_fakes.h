@@ -11,7 +11,7 @@
 namespace testing_codec {
 
 // Serves a byte vector; fails every read once `failAfter` bytes have been served.
-class MemorySource : public locked::ByteSource {
+class MemorySource : public lockedfile::ByteSource {
 public:
     explicit MemorySource(std::vector<uint8_t> bytes,
                           size_t failAfter = std::numeric_limits<size_t>::max())
@@ -37,7 +37,7 @@ private:
 };
 
 // Produces `length` zero bytes without holding them.
-class ZeroSource : public locked::ByteSource {
+class ZeroSource : public lockedfile::ByteSource {
 public:
     explicit ZeroSource(uint64_t length) : m_left(length) {}
     bool Read(uint8_t* buffer, size_t want, size_t& got) override
@@ -53,7 +53,7 @@ private:
 };
 
 // Collects what is written; refuses writes that would pass `failAfter` bytes.
-class MemorySink : public locked::ByteSink {
+class MemorySink : public lockedfile::ByteSink {
 public:
     explicit MemorySink(size_t failAfter = std::numeric_limits<size_t>::max())
         : m_failAfter(failAfter)
@@ -73,7 +73,7 @@ private:
 };
 
 // Counts bytes and keeps nothing.
-class CountingSink : public locked::ByteSink {
+class CountingSink : public lockedfile::ByteSink {
 public:
     bool Write(const uint8_t*, size_t count) override
     {
@@ -83,7 +83,7 @@ public:
     uint64_t written = 0;
 };
 
-class RecordingProgress : public locked::ProgressSink {
+class RecordingProgress : public lockedfile::ProgressSink {
 public:
     void SetRange() override { ++rangeCalls; }
     void SetPos(int percent) override { positions.push_back(percent); }

@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-using namespace locked;
+using namespace lockedfile;
 using namespace testing_codec;
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace locked;
+using namespace lockedfile;
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <random>
 
-using namespace locked;
+using namespace lockedfile;
 using namespace testing_codec;
 
 namespace {

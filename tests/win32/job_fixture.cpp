@@ -5,8 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app_messages.h"
+#include "message_box.h"
 #include "message_pump.h"
-#include "messages.h"
 
 std::vector<BarMessage> JobTest::s_barMessages;
 int JobTest::s_jobsDone = 0;
@@ -59,6 +60,8 @@ private:
 std::unique_ptr<CFile> ProbeView::NewJobFile() const { return std::make_unique<ProbeFile>(m_probe); }
 
 void JobTest::SetUp() {
+    // As the application object does at start-up: every box a job shows carries its name.
+    AfxSetAppName("Kestrine");
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
     WNDCLASSA viewClass{};

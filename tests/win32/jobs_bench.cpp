@@ -13,7 +13,7 @@
 #include "blowfish.h"
 #include "blowfish_view.h"
 #include "message_pump.h"
-#include "messages.h"
+#include "app_messages.h"
 #include "thread.h"
 
 namespace {

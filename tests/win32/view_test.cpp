@@ -62,7 +62,7 @@ std::string FileNameShown(const kst_test::ShownDialog& shown) {
 
 // A locked file's head as the program writes it, followed by `body`.
 std::string LockedHead(const std::string& storedName, uint64_t length) {
-    const std::vector<uint8_t> head = locked::BuildHeader(storedName, length);
+    const std::vector<uint8_t> head = lockedfile::BuildHeader(storedName, length);
     return std::string(head.begin(), head.end());
 }
 

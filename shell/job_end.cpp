@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "message_box.h"
-#include "messages.h"
+#include "app_messages.h"
 
 UINT RunJobThread(LPVOID pParam, int (CBlowfishView::*run)(), const char* pszDoneText) {
     CObject* object = static_cast<CObject*>(pParam);
@@ -21,17 +21,17 @@ UINT RunJobThread(LPVOID pParam, int (CBlowfishView::*run)(), const char* pszDon
     return 0;
 }
 
-int FinishCodecRun(locked::CodecStatus status, CFile& source, CFile& dest, const CodecFailureTexts& texts) {
+int FinishCodecRun(lockedfile::CodecStatus status, CFile& source, CFile& dest, const CodecFailureTexts& texts) {
     source.Close();
     // A delayed write can still fail as the file is closed.
-    if (!dest.Close() && status == locked::CodecStatus::Ok) status = locked::CodecStatus::WriteFailed;
-    if (status == locked::CodecStatus::Ok) return 1;
+    if (!dest.Close() && status == lockedfile::CodecStatus::Ok) status = lockedfile::CodecStatus::WriteFailed;
+    if (status == lockedfile::CodecStatus::Ok) return 1;
 
     ::DeleteFileA(dest.GetFilePath());
-    const struct { locked::CodecStatus status; const char* text; } messages[] = {
-        {locked::CodecStatus::ReadFailed, texts.readFailed},
-        {locked::CodecStatus::WriteFailed, texts.writeFailed},
-        {locked::CodecStatus::EmptyKey, "You did not specify a password."},
+    const struct { lockedfile::CodecStatus status; const char* text; } messages[] = {
+        {lockedfile::CodecStatus::ReadFailed, texts.readFailed},
+        {lockedfile::CodecStatus::WriteFailed, texts.writeFailed},
+        {lockedfile::CodecStatus::EmptyKey, "You did not specify a password."},
     };
     for (const auto& message : messages)
         if (message.status == status) AfxMessageBox(message.text);

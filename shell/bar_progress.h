@@ -8,7 +8,7 @@
 #include "blowfish_view.h"
 #include "locked_format.h"
 
-class BarProgress : public locked::ProgressSink {
+class BarProgress : public lockedfile::ProgressSink {
 public:
     explicit BarProgress(const CBlowfishView& view) : m_view(view), m_hBar(view.m_progress.GetSafeHwnd()) {}
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace locked {
+namespace lockedfile {
 
 namespace {
 
@@ -52,4 +52,4 @@ std::vector<ProgressEvent> ProgressEvents(uint64_t first, uint64_t last, uint64_
     return events;
 }
 
-}  // namespace locked
+}  // namespace lockedfile

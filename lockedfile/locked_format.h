@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace locked {
+namespace lockedfile {
 
 constexpr char kMagic[4] = {'B', 'L', 'O', 'W'};
 constexpr size_t kMaxStoredName = 255;
@@ -98,4 +98,4 @@ CodecStatus EncryptStream(ByteSource& source, uint64_t length, const std::string
 CodecStatus DecryptStream(ByteSource& source, uint64_t totalLength, uint64_t dataOffset,
                           ByteSink& dest, const uint8_t* key, int keyLength, ProgressSink& progress);
 
-}  // namespace locked
+}  // namespace lockedfile

@@ -5,7 +5,7 @@
 #include <cctype>
 #include <cstring>
 
-namespace locked {
+namespace lockedfile {
 
 namespace {
 
@@ -94,4 +94,4 @@ std::string SafeProposedName(const std::string& storedName)
     return name;
 }
 
-}  // namespace locked
+}  // namespace lockedfile

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace locked {
+namespace lockedfile {
 
 struct ProgressEvent {
     uint64_t step;  // the i at which the position is first reached
@@ -21,4 +21,4 @@ struct ProgressEvent {
 std::vector<ProgressEvent> ProgressEvents(uint64_t first, uint64_t last, uint64_t steps,
                                           uint64_t total);
 
-}  // namespace locked
+}  // namespace lockedfile

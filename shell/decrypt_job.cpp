@@ -32,8 +32,8 @@ int DecryptFile(CFile& source, CFile& dest, const BYTE* key, int keyLength, CBlo
     FileSource reader(source);
     FileSink writer(dest);
     BarProgress progress(view);
-    locked::CodecStatus status = locked::DecryptStream(reader, source.GetLength(), source.GetPosition(), writer,
+    lockedfile::CodecStatus status = lockedfile::DecryptStream(reader, source.GetLength(), source.GetPosition(), writer,
                                                        key, keyLength, progress);
-    if (status == locked::CodecStatus::Ok && !writer.Finish()) status = locked::CodecStatus::WriteFailed;
+    if (status == lockedfile::CodecStatus::Ok && !writer.Finish()) status = lockedfile::CodecStatus::WriteFailed;
     return FinishCodecRun(status, source, dest, kDecryptFailures);
 }

@@ -32,12 +32,12 @@ int CBlowfishView::RunEncrypt() {
 }
 
 int EncryptFile(CFile& source, CFile& dest, const BYTE* key, int keyLength, CBlowfishView& view) {
-    std::string storedName = locked::StoredNameFor(source.GetFileName().GetString(), IsAnsiLeadByte);
+    std::string storedName = lockedfile::StoredNameFor(source.GetFileName().GetString(), IsAnsiLeadByte);
     FileSource reader(source);
     FileSink writer(dest);
     BarProgress progress(view);
-    locked::CodecStatus status =
-        locked::EncryptStream(reader, source.GetLength(), storedName, writer, key, keyLength, progress);
-    if (status == locked::CodecStatus::Ok && !writer.Finish()) status = locked::CodecStatus::WriteFailed;
+    lockedfile::CodecStatus status =
+        lockedfile::EncryptStream(reader, source.GetLength(), storedName, writer, key, keyLength, progress);
+    if (status == lockedfile::CodecStatus::Ok && !writer.Finish()) status = lockedfile::CodecStatus::WriteFailed;
     return FinishCodecRun(status, source, dest, kEncryptFailures);
 }

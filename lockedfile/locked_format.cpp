@@ -9,7 +9,7 @@
 #include <cstring>
 #include <limits>
 
-namespace locked {
+namespace lockedfile {
 
 const char* const kNotLockedMessage = "This file was not encrypted with Kestrine.";
 const char* const kBadHeaderMessage = "Error reading Kestrine.";
@@ -232,4 +232,4 @@ CodecStatus DecryptStream(ByteSource& source, uint64_t totalLength, uint64_t dat
     return CodecStatus::Ok;
 }
 
-}  // namespace locked
+}  // namespace lockedfile

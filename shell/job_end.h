@@ -27,4 +27,4 @@ struct CodecFailureTexts {
 // Closes both files after a codec run. A run that did not complete loses its destination
 // (never its source) and, unless the user asked it to stop, says what failed.
 // Returns 1 when the destination is complete, 0 otherwise.
-int FinishCodecRun(locked::CodecStatus status, CFile& source, CFile& dest, const CodecFailureTexts& texts);
+int FinishCodecRun(lockedfile::CodecStatus status, CFile& source, CFile& dest, const CodecFailureTexts& texts);

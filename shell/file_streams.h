@@ -8,7 +8,7 @@
 #include "file.h"
 #include "locked_format.h"
 
-class FileSource : public locked::ByteSource {
+class FileSource : public lockedfile::ByteSource {
 public:
     explicit FileSource(CFile& file);
     bool Read(uint8_t* buffer, size_t want, size_t& got) override;
@@ -20,7 +20,7 @@ private:
     size_t m_filled;  // bytes of m_buffer holding file data
 };
 
-class FileSink : public locked::ByteSink {
+class FileSink : public lockedfile::ByteSink {
 public:
     explicit FileSink(CFile& file);
     bool Write(const uint8_t* buffer, size_t count) override;
