@@ -21,7 +21,7 @@ END_MESSAGE_MAP()
 
 CBlowfishView::CBlowfishView()
     : CFormView(IDD_KESTRINE_FORM), m_nDataOffset(0), m_bBusy(FALSE), m_pszKey(nullptr), m_bStopRequested(false),
-      m_bPreparing(FALSE) {}
+      m_bJobComplete(false), m_pszJobEndText(nullptr), m_bPreparing(FALSE) {}
 
 void CBlowfishView::DoDataExchange(CDataExchange* pDX) {
     CFormView::DoDataExchange(pDX);
@@ -42,7 +42,8 @@ void CBlowfishView::OnUpdateJobCommand(CCmdUI* pCmdUI) { pCmdUI->Enable(m_bBusy 
 LRESULT CBlowfishView::OnJobDone(WPARAM, LPARAM) {
     m_bBusy = 0;
     m_progress.SetPos(0);
-    // Shows the closing text the job left in m_strStatus.
+    // Shows the closing text the job handed over.
+    if (const char* pszText = JobEndText()) m_strStatus = pszText;
     UpdateData(FALSE);
     return 0;
 }

@@ -1,6 +1,6 @@
 // The main view: a form with the status line and the progress bar. It owns the commands
 // that start jobs, the parameters of the one job that may run at a time and the controls
-// the job reports to. The jobs' members are defined in jobs/.
+// the job reports to. The jobs' members are defined beside it (*_job.cpp).
 #pragma once
 
 #include <windows.h>
@@ -47,7 +47,8 @@ public:
     void EncryptDroppedFile();
 
     // The jobs, run on a worker thread. Each returns 1 when the job ran (even if it then
-    // failed and said so), 0 when a file could not be opened.
+    // failed and said so), 0 when a file could not be opened. The sources of an encryption
+    // and a decryption are only read; shredding needs write access.
     int RunEncrypt();
     int RunDecrypt();
     int RunShred();
@@ -55,6 +56,15 @@ public:
     // Asks a running encryption, decryption or shredding to stop at its next chunk.
     void RequestStop() { m_bStopRequested.store(true); }
     bool StopRequested() const { return m_bStopRequested.load(); }
+
+    // The worker's side of a job's end. Only a job that wrote all its output is complete.
+    // The closing status text is handed over here and shown by the user-interface thread
+    // after WM_JOB_DONE: the worker never touches m_strStatus, which the user-interface
+    // thread may be showing at any time. Texts are static strings.
+    void MarkJobComplete(bool bComplete) { m_bJobComplete.store(bComplete); }
+    bool JobComplete() const { return m_bJobComplete.load(); }
+    void SetJobEndText(const char* pszText) { m_pszJobEndText.store(pszText); }
+    const char* JobEndText() const { return m_pszJobEndText.load(); }
 
     // Every file a job opens comes from here; a test puts a file that fails in its place.
     virtual std::unique_ptr<CFile> NewJobFile() const;
@@ -91,6 +101,8 @@ private:
     void EncryptFromDestination();
 
     std::atomic<bool> m_bStopRequested;
+    std::atomic<bool> m_bJobComplete;
+    std::atomic<const char*> m_pszJobEndText;
     // Set while a flow waits in its dialogs, so that a drop or a shell open arriving then
     // cannot start a second flow over the fields of the first.
     BOOL m_bPreparing;

@@ -1,34 +1,93 @@
 #include "job_end.h"
 
 #include <cstring>
+#include <memory>
 
-#include "message_box.h"
 #include "app_messages.h"
+#include "blowfish.h"
+#include "message_box.h"
 
-UINT RunJobThread(LPVOID pParam, int (CBlowfishView::*run)(), const char* pszDoneText) {
+namespace {
+
+// The key length the jobs use: the bytes before the first 0 byte; 0 for no key.
+int KeyLengthOf(const BYTE* key) {
+    return key != nullptr ? static_cast<int>(std::strlen(reinterpret_cast<const char*>(key))) : 0;
+}
+
+// Deletes a destination that a throw left half written: it must not pass for a result.
+class CPartialDestGuard {
+public:
+    explicit CPartialDestGuard(CFile& dest) : m_dest(dest), m_bArmed(true) {}
+    ~CPartialDestGuard() {
+        if (!m_bArmed) return;
+        const CString path = m_dest.GetFilePath();
+        m_dest.Abort();
+        ::DeleteFileA(path);
+    }
+    void Release() { m_bArmed = false; }
+    CPartialDestGuard(const CPartialDestGuard&) = delete;
+    CPartialDestGuard& operator=(const CPartialDestGuard&) = delete;
+
+private:
+    CFile& m_dest;
+    bool m_bArmed;
+};
+
+const char* ClosingText(const CBlowfishView& view, const JobEndTexts& texts) {
+    if (view.StopRequested()) return texts.stopped;
+    return view.JobComplete() ? texts.done : texts.failed;
+}
+
+}  // namespace
+
+UINT RunJobThread(LPVOID pParam, int (CBlowfishView::*run)(), const JobEndTexts& texts) {
     CObject* object = static_cast<CObject*>(pParam);
     if (object == nullptr || !object->IsKindOf(RUNTIME_CLASS(CBlowfishView))) return static_cast<UINT>(-1);
     CBlowfishView* view = static_cast<CBlowfishView*>(object);
     HWND hView = view->GetSafeHwnd();
+    view->MarkJobComplete(false);
     // The view must leave its busy state however the job ends.
     try {
         (view->*run)();
     } catch (...) {
+        view->MarkJobComplete(false);
         AfxMessageBox("Not enough memory to finish the job.");
     }
-    view->m_strStatus = pszDoneText;
+    // The password-derived tables must not outlive the job that needed them.
+    Blowfish_Reset();
+    view->SetJobEndText(ClosingText(*view, texts));
     ::PostMessageA(hView, WM_JOB_DONE, 0, 0);
     return 0;
 }
 
-int FinishCodecRun(lockedfile::CodecStatus status, CFile& source, CFile& dest, const CodecFailureTexts& texts) {
+int RunCodecJob(CBlowfishView& view, uint64_t sourceOffset, CodecJobFile codecFile, const CodecJobTexts& texts) {
+    std::unique_ptr<CFile> source = view.NewJobFile();
+    if (!OpenJobFile(*source, view.m_strSource, CFile::modeRead | CFile::shareDenyWrite, texts.openSourceFailed))
+        return 0;
+    if (sourceOffset != 0) source->Seek(static_cast<int64_t>(sourceOffset), CFile::begin);
+    std::unique_ptr<CFile> dest = view.NewJobFile();
+    if (!OpenJobFile(*dest, view.m_strDest, CFile::modeCreate | CFile::modeReadWrite, texts.openDestFailed)) {
+        source->Close();
+        return 0;
+    }
+    CPartialDestGuard guard(*dest);
+    const int complete = codecFile(*source, *dest, view.m_pszKey, KeyLengthOf(view.m_pszKey), view);
+    guard.Release();
+    view.MarkJobComplete(complete == 1);
+    return 1;
+}
+
+int FinishCodecRun(lockedfile::CodecStatus status, CFile& source, CFile& dest, const CodecJobTexts& texts) {
     source.Close();
     // A delayed write can still fail as the file is closed.
     if (!dest.Close() && status == lockedfile::CodecStatus::Ok) status = lockedfile::CodecStatus::WriteFailed;
     if (status == lockedfile::CodecStatus::Ok) return 1;
 
     ::DeleteFileA(dest.GetFilePath());
-    const struct { lockedfile::CodecStatus status; const char* text; } messages[] = {
+    const struct {
+        lockedfile::CodecStatus status;
+        const char* text;
+    } messages[] = {
         {lockedfile::CodecStatus::ReadFailed, texts.readFailed},
         {lockedfile::CodecStatus::WriteFailed, texts.writeFailed},
         {lockedfile::CodecStatus::EmptyKey, "You did not specify a password."},
@@ -43,8 +102,4 @@ bool OpenJobFile(CFile& file, const char* pszPath, UINT nOpenFlags, const char* 
     AfxMessageBox(pszFailureText);
     file.Abort();
     return false;
-}
-
-int KeyLengthOf(const BYTE* key) {
-    return key != nullptr ? static_cast<int>(std::strlen(reinterpret_cast<const char*>(key))) : 0;
 }

@@ -8,23 +8,41 @@
 #include "file.h"
 #include "locked_format.h"
 
+// The status texts a kind of job may end with: only a job that wrote all its output is done.
+struct JobEndTexts {
+    const char* done;
+    const char* failed;
+    const char* stopped;
+};
+
 // The worker-thread entry common to the three jobs: checks the parameter, runs the job,
-// sets the status text and posts WM_JOB_DONE to the view, whatever became of the job.
-UINT RunJobThread(LPVOID pParam, int (CBlowfishView::*run)(), const char* pszDoneText);
+// clears the keyed cipher state, hands the closing status text to the view and posts
+// WM_JOB_DONE to it, whatever became of the job.
+UINT RunJobThread(LPVOID pParam, int (CBlowfishView::*run)(), const JobEndTexts& texts);
 
 // Opens one of a job's files; when that fails, says `pszFailureText` and leaves the file
 // closed. Returns whether the file is open.
 bool OpenJobFile(CFile& file, const char* pszPath, UINT nOpenFlags, const char* pszFailureText);
 
-// The key length the jobs use: the bytes before the first 0 byte; 0 for no key.
-int KeyLengthOf(const BYTE* key);
-
-struct CodecFailureTexts {
+// The texts of an encryption or a decryption: what it says when it cannot open a file, and
+// when reading or writing fails in the middle.
+struct CodecJobTexts {
+    const char* openSourceFailed;
+    const char* openDestFailed;
     const char* readFailed;
     const char* writeFailed;
 };
 
+using CodecJobFile = int (*)(CFile& source, CFile& dest, const BYTE* key, int keyLength, CBlowfishView& view);
+
+// The open and close skeleton of an encryption or a decryption: opens the view's source for
+// reading (others may read it, nobody may change it), seeks to `sourceOffset`, creates the
+// destination and hands both to `codecFile`. The destination never outlives a run that did
+// not complete, even one that throws. Returns 1 when `codecFile` ran, 0 when a file could
+// not be opened; marks the view's job complete when `codecFile` wrote all its output.
+int RunCodecJob(CBlowfishView& view, uint64_t sourceOffset, CodecJobFile codecFile, const CodecJobTexts& texts);
+
 // Closes both files after a codec run. A run that did not complete loses its destination
 // (never its source) and, unless the user asked it to stop, says what failed.
 // Returns 1 when the destination is complete, 0 otherwise.
-int FinishCodecRun(lockedfile::CodecStatus status, CFile& source, CFile& dest, const CodecFailureTexts& texts);
+int FinishCodecRun(lockedfile::CodecStatus status, CFile& source, CFile& dest, const CodecJobTexts& texts);

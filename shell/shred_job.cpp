@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
-#include <new>
 
 #include "bar_progress.h"
 #include "blowfish_view.h"
@@ -33,24 +32,24 @@ bool OverwriteWithZeros(CFile& file, const BYTE* zeros, BarProgress& progress, c
     return true;
 }
 
+const JobEndTexts kShredEnd = {"Done Shredding", "Shredding failed.", "Shredding stopped."};
+
 }  // namespace
 
-UINT ShredThreadProc(LPVOID pParam) { return RunJobThread(pParam, &CBlowfishView::RunShred, "Done Shredding"); }
+UINT ShredThreadProc(LPVOID pParam) { return RunJobThread(pParam, &CBlowfishView::RunShred, kShredEnd); }
 
 int CBlowfishView::RunShred() {
     std::unique_ptr<CFile> file = NewJobFile();
     if (!OpenJobFile(*file, m_strSource, CFile::modeReadWrite, "Error opening source file to shred.")) return 0;
-    std::unique_ptr<BYTE[]> zeros(new (std::nothrow) BYTE[kChunk]());
-    if (!zeros) {
-        AfxMessageBox("Not enough memory to shred the file.");
-        return 0;
-    }
+    // Out of memory here ends the job like any other throw, with the common message.
+    std::unique_ptr<BYTE[]> zeros(new BYTE[kChunk]());
     BarProgress progress(*this);
     bool overwritten = OverwriteWithZeros(*file, zeros.get(), progress, *this);
     if (!file->Close()) overwritten = false;
-    if (!overwritten) {
+    // The file could be opened, so the job ran: 1 either way, as for the other jobs.
+    if (!overwritten)
         AfxMessageBox("Error writing zeros over the file to shred.");
-        return 0;
-    }
+    else
+        MarkJobComplete(true);
     return 1;
 }

@@ -96,9 +96,10 @@ void CBlowfishView::ReadLockedHeader() {
     if (RefuseWhileBusy()) return;
     CPreparingScope preparing(m_bPreparing);
 
-    // Held open (and so unchanged by others) until the user has answered the dialogs.
+    // Only read, and held open (so others may read it but nobody may change it) until the
+    // user has answered the dialogs: a locked file on read-only media opens as well.
     CFile lockedFile;
-    if (!lockedFile.Open(m_strSource, CFile::modeReadWrite)) {
+    if (!lockedFile.Open(m_strSource, CFile::modeRead | CFile::shareDenyWrite)) {
         AfxMessageBox(kOpenLockedFailedMessage);
         return;
     }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "app_messages.h"
 #include "message_box.h"
@@ -41,6 +42,7 @@ public:
         return m_probe.fake ? TRUE : CFile::Open(pszFileName, nOpenFlags);
     }
     bool Write(const void* pBuffer, UINT nCount) override {
+        if (m_probe.bytesWritten + nCount > m_probe.throwWritesAfter) throw std::bad_alloc();
         if (m_probe.bytesWritten + nCount > m_probe.failWritesAfter) return false;
         m_probe.bytesWritten += nCount;
         return m_probe.fake ? true : CFile::Write(pBuffer, nCount);

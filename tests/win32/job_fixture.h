@@ -26,6 +26,7 @@ struct BarMessage {
 // What the files of a probing view saw, across all the files it opened.
 struct FileProbe {
     uint64_t failWritesAfter = UINT64_MAX;  // total bytes written before writes start failing
+    uint64_t throwWritesAfter = UINT64_MAX; // total bytes written before a write runs out of memory
     uint64_t fakeLength = 0;                // with `fake`: no disk file, this length
     bool fake = false;
     uint64_t bytesWritten = 0;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,7 @@ TEST_F(EncryptDecrypt, RoundTripsSourcesOfEveryTailCountWithDistinctProgressPosi
 
         Prepare(m_view, plain, locked, "secret");
         RunJob(m_view, EncryptThreadProc);
-        EXPECT_EQ(m_view.m_strStatus, "Done Encrypting");
+        EXPECT_STREQ(m_view.JobEndText(), "Done Encrypting");
         EXPECT_EQ(ReadBytes(plain), content) << "the source is left as it was";
         const std::vector<uint8_t> lockedBytes = ReadBytes(locked);
         ASSERT_EQ(lockedBytes.size(), LockedLength(9, length));
@@ -57,7 +58,7 @@ TEST_F(EncryptDecrypt, RoundTripsSourcesOfEveryTailCountWithDistinctProgressPosi
         m_view.m_nDataOffset = 5 + 9;
         Prepare(m_view, locked, back, "secret");
         RunJob(m_view, DecryptThreadProc);
-        EXPECT_EQ(m_view.m_strStatus, "Done Decrypting");
+        EXPECT_STREQ(m_view.JobEndText(), "Done Decrypting");
         EXPECT_EQ(ReadBytes(back), content);
         EXPECT_EQ(ReadBytes(locked), lockedBytes) << "the locked file is left as it was";
         EXPECT_TRUE(RangeCameFirst());
@@ -113,7 +114,7 @@ TEST_F(EncryptDecrypt, WrongPasswordGivesTheRightLengthAndNoMessage) {
     std::vector<uint8_t> garbage = ReadBytes(back);
     EXPECT_EQ(garbage.size(), content.size());
     EXPECT_NE(garbage, content);
-    EXPECT_EQ(m_view.m_strStatus, "Done Decrypting");
+    EXPECT_STREQ(m_view.JobEndText(), "Done Decrypting");
     EXPECT_TRUE(m_driver.Shown().empty());
 }
 
@@ -126,33 +127,52 @@ TEST_F(EncryptDecrypt, AnExistingDestinationIsReplaced) {
     EXPECT_EQ(ReadBytes(locked).size(), LockedLength(4, 5));
 }
 
-TEST_F(JobFailure, ReadOnlySourcesAreRefusedAndTheJobStillEnds) {
+TEST_F(JobFailure, ReadOnlySourcesAreEncryptedAndDecryptedButNotShredded) {
     const std::string plain = PathOf("ro.txt"), locked = PathOf("ro.kst"), back = PathOf("ro.out");
     const std::vector<uint8_t> content = PatternBytes(500, 9);
     WriteBytes(plain, content);
     ASSERT_TRUE(::SetFileAttributesA(plain.c_str(), FILE_ATTRIBUTE_READONLY));
 
-    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
     Prepare(m_view, plain, locked, "pw");
     RunJob(m_view, EncryptThreadProc);
-    ExpectBoxes({"Error opening source file to encrypt."});
-    EXPECT_EQ(m_view.m_strStatus, "Done Encrypting");
-    EXPECT_FALSE(FileExists(locked)) << "nothing is created";
-
-    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
-    Prepare(m_view, plain, back, "pw");
+    EXPECT_STREQ(m_view.JobEndText(), "Done Encrypting");
+    ASSERT_TRUE(::SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY));
+    m_view.m_nDataOffset = 5 + 6;
+    Prepare(m_view, locked, back, "pw");
     RunJob(m_view, DecryptThreadProc);
-    ExpectBoxes({"Error opening source file to decrypt."});
-    EXPECT_EQ(m_view.m_strStatus, "Done Decrypting");
-    EXPECT_FALSE(FileExists(back));
+    EXPECT_STREQ(m_view.JobEndText(), "Done Decrypting");
+    EXPECT_EQ(ReadBytes(back), content);
+    EXPECT_TRUE(m_driver.Shown().empty());
 
     m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
     Prepare(m_view, plain, "", nullptr);
     RunJob(m_view, ShredThreadProc);
     ExpectBoxes({"Error opening source file to shred."});
-    EXPECT_EQ(m_view.m_strStatus, "Done Shredding");
+    EXPECT_STREQ(m_view.JobEndText(), "Shredding failed.");
     EXPECT_EQ(ReadBytes(plain), content) << "the file is untouched";
     EXPECT_TRUE(s_barMessages.empty());
+}
+
+// Reading is all a job does to its source: others may read it meanwhile, nobody may change it.
+TEST_F(JobFailure, ASourceHeldOpenForWritingElsewhereIsRefused) {
+    const std::string plain = PathOf("held.txt"), locked = PathOf("held.kst");
+    WriteBytes(plain, PatternBytes(64, 1));
+    HANDLE writer = ::CreateFileA(plain.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+    Prepare(m_view, plain, locked, "pw");
+    RunJob(m_view, EncryptThreadProc);
+    ::CloseHandle(writer);
+    ExpectBoxes({"Error opening source file to encrypt."});
+    EXPECT_STREQ(m_view.JobEndText(), "Encrypting failed.");
+    EXPECT_FALSE(FileExists(locked));
+
+    HANDLE reader = ::CreateFileA(plain.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    RunJob(m_view, EncryptThreadProc);
+    ::CloseHandle(reader);
+    EXPECT_STREQ(m_view.JobEndText(), "Done Encrypting");
 }
 
 TEST_F(JobFailure, TheSourceChosenAsDestinationIsRefusedAndKept) {
@@ -164,14 +184,14 @@ TEST_F(JobFailure, TheSourceChosenAsDestinationIsRefusedAndKept) {
     Prepare(m_view, plain, plain, "pw");
     RunJob(m_view, EncryptThreadProc);
     ExpectBoxes({"Error opening destination file for encryption."});
-    EXPECT_EQ(m_view.m_strStatus, "Done Encrypting");
+    EXPECT_STREQ(m_view.JobEndText(), "Encrypting failed.");
     EXPECT_EQ(ReadBytes(plain), content);
 
     m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
     m_view.m_nDataOffset = 5;
     RunJob(m_view, DecryptThreadProc);
     ExpectBoxes({"Error opening destination file for decryption."});
-    EXPECT_EQ(m_view.m_strStatus, "Done Decrypting");
+    EXPECT_STREQ(m_view.JobEndText(), "Decrypting failed.");
     EXPECT_EQ(ReadBytes(plain), content);
 }
 
@@ -206,7 +226,7 @@ TEST_F(JobFailure, AWriteErrorDeletesThePartialDestinationAndTheJobStillEnds) {
     ExpectBoxes({"Error writing the encrypted file."});
     EXPECT_FALSE(FileExists(locked)) << "the partial locked file is deleted";
     EXPECT_EQ(ReadBytes(plain), content) << "never the source";
-    EXPECT_EQ(view.m_strStatus, "Done Encrypting");
+    EXPECT_STREQ(view.JobEndText(), "Encrypting failed.");
 
     WriteBytes(locked, lockedBytes);
     probe.bytesWritten = 0;
@@ -217,18 +237,100 @@ TEST_F(JobFailure, AWriteErrorDeletesThePartialDestinationAndTheJobStillEnds) {
     ExpectBoxes({"Error writing the decrypted file."});
     EXPECT_FALSE(FileExists(back));
     EXPECT_EQ(ReadBytes(locked), lockedBytes);
-    EXPECT_EQ(view.m_strStatus, "Done Decrypting");
+    EXPECT_STREQ(view.JobEndText(), "Decrypting failed.");
 
     probe.bytesWritten = 0;
     m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
     Prepare(view, plain, "", nullptr);
     RunJob(view, ShredThreadProc);
     ExpectBoxes({"Error writing zeros over the file to shred."});
-    EXPECT_EQ(view.m_strStatus, "Done Shredding");
+    EXPECT_STREQ(view.JobEndText(), "Shredding failed.");
     std::vector<uint8_t> shredded = ReadBytes(plain);
     ASSERT_EQ(shredded.size(), content.size()) << "a shredded file keeps its length";
     EXPECT_TRUE(std::all_of(shredded.begin(), shredded.begin() + 200000, [](uint8_t b) { return b == 0; }));
     EXPECT_TRUE(std::equal(shredded.begin() + 200000, shredded.end(), content.begin() + 200000));
+}
+
+TEST_F(JobFailure, ARunOutOfMemoryLeavesNoPartialDestination) {
+    const std::string plain = PathOf("oom.bin"), locked = PathOf("oom.kst"), back = PathOf("oom.out");
+    const std::vector<uint8_t> content = PatternBytes(300000, 7);
+    WriteBytes(plain, content);
+    FileProbe probe;
+    ProbeView view(probe);
+    Prepare(view, plain, locked, "pw");
+    RunJob(view, EncryptThreadProc);
+    const std::vector<uint8_t> lockedBytes = ReadBytes(locked);
+    ::DeleteFileA(locked.c_str());
+
+    probe.bytesWritten = 0;
+    probe.throwWritesAfter = 150000;
+    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+    RunJob(view, EncryptThreadProc);
+    ExpectBoxes({"Not enough memory to finish the job."});
+    EXPECT_FALSE(FileExists(locked)) << "the partial locked file is deleted";
+    EXPECT_STREQ(view.JobEndText(), "Encrypting failed.");
+
+    WriteBytes(locked, lockedBytes);
+    probe.bytesWritten = 0;
+    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+    view.m_nDataOffset = 5 + 7;
+    Prepare(view, locked, back, "pw");
+    RunJob(view, DecryptThreadProc);
+    ExpectBoxes({"Not enough memory to finish the job."});
+    EXPECT_FALSE(FileExists(back));
+    EXPECT_EQ(ReadBytes(locked), lockedBytes) << "never the source";
+    EXPECT_STREQ(view.JobEndText(), "Decrypting failed.");
+}
+
+// A shred that fails after opening its file ran, like the other jobs: 1; 0 only when the
+// file could not be opened.
+TEST_F(JobFailure, AShredThatFailsStillReportsThatItRan) {
+    const std::string path = PathOf("w.bin");
+    WriteBytes(path, PatternBytes(250000, 3));
+    FileProbe probe;
+    probe.failWritesAfter = 100000;
+    ProbeView view(probe);
+    Prepare(view, path, "", nullptr);
+    view.m_progress.m_hWnd = nullptr;
+    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+    EXPECT_EQ(view.RunShred(), 1);
+    EXPECT_FALSE(view.JobComplete());
+    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+    Prepare(view, PathOf("missing.bin"), "", nullptr);
+    EXPECT_EQ(view.RunShred(), 0);
+    EXPECT_EQ(m_driver.Shown().size(), 2u);
+    m_driver.Clear();
+}
+
+// The password-derived tables must not stay in memory once a job has ended, however it ended.
+TEST_F(JobFailure, TheKeyedStateIsTheUnkeyedOneAfterEveryJob) {
+    auto unkeyed = [] { return std::memcmp(&Blowfish_State(), &kBlowfishInitialTables, sizeof(BlowfishContext)) == 0; };
+    const std::string plain = PathOf("r.bin"), locked = PathOf("r.kst"), back = PathOf("r.out");
+    WriteBytes(plain, PatternBytes(20000, 2));
+    Prepare(m_view, plain, locked, "pw");
+    RunJob(m_view, EncryptThreadProc);
+    EXPECT_TRUE(unkeyed()) << "after an encryption";
+    m_view.m_nDataOffset = 5 + 5;
+    Prepare(m_view, locked, back, "pw");
+    RunJob(m_view, DecryptThreadProc);
+    EXPECT_TRUE(unkeyed()) << "after a decryption";
+
+    FileProbe probe;
+    probe.failWritesAfter = 1000;
+    ProbeView failing(probe);
+    Prepare(failing, plain, PathOf("r2.kst"), "pw");
+    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+    RunJob(failing, EncryptThreadProc);
+    EXPECT_STREQ(failing.JobEndText(), "Encrypting failed.");
+    EXPECT_TRUE(unkeyed()) << "after a failed job";
+
+    CBlowfishView stopping;
+    Prepare(stopping, plain, PathOf("r3.kst"), "pw");
+    stopping.RequestStop();
+    RunJob(stopping, EncryptThreadProc);
+    EXPECT_STREQ(stopping.JobEndText(), "Encrypting stopped.");
+    EXPECT_TRUE(unkeyed()) << "after a stopped job";
+    m_driver.Clear();
 }
 
 TEST_F(JobFailure, AnEmptyKeyNeverReachesTheEngine) {
@@ -246,7 +348,7 @@ TEST_F(JobFailure, AnEmptyKeyNeverReachesTheEngine) {
         RunJob(m_view, proc);
         ExpectBoxes({"You did not specify a password."});
         EXPECT_FALSE(FileExists(dest));
-        EXPECT_EQ(m_view.m_strStatus, encrypting ? "Done Encrypting" : "Done Decrypting");
+        EXPECT_STREQ(m_view.JobEndText(), encrypting ? "Encrypting failed." : "Decrypting failed.");
     }
 }
 
@@ -262,14 +364,14 @@ TEST_F(JobFailure, AStopRequestEndsEncryptionOrDecryptionAndDeletesTheIncomplete
     closing.RequestStop();
     RunJob(closing, EncryptThreadProc);
     EXPECT_FALSE(FileExists(PathOf("s2.kst")));
-    EXPECT_EQ(closing.m_strStatus, "Done Encrypting");
+    EXPECT_STREQ(closing.JobEndText(), "Encrypting stopped.");
 
     closing.m_nDataOffset = 5 + 5;
     Prepare(closing, locked, back, "pw");
     RunJob(closing, DecryptThreadProc);
     EXPECT_FALSE(FileExists(back));
     EXPECT_EQ(ReadBytes(locked), lockedBytes);
-    EXPECT_EQ(closing.m_strStatus, "Done Decrypting");
+    EXPECT_STREQ(closing.JobEndText(), "Decrypting stopped.");
     EXPECT_TRUE(m_driver.Shown().empty()) << "the user asked for it: no message";
 }
 
@@ -293,7 +395,7 @@ TEST_F(Shred, OverwritesWithZerosChunkByChunkWithAFlushAndAPositionEach) {
         ProbeView view(probe);
         Prepare(view, path, "", nullptr);
         RunJob(view, ShredThreadProc);
-        EXPECT_EQ(view.m_strStatus, "Done Shredding");
+        EXPECT_STREQ(view.JobEndText(), "Done Shredding");
         EXPECT_TRUE(RangeCameFirst());
         EXPECT_EQ(Positions(), c.positions);
         EXPECT_EQ(probe.flushes, c.flushes);
@@ -317,5 +419,5 @@ TEST_F(Shred, WritesExactlyTheLengthOfAFileBeyondFourGigabytes) {
     RunJob(view, ShredThreadProc);
     EXPECT_EQ(probe.bytesWritten, probe.fakeLength);
     EXPECT_EQ(probe.flushes, int((probe.fakeLength + 99999) / 100000));
-    EXPECT_EQ(view.m_strStatus, "Done Shredding");
+    EXPECT_STREQ(view.JobEndText(), "Done Shredding");
 }
