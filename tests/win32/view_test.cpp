@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -281,7 +283,7 @@ TEST_F(ViewTest, AnEmptyDecryptionPasswordIsRefusedBeforeAnyJob) {
     ExpectAllAnswered(driver);
 }
 
-TEST_F(ViewTest, ShredStartsRightAfterItsDialogAndFailedJobsStillEndWithTheirStatus) {
+TEST_F(ViewTest, ShredStartsRightAfterItsDialogAndFailedJobsSayTheyFailed) {
     const std::string victim = PathOf("victim.bin");
     WriteAll(victim, std::string(100001, 'v'));
     DialogDriver driver;
@@ -303,7 +305,7 @@ TEST_F(ViewTest, ShredStartsRightAfterItsDialogAndFailedJobsStillEndWithTheirSta
     ::SetFileAttributesA(victim.c_str(), FILE_ATTRIBUTE_NORMAL);
     ASSERT_EQ(driver.Shown().size(), 2u);
     EXPECT_EQ(driver.Shown()[1].text, "Error opening source file to shred.");
-    EXPECT_EQ(StatusLine(), "Done Shredding");
+    EXPECT_EQ(StatusLine(), "Shredding failed.");
     EXPECT_EQ(BarPosition(), 0);
 
     // Decrypting with a destination that is the locked file itself fails the same way.
@@ -320,7 +322,7 @@ TEST_F(ViewTest, ShredStartsRightAfterItsDialogAndFailedJobsStillEndWithTheirSta
     const auto shown = driver.Shown();
     ASSERT_EQ(shown.size(), 5u);
     EXPECT_EQ(shown[4].text, "Error opening destination file for decryption.");
-    EXPECT_EQ(StatusLine(), "Done Decrypting");
+    EXPECT_EQ(StatusLine(), "Decrypting failed.");
     EXPECT_EQ(BarPosition(), 0);
     EXPECT_EQ(ReadAll(locked), LockedHead("self.txt", 3) + std::string(8, 'x'));
 }
@@ -400,3 +402,114 @@ TEST_F(ViewTest, FileDialogsShowTheirTitlesFiltersAndProposedNames) {
     }
 }
 
+
+namespace {
+
+// A file whose first write waits until the test lets it go on: the job stands still in
+// the middle, with its worker thread alive.
+class GatedFile : public CFile {
+public:
+    GatedFile(HANDLE hReached, HANDLE hRelease) : m_hReached(hReached), m_hRelease(hRelease), m_bPassed(false) {}
+    bool Write(const void* pBuffer, UINT nCount) override {
+        if (!m_bPassed) {
+            m_bPassed = true;
+            ::SetEvent(m_hReached);
+            ::WaitForSingleObject(m_hRelease, kJobTimeoutMs);
+        }
+        return CFile::Write(pBuffer, nCount);
+    }
+
+private:
+    HANDLE m_hReached;
+    HANDLE m_hRelease;
+    bool m_bPassed;
+};
+
+class GatedView : public CBlowfishView {
+public:
+    GatedView(HANDLE hReached, HANDLE hRelease) : m_hReached(hReached), m_hRelease(hRelease) {}
+    std::unique_ptr<CFile> NewJobFile() const override { return std::make_unique<GatedFile>(m_hReached, m_hRelease); }
+
+private:
+    HANDLE m_hReached;
+    HANDLE m_hRelease;
+};
+
+// Answers only messages sent from other threads: a posted WM_JOB_DONE stays queued.
+bool AnswerSentUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    MSG msg;
+    while (!done()) {
+        if (::GetTickCount() - start > timeoutMs) return false;
+        ::PeekMessageA(&msg, nullptr, WM_APP + 0x3FFF, WM_APP + 0x3FFF, PM_REMOVE);
+        ::Sleep(1);
+    }
+    return true;
+}
+
+}  // namespace
+
+// The status line belongs to the user-interface thread: a hand-over that refreshes it while
+// a job runs, or after the job has ended but before its WM_JOB_DONE is handled, shows the
+// job's "Encrypting …" text, and only the handling of WM_JOB_DONE brings the closing text.
+TEST(ViewStatus, TheJobsClosingTextReachesTheStatusLineOnlyThroughItsDoneMessage) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+    HANDLE hReached = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE hRelease = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    CWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, "Kestrine status test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 295,
+                                135, nullptr, nullptr));
+    GatedView view(hReached, hRelease);
+    RECT client{};
+    parent.GetClientRect(&client);
+    ASSERT_TRUE(view.Create(&parent, client, 0xE900));
+    view.OnInitialUpdate();
+    auto statusLine = [&] {
+        char text[MAX_PATH * 2] = {};
+        ::GetDlgItemTextA(view.GetSafeHwnd(), IDC_STATUS, text, sizeof text);
+        return std::string(text);
+    };
+
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string source = std::string(temp) + "kst_status_race.txt";
+    const std::string locked = std::string(temp) + "kst_status_race.kst";
+    WriteAll(source, std::string(3000, 's'));
+    ::DeleteFileA(locked.c_str());
+    const std::string running = "Encrypting " + source;
+
+    DialogDriver driver;
+    driver.Expect(ChooseFile("Select File to Encrypt", source));
+    driver.Expect(ChooseFile("Encrypted File", locked));
+    driver.Expect(EncryptPassword("race"));
+    view.SendMessage(WM_COMMAND, MAKEWPARAM(ID_ENCRYPT, BN_CLICKED), 0);
+    ASSERT_EQ(view.m_bBusy, 1);
+    ASSERT_TRUE(kst_test::PumpUntil([&] { return ::WaitForSingleObject(hReached, 0) == WAIT_OBJECT_0; },
+                                    kJobTimeoutMs));
+
+    // Mid-job: a hand-over refreshes the controls from the fields.
+    view.OnInitialUpdate();
+    EXPECT_EQ(statusLine(), running);
+    EXPECT_EQ(std::string(view.m_strStatus), running);
+
+    // The job ends and posts WM_JOB_DONE; until that is handled nothing has changed.
+    ::SetEvent(hRelease);
+    ASSERT_TRUE(AnswerSentUntil([&] { return view.JobEndText() != nullptr; }, kJobTimeoutMs));
+    view.OnInitialUpdate();
+    EXPECT_EQ(statusLine(), running);
+    EXPECT_EQ(std::string(view.m_strStatus), running);
+
+    ASSERT_TRUE(kst_test::PumpUntil([&] { return !view.m_bBusy; }, kJobTimeoutMs));
+    EXPECT_EQ(statusLine(), "Done Encrypting");
+    EXPECT_EQ(std::string(view.m_strStatus), "Done Encrypting");
+    EXPECT_EQ(driver.PendingAnswers(), 0u);
+
+    view.DestroyWindow();
+    parent.DestroyWindow();
+    kst_test::PumpPending();
+    ::CloseHandle(hReached);
+    ::CloseHandle(hRelease);
+    ::DeleteFileA(source.c_str());
+    ::DeleteFileA(locked.c_str());
+}
