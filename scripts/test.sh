@@ -11,9 +11,10 @@ strict=()
 [ -n "${CI:-}" ] && strict=(-DKST_WERROR=ON)
 
 passed=0 failed=0
-count_ctest() {  # adds the counts of a ctest log to the totals
+count_ctest() {  # adds the counts of a ctest log to the totals; no summary is a failure
   local line
   line=$(grep -E 'tests passed, [0-9]+ tests failed out of' "$1" | tail -1)
+  if [ -z "$line" ]; then failed=$((failed + 1)); return 0; fi
   local fail total
   fail=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
   total=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
@@ -50,13 +51,26 @@ kst_xvfb_start
 echo "== Windows tests under Wine (DISPLAY=$DISPLAY)"
 run_ctest build/win32 win32
 
-if [ -x tests/e2e/run.sh ]; then
-  echo "== end-to-end tests"
-  e2e_log=build/win32/e2e.log
-  tests/e2e/run.sh build/win32 2>&1 | tee "$e2e_log" || true
+# The end-to-end run counts only when its script is there, runs to its closing line, exits
+# cleanly and reports at least once for every case it ran; anything else is a failure.
+echo "== end-to-end tests"
+e2e_log=build/win32/e2e.log
+if [ ! -f tests/e2e/run.sh ] || [ ! -x tests/e2e/run.sh ]; then
+  echo "FAILED: tests/e2e/run.sh is missing or not executable"
+  failed=$((failed + 1))
+else
+  e2e_rc=0
+  tests/e2e/run.sh build/win32 2>&1 | tee "$e2e_log" || e2e_rc=$?
   e2e_pass=$(grep -c '^PASS ' "$e2e_log" || true)
   e2e_fail=$(grep -c '^FAIL ' "$e2e_log" || true)
   passed=$((passed + e2e_pass)); failed=$((failed + e2e_fail))
+  closing=$(grep -E '^e2e finished: [0-9]+ cases, [0-9]+ reports$' "$e2e_log" | tail -1 || true)
+  e2e_cases=$(sed -E 's/^e2e finished: ([0-9]+) cases.*/\1/' <<<"$closing")
+  if [ "$e2e_rc" -ne 0 ] || [ -z "$closing" ] || [ $((e2e_pass + e2e_fail)) -lt "${e2e_cases:-1}" ] ||
+     [ $((e2e_pass + e2e_fail)) -eq 0 ]; then
+    echo "FAILED: the end-to-end run did not finish cleanly (exit $e2e_rc, ${closing:-no closing line})"
+    failed=$((failed + 1))
+  fi
 fi
 
 kst_wine_stop

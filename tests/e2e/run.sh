@@ -28,8 +28,18 @@ trap cleanup EXIT
 
 probe() { wine "$build/tests/e2e/kst_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
+reports=0
 report() {  # report NAME FAILURE-REASON (empty: passed)
+  reports=$((reports + 1))
   if [ -z "$2" ]; then echo "PASS $1"; else echo "FAIL $1: $2"; fi
+}
+# Runs one case; a case that ends without reporting anything has failed, not passed.
+cases_run=0
+run_case() {  # run_case NAME
+  local before=$reports
+  cases_run=$((cases_run + 1))
+  "case_$1"
+  [ "$reports" -gt "$before" ] || report "$1" "the case reported nothing"
 }
 
 start_app() {
@@ -210,12 +220,14 @@ case_command_line_plain() {
     report command_line_plain_file "main window not shown empty"; fi
 }
 
-case_start_plain
-case_encrypt_decrypt
-case_shred
-case_second_start
+run_case start_plain
+run_case encrypt_decrypt
+run_case shred
+run_case second_start
 stop_app || echo "note: the first program had to be ended by force" >&2
-case_command_line_locked
+run_case command_line_locked
 stop_app || echo "note: the program had to be ended by force" >&2
-case_command_line_plain
+run_case command_line_plain
 stop_app || echo "note: the program had to be ended by force" >&2
+# The test command trusts the counts only when this line closes the run.
+echo "e2e finished: $cases_run cases, $reports reports"

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Dependencies run one way. Each rule names a folder and the headers its files must never
+# include: a portable folder no Win32 header and nothing of the windowed layers; the
+# framework nothing of the program; the painting and bar layers nothing of the shell.
+#   check_layers.sh SOURCE_ROOT     prints each violation; exits 1 if there is any
+set -uo pipefail
+root=${1:?usage: check_layers.sh SOURCE_ROOT}
+cd "$root"
+
+# The headers a folder owns, as an alternation for grep: "a\.h|b\.h".
+headers_of() {
+  local dir
+  for dir in "$@"; do [ -d "$dir" ] && find "$dir" -maxdepth 1 -name '*.h' -printf '%f\n'; done |
+    sed 's/\./\\./g' | paste -sd'|'
+}
+win32_headers='windows\.h|commctrl\.h|shellapi\.h|ole2\.h|oleidl\.h|commdlg\.h|objbase\.h|winuser\.h|wingdi\.h'
+
+# folder | what its files may not include
+rules=(
+  "cipher|$win32_headers|$(headers_of lockedfile framework shell caption toolbar res cli)"
+  "lockedfile|$win32_headers|$(headers_of framework shell caption toolbar res cli)"
+  "framework|$(headers_of shell res caption toolbar)"
+  "caption|$(headers_of shell res toolbar)"
+  "toolbar|$(headers_of shell res caption)"
+)
+
+violations=0 checked=0
+for rule in "${rules[@]}"; do
+  dir=${rule%%|*}
+  forbidden=${rule#*|}
+  forbidden=${forbidden%|}
+  [ -d "$dir" ] || continue
+  while IFS= read -r file; do
+    checked=$((checked + 1))
+    [ -n "$forbidden" ] || continue
+    while IFS= read -r hit; do
+      echo "layer violation: $file includes ${hit#*:}"
+      violations=$((violations + 1))
+    done < <(grep -nE "^[[:space:]]*#[[:space:]]*include[[:space:]]*[<\"]([^\">]*/)?($forbidden)[\">]" "$file")
+  done < <(find "$dir" -type f \( -name '*.h' -o -name '*.cpp' \))
+done
+echo "layers: $checked files checked, $violations violations"
+[ "$checked" -gt 0 ] && [ "$violations" -eq 0 ]
