@@ -207,7 +207,9 @@ TEST_F(JobFailure, AParameterThatIsNotTheViewIsRefusedWithoutASound) {
     EXPECT_TRUE(m_driver.Shown().empty());
 }
 
-TEST_F(JobFailure, AWriteErrorDeletesThePartialDestinationAndTheJobStillEnds) {
+// A write that fails (a full disk) or that runs out of memory in the middle of a job: the
+// partial destination goes, never the source, and the job says it failed.
+TEST_F(JobFailure, AFailedOrThrowingWriteDeletesThePartialDestinationAndTheJobSaysItFailed) {
     const std::string plain = PathOf("big.bin"), locked = PathOf("big.kst"), back = PathOf("big.out");
     const std::vector<uint8_t> content = PatternBytes(600000, 5);
     WriteBytes(plain, content);
@@ -218,27 +220,42 @@ TEST_F(JobFailure, AWriteErrorDeletesThePartialDestinationAndTheJobStillEnds) {
     const std::vector<uint8_t> lockedBytes = ReadBytes(locked);
     ASSERT_EQ(lockedBytes.size(), LockedLength(7, content.size()));
 
-    probe.bytesWritten = 0;
+    const struct {
+        bool throws;
+        const char* encryptMessage;
+        const char* decryptMessage;
+    } cases[] = {
+        {false, "Error writing the encrypted file.", "Error writing the decrypted file."},
+        {true, "Not enough memory to finish the job.", "Not enough memory to finish the job."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.encryptMessage);
+        probe.failWritesAfter = c.throws ? UINT64_MAX : 200000;
+        probe.throwWritesAfter = c.throws ? 200000 : UINT64_MAX;
+        probe.bytesWritten = 0;
+        m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+        ::DeleteFileA(locked.c_str());
+        Prepare(view, plain, locked, "pw");
+        RunJob(view, EncryptThreadProc);
+        ExpectBoxes({c.encryptMessage});
+        EXPECT_FALSE(FileExists(locked)) << "the partial locked file is deleted";
+        EXPECT_EQ(ReadBytes(plain), content) << "never the source";
+        EXPECT_STREQ(view.JobEndText(), "Encrypting failed.");
+
+        WriteBytes(locked, lockedBytes);
+        probe.bytesWritten = 0;
+        m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+        view.m_nDataOffset = 5 + 7;
+        Prepare(view, locked, back, "pw");
+        RunJob(view, DecryptThreadProc);
+        ExpectBoxes({c.decryptMessage});
+        EXPECT_FALSE(FileExists(back));
+        EXPECT_EQ(ReadBytes(locked), lockedBytes);
+        EXPECT_STREQ(view.JobEndText(), "Decrypting failed.");
+    }
+
     probe.failWritesAfter = 200000;
-    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
-    ::DeleteFileA(locked.c_str());
-    RunJob(view, EncryptThreadProc);
-    ExpectBoxes({"Error writing the encrypted file."});
-    EXPECT_FALSE(FileExists(locked)) << "the partial locked file is deleted";
-    EXPECT_EQ(ReadBytes(plain), content) << "never the source";
-    EXPECT_STREQ(view.JobEndText(), "Encrypting failed.");
-
-    WriteBytes(locked, lockedBytes);
-    probe.bytesWritten = 0;
-    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
-    view.m_nDataOffset = 5 + 7;
-    Prepare(view, locked, back, "pw");
-    RunJob(view, DecryptThreadProc);
-    ExpectBoxes({"Error writing the decrypted file."});
-    EXPECT_FALSE(FileExists(back));
-    EXPECT_EQ(ReadBytes(locked), lockedBytes);
-    EXPECT_STREQ(view.JobEndText(), "Decrypting failed.");
-
+    probe.throwWritesAfter = UINT64_MAX;
     probe.bytesWritten = 0;
     m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
     Prepare(view, plain, "", nullptr);
@@ -249,37 +266,6 @@ TEST_F(JobFailure, AWriteErrorDeletesThePartialDestinationAndTheJobStillEnds) {
     ASSERT_EQ(shredded.size(), content.size()) << "a shredded file keeps its length";
     EXPECT_TRUE(std::all_of(shredded.begin(), shredded.begin() + 200000, [](uint8_t b) { return b == 0; }));
     EXPECT_TRUE(std::equal(shredded.begin() + 200000, shredded.end(), content.begin() + 200000));
-}
-
-TEST_F(JobFailure, ARunOutOfMemoryLeavesNoPartialDestination) {
-    const std::string plain = PathOf("oom.bin"), locked = PathOf("oom.kst"), back = PathOf("oom.out");
-    const std::vector<uint8_t> content = PatternBytes(300000, 7);
-    WriteBytes(plain, content);
-    FileProbe probe;
-    ProbeView view(probe);
-    Prepare(view, plain, locked, "pw");
-    RunJob(view, EncryptThreadProc);
-    const std::vector<uint8_t> lockedBytes = ReadBytes(locked);
-    ::DeleteFileA(locked.c_str());
-
-    probe.bytesWritten = 0;
-    probe.throwWritesAfter = 150000;
-    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
-    RunJob(view, EncryptThreadProc);
-    ExpectBoxes({"Not enough memory to finish the job."});
-    EXPECT_FALSE(FileExists(locked)) << "the partial locked file is deleted";
-    EXPECT_STREQ(view.JobEndText(), "Encrypting failed.");
-
-    WriteBytes(locked, lockedBytes);
-    probe.bytesWritten = 0;
-    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
-    view.m_nDataOffset = 5 + 7;
-    Prepare(view, locked, back, "pw");
-    RunJob(view, DecryptThreadProc);
-    ExpectBoxes({"Not enough memory to finish the job."});
-    EXPECT_FALSE(FileExists(back));
-    EXPECT_EQ(ReadBytes(locked), lockedBytes) << "never the source";
-    EXPECT_STREQ(view.JobEndText(), "Decrypting failed.");
 }
 
 // A shred that fails after opening its file ran, like the other jobs: 1; 0 only when the
