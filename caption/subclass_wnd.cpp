@@ -8,6 +8,10 @@ IMPLEMENT_DYNAMIC(CSubclassWnd, CObject)
 
 CSubclassWnd::CSubclassWnd() : CObject(), m_pWnd(nullptr), m_pfnPrevProc(nullptr), m_pNextHook(nullptr) {}
 
+CSubclassWnd::~CSubclassWnd() {
+    if (m_pWnd != nullptr) SetHook(nullptr);
+}
+
 BOOL CSubclassWnd::SetHook(CWnd* pWnd) {
     if (pWnd != nullptr) {
         // Attaching twice would link the object into a chain it is already in.

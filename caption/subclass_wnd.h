@@ -18,8 +18,9 @@ class CSubclassWnd : public CObject {
     DECLARE_DYNAMIC(CSubclassWnd)
 public:
     CSubclassWnd();
-    // Does not detach: the owner detaches first, or the window's WM_NCDESTROY has.
-    ~CSubclassWnd() override = default;
+    // The owner detaches first, or the window's WM_NCDESTROY has. An object that goes
+    // while still attached detaches itself, so the window never calls into a dead object.
+    ~CSubclassWnd() override;
     CSubclassWnd(const CSubclassWnd&) = delete;
     CSubclassWnd& operator=(const CSubclassWnd&) = delete;
 

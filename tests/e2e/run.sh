@@ -26,6 +26,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# The main window's text is the title and the (empty) document title; message boxes carry
+# the bare program name.
+main_window="Kestrine "
 probe() { wine "$build/tests/e2e/kst_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 report() {  # report NAME FAILURE-REASON (empty: passed)
@@ -38,7 +41,7 @@ start_app() {
 }
 # Closes the running program through its window and waits for the process to end.
 stop_app() {
-  probe close Kestrine >/dev/null
+  probe close "$main_window" >/dev/null
   for _ in $(seq 1 150); do
     kill -0 "$app_pid" 2>/dev/null || { app_pid=; return 0; }
     sleep 0.1
@@ -61,7 +64,7 @@ press_key() { xdotool key "$1"; }
 declare -A button_x=([Encrypt]=29 [Decrypt]=84 [Shred]=147 [About]=210)
 click_button() {
   local origin x y
-  origin=$(probe wait Kestrine 20000 | awk '/^client/ {print $2, $3}')
+  origin=$(probe wait "$main_window" 20000 | awk '/^client/ {print $2, $3}')
   [ -n "$origin" ] || return 1
   read -r x y <<<"$origin"
   xdotool mousemove $((x + button_x[$1])) $((y + 29)) click 1
@@ -79,7 +82,7 @@ answer_password() {  # answer_password PASSWORD [RETYPE]
   if [ $# -gt 1 ]; then press_key Tab; type_keys "$2"; fi
   press_key Return
 }
-wait_status() { probe wait Kestrine "${2:-60000}" "$1" >/dev/null; }
+wait_status() { probe wait "$main_window" "${2:-60000}" "$1" >/dev/null; }
 
 password=Kestrel-42
 
@@ -87,7 +90,7 @@ password=Kestrel-42
 case_start_plain() {
   start_app
   local shown
-  shown=$(probe wait Kestrine 60000) || { report start_without_arguments "no main window"; return; }
+  shown=$(probe wait "$main_window" 60000) || { report start_without_arguments "no main window"; return; }
   if ! grep -q '^text 1004 $' <<<"$shown"; then
     report start_without_arguments "status line not empty"
     return
@@ -163,7 +166,7 @@ case_second_start() {
     probe press Kestrine 1 "This file was not encrypted with Kestrine." >/dev/null
   sleep 1
   local windows
-  windows=$(probe count Kestrine)
+  windows=$(probe count "$main_window")
   if [ "$windows" = 1 ]; then report second_start_hands_over ""; else report second_start_hands_over "$windows windows"; fi
 }
 
@@ -175,7 +178,7 @@ case_command_line_locked() {
     return
   fi
   local before
-  before=$(probe count Kestrine)
+  before=$(probe count "$main_window")
   type_keys "$(winpath "$work/report.again")"
   press_key Return
   answer_password "$password" && wait_status "Done Decrypting" ||
@@ -200,11 +203,11 @@ case_command_line_plain() {
   probe press Kestrine 2 "This file was not encrypted with Kestrine." >/dev/null ||
     probe press Kestrine 1 "This file was not encrypted with Kestrine." >/dev/null
   local shown
-  shown=$(probe wait Kestrine 30000 "") || { report command_line_plain_file "no main window"; return; }
+  shown=$(probe wait "$main_window" 30000 "") || { report command_line_plain_file "no main window"; return; }
   for _ in $(seq 1 50); do
     grep -q '^text 1004 $' <<<"$shown" && break
     sleep 0.2
-    shown=$(probe wait Kestrine 1000)
+    shown=$(probe wait "$main_window" 1000)
   done
   if grep -q '^text 1004 $' <<<"$shown"; then report command_line_plain_file ""; else
     report command_line_plain_file "main window not shown empty"; fi

@@ -204,6 +204,25 @@ TEST_F(SubclassHook, FinalDestructionMessageDetachesAllHooksBeforeTheProcedureSe
     EXPECT_EQ(GetHookMap()->FindHook(m_hWnd), nullptr);
 }
 
+TEST_F(SubclassHook, HookThatGoesWhileAttachedLeavesTheChainFirst) {
+    CTraceHook a("A");
+    a.SetHook(&m_window);
+    {
+        CTraceHook b("B");
+        b.SetHook(&m_window);
+    }
+    EXPECT_EQ(GetHookMap()->FindHook(m_hWnd), &a);
+    ::SendMessageA(m_hWnd, WM_TRACE, 0, 0);  // must not reach the dead object
+    EXPECT_EQ(g_trace, (std::vector<std::string>{"A", "proc"}));
+    {
+        CTraceHook c("C");
+        c.SetHook(&m_window);
+        a.SetHook(nullptr);
+    }
+    EXPECT_EQ(GetHookMap()->FindHook(m_hWnd), nullptr);
+    EXPECT_EQ(InstalledProc(m_hWnd), &TargetProc);
+}
+
 TEST_F(SubclassHook, DefaultAfterANestedSendPassesOnTheHandlersOwnMessage) {
     CTraceHook a("A");
     a.SetHook(&m_window);
