@@ -104,6 +104,47 @@ case_start_plain() {
   report start_without_arguments ""
 }
 
+# --- the caption: shaded to black when active, flat when another window is active -------
+# Row 0 of the caption (inside the 3-pixel dialog frame) shows only the background.
+pixel() {  # pixel IMAGE X Y: "r g b"
+  convert "$1" -format "%[fx:int(255*p{$2,$3}.r+0.5)] %[fx:int(255*p{$2,$3}.g+0.5)] %[fx:int(255*p{$2,$3}.b+0.5)]" info:
+}
+colours_in_row() {  # colours_in_row IMAGE X Y WIDTH: how many different colours
+  convert "$1" -crop "${4}x1+$2+$3" +repage -format '%k' info:
+}
+shoot() {  # shoot GEOMETRY FILE
+  import -window root "$work/desktop.png" && convert "$work/desktop.png" -crop "$1" +repage "$2"
+}
+case_caption() {
+  local shown x y w h geometry active inactive
+  shown=$(probe wait "$main_window" 20000) || { report caption_shaded_and_flat "no main window"; return; }
+  read -r x y w h <<<"$(awk '/^window/ {print $2, $3, $4, $5}' <<<"$shown")"
+  geometry="${w}x${h}+${x}+${y}"
+  xdotool mousemove $((x + w - 20)) $((y + h - 10)) click 1  # into the view: the window is active
+  sleep 1.5
+  shoot "$geometry" "$build/kestrine-caption-active.png"
+  probe hold "Kestrine e2e holder" 8000 &
+  local holder=$!
+  probe wait "Kestrine e2e holder" 20000 >/dev/null
+  sleep 1.5
+  shoot "$geometry" "$build/kestrine-caption-inactive.png"
+  wait "$holder"
+  echo "screenshots: $build/kestrine-caption-active.png $build/kestrine-caption-inactive.png" >&2
+
+  active=$(probe syscolor 2)
+  inactive=$(probe syscolor 3)
+  local a="$build/kestrine-caption-active.png" i="$build/kestrine-caption-inactive.png" why=""
+  local cx=$((w - 6)) x0=$((5 * (w - 6) / 6))
+  [ "$(pixel "$a" 3 3)" = "0 0 0" ] || why="active left end is $(pixel "$a" 3 3), not black"
+  [ -z "$why" ] && [ "$(colours_in_row "$a" $((3 + x0)) 3 $((cx - x0)))" = 1 ] &&
+    [ "$(pixel "$a" $((3 + cx - 1)) 3)" = "$active" ] || why=${why:-"active right sixth is not all $active"}
+  [ "$(colours_in_row "$i" 3 3 "$cx")" = 1 ] && [ "$(pixel "$i" 3 3)" = "$inactive" ] ||
+    why=${why:-"inactive caption is not flat $inactive"}
+  echo "caption pixels: active left $(pixel "$a" 3 3), active right $(pixel "$a" $((3 + cx - 1)) 3) (caption colour $active);" \
+    "inactive $(colours_in_row "$i" 3 3 "$cx") colour(s), $(pixel "$i" 3 3) (caption colour $inactive)" >&2
+  report caption_shaded_and_flat "$why"
+}
+
 # --- encrypt through the tool bar and the dialogs, then decrypt back ----------------------
 case_encrypt_decrypt() {
   head -c 100003 /dev/urandom >"$work/report.bin"
@@ -214,6 +255,7 @@ case_command_line_plain() {
 }
 
 case_start_plain
+case_caption
 case_encrypt_decrypt
 case_shred
 case_second_start
