@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 #include "caption_buttons.h"
 #include "caption_fixture.h"
@@ -36,6 +38,7 @@ public:
             m_bVisibleDuringDefault = bVisible;
         }
         if (nMsg == WM_SETTEXT) m_bVisibleDuringDefault = bVisible;
+        if (nMsg == WM_NCPAINT || nMsg == WM_NCACTIVATE) m_ncMessages.push_back({nMsg, wParam});
         return CSubclassWnd::WindowProc(nMsg, wParam, lParam);
     }
     int m_nNcPaints = 0;
@@ -44,6 +47,7 @@ public:
     WPARAM m_lastActivateArg = 0;
     bool m_bVisibleDuringDefault = true;
     CRgn m_region;  // a copy of the last real region passed on
+    std::vector<std::pair<UINT, WPARAM>> m_ncMessages;
 };
 
 RECT ScreenRect(HWND hWnd) {
@@ -152,6 +156,19 @@ TEST_F(CaptionPainter, DisabledFrameLooksInactiveAndStayActiveKeepsItActive) {
     EXPECT_EQ(m_recorder.m_lastActivateArg, 0u);
     ::EnableWindow(Frame(), TRUE);
     m_frame.m_nFlags &= ~WF_STAYACTIVE;
+}
+
+TEST_F(CaptionPainter, ActiveChildFrameIsActivatedAndRepaintedWithTheFrame) {
+    CFrameWnd child;
+    ASSERT_TRUE(child.CreateEx(0, nullptr, "child", WS_CHILD | WS_CAPTION, 0, 0, 100, 40, Frame(), nullptr));
+    CPassedOnRecorder childRecorder;
+    ASSERT_TRUE(childRecorder.SetHook(&child));
+    m_frame.m_pActiveFrame = &child;
+    const BOOL bNew = !m_frame.m_painter.m_bActive;
+    Activate(bNew);
+    m_frame.m_pActiveFrame = nullptr;
+    const std::vector<std::pair<UINT, WPARAM>> expected{{WM_NCACTIVATE, static_cast<WPARAM>(bNew)}, {WM_NCPAINT, 0}};
+    EXPECT_EQ(childRecorder.m_ncMessages, expected);
 }
 
 TEST_F(CaptionPainter, EachStateRendersOnceThenSwitchingOnlyCopies) {
