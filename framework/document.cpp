@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "doc_template.h"
+#include "frame_wnd.h"
 #include "view.h"
 
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
@@ -47,7 +48,13 @@ void CDocument::DeleteContents() {}
 
 BOOL CDocument::SaveModified() { return TRUE; }
 
-void CDocument::SetTitle(LPCSTR lpszTitle) { m_strTitle = lpszTitle; }
+void CDocument::SetTitle(LPCSTR lpszTitle) {
+    m_strTitle = lpszTitle;
+    // The frames that show the document carry its title.
+    for (CView* pView : m_viewList) {
+        if (CFrameWnd* pFrame = CFrameWnd::GetParentFrameOf(pView)) pFrame->DelayUpdateFrameTitle();
+    }
+}
 
 void CDocument::SetPathName(LPCSTR lpszPathName) {
     m_strPathName = lpszPathName;

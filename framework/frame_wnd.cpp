@@ -25,6 +25,7 @@ BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
     ON_MESSAGE(WM_COPYDATA, OnCopyData)
     ON_MESSAGE(WM_KST_SHELL_OPEN, OnShellOpen)
     ON_MESSAGE(WM_TIMER, OnTimerMessage)
+    ON_MESSAGE(WM_ACTIVATE, OnActivateMessage)
 END_MESSAGE_MAP()
 
 namespace {
@@ -45,7 +46,7 @@ CString ToolTipOf(UINT nID) {
 
 CFrameWnd::CFrameWnd()
     : m_strTitle(), m_nIDHelp(0), m_bDeleteWithWindow(FALSE), m_hMenuDefault(nullptr), m_hIcon(nullptr), m_pCreateContext(nullptr),
-      m_pViewActive(nullptr), m_controlBars(), m_ownedViews(), m_pendingOpens() {}
+      m_pViewActive(nullptr), m_bTitleUpdatePending(FALSE), m_controlBars(), m_ownedViews(), m_pendingOpens() {}
 
 CFrameWnd::~CFrameWnd() {
     // The views' windows went with this window's children; now their objects go.
@@ -179,6 +180,10 @@ void CFrameWnd::InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible) {
 }
 
 void CFrameWnd::OnIdleUpdateCmdUI() {
+    if (m_bTitleUpdatePending) {
+        m_bTitleUpdatePending = FALSE;
+        OnUpdateFrameTitle(TRUE);
+    }
     const std::vector<CControlBar*> bars = m_controlBars;
     for (CControlBar* pBar : bars) {
         if (pBar->GetSafeHwnd() != nullptr && pBar->IsWindowVisible()) pBar->OnUpdateCmdUI(this, TRUE);
@@ -291,4 +296,9 @@ LRESULT CFrameWnd::OnTimerMessage(WPARAM wParam, LPARAM) {
     ::KillTimer(m_hWnd, kRetryShellOpenTimer);
     PostMessage(WM_KST_SHELL_OPEN);
     return 0;
+}
+
+LRESULT CFrameWnd::OnActivateMessage(WPARAM wParam, LPARAM) {
+    if (LOWORD(wParam) != WA_INACTIVE) DelayUpdateFrameTitle();
+    return Default();
 }

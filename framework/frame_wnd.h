@@ -38,7 +38,8 @@ public:
 
     CView* GetActiveView() const { return m_pViewActive; }
     void SetActiveView(CView* pView) { m_pViewActive = pView; }
-    CFrameWnd* GetActiveFrame() { return this; }
+    // The frame whose view is active: a frame without child frames is its own.
+    virtual CFrameWnd* GetActiveFrame() { return this; }
     CDocument* GetActiveDocument() const;
     // The frame a view lives in, or null.
     static CFrameWnd* GetParentFrameOf(CView* pView);
@@ -47,10 +48,13 @@ public:
     virtual void RecalcLayout();
     // Sets the window title from m_strTitle (and the document's name with FWS_ADDTOTITLE).
     virtual void OnUpdateFrameTitle(BOOL bAddToTitle);
+    // Asks for OnUpdateFrameTitle at the next idle time (the document's title changed, the
+    // frame was activated); several requests before then make one update.
+    void DelayUpdateFrameTitle() { m_bTitleUpdatePending = TRUE; }
     // Runs every view's initial update for pDoc; with bMakeVisible, a frame already on the
     // screen comes to the front.
     void InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible);
-    // Idle-time update of the control bars' commands.
+    // Idle-time update of the title, when one is pending, and of the control bars' commands.
     void OnIdleUpdateCmdUI();
 
     // Control bars register themselves when created.
@@ -72,6 +76,7 @@ protected:
     LRESULT OnCopyData(WPARAM wParam, LPARAM lParam);
     LRESULT OnShellOpen(WPARAM wParam, LPARAM lParam);
     LRESULT OnTimerMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnActivateMessage(WPARAM wParam, LPARAM lParam);
     // Asked before a dropped or handed-over file is opened as the document; a frame whose
     // view is busy says why it refuses and answers FALSE.
     virtual BOOL CanOpenDocumentNow();
@@ -86,6 +91,7 @@ protected:
     HICON m_hIcon;
     CCreateContext* m_pCreateContext;  // valid only during LoadFrame
     CView* m_pViewActive;
+    BOOL m_bTitleUpdatePending;
     std::vector<CControlBar*> m_controlBars;
     // Views the frame created; deleted with the frame, after their windows are gone.
     std::vector<std::unique_ptr<CView>> m_ownedViews;

@@ -23,5 +23,21 @@ struct AFX_THREAD_STATE {
 
 AFX_THREAD_STATE* AfxGetThreadState();
 
+// Makes a message the thread's current one for the length of its dispatch and puts the
+// record found before back afterwards. Every window procedure that dispatches into
+// handlers (the framework's own and the subclass hooks') shares this one record, so each
+// Default() finds its own message however the procedures nest.
+class CCurrentMessageScope {
+public:
+    CCurrentMessageScope(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
+    ~CCurrentMessageScope();
+    CCurrentMessageScope(const CCurrentMessageScope&) = delete;
+    CCurrentMessageScope& operator=(const CCurrentMessageScope&) = delete;
+
+private:
+    AFX_THREAD_STATE& m_state;
+    MSG m_saved;
+};
+
 // Forgets the stand-in objects handed out by CWnd::FromHandle on this thread.
 void AfxDeleteTempMap();

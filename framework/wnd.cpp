@@ -1,6 +1,7 @@
 #include "wnd.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "data_exchange.h"
@@ -15,30 +16,6 @@ constexpr char kDefaultClassPrefix[] = "AfxWnd";
 
 HINSTANCE ModuleInstance() { return ::GetModuleHandleA(nullptr); }
 
-// A C++ exception must never unwind through the platform's frames.
-[[noreturn]] void UnexpectedException() {
-    std::string text = AfxGetAppName();
-    text += " met an unexpected error and has to close.";
-    ::FatalAppExitA(0, text.c_str());
-    std::abort();
-}
-
-// Restores the thread's current-message record when a dispatch ends.
-class CLastMessageScope {
-public:
-    CLastMessageScope(AFX_THREAD_STATE& state, const MSG& current)
-        : m_state(state), m_saved(state.m_lastSentMsg) {
-        m_state.m_lastSentMsg = current;
-    }
-    ~CLastMessageScope() { m_state.m_lastSentMsg = m_saved; }
-    CLastMessageScope(const CLastMessageScope&) = delete;
-    CLastMessageScope& operator=(const CLastMessageScope&) = delete;
-
-private:
-    AFX_THREAD_STATE& m_state;
-    MSG m_saved;
-};
-
 LRESULT CALLBACK CbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam) {
     AFX_THREAD_STATE* state = AfxGetThreadState();
     if (nCode == HCBT_CREATEWND && state->m_pWndInit != nullptr) {
@@ -48,6 +25,24 @@ LRESULT CALLBACK CbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam) {
 }
 
 }  // namespace
+
+void AfxUnexpectedException() {
+    std::string text = AfxGetAppName();
+    text += " met an unexpected error and has to close.";
+    ::FatalAppExitA(0, text.c_str());
+    std::abort();
+}
+
+void AfxSetWindowText(HWND hWnd, LPCSTR lpszNew) {
+    const int nNew = lstrlenA(lpszNew);
+    const int nOld = ::GetWindowTextLengthA(hWnd);
+    if (nOld == nNew) {
+        std::string old(static_cast<size_t>(nOld) + 1, '\0');
+        ::GetWindowTextA(hWnd, &old[0], nOld + 1);
+        if (std::strcmp(old.c_str(), lpszNew) == 0) return;
+    }
+    ::SetWindowTextA(hWnd, lpszNew);
+}
 
 // Binds the pending object of the creation hook to the window just being created. Only the
 // first window is bound: a dialog's controls are created after the dialog itself.
@@ -112,10 +107,10 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) 
 
     LRESULT result = 0;
     try {
-        CLastMessageScope scope(*AfxGetThreadState(), MSG{hWnd, nMsg, wParam, lParam, 0, {0, 0}});
+        CCurrentMessageScope scope(hWnd, nMsg, wParam, lParam);
         result = pWnd->WindowProc(nMsg, wParam, lParam);
     } catch (...) {
-        UnexpectedException();
+        AfxUnexpectedException();
     }
     if (nMsg == WM_NCDESTROY && CWnd::FromHandlePermanent(hWnd) == pWnd) {
         pWnd->Unbind();
@@ -130,7 +125,7 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT nMsg, WPARAM, LPARAM) {
         CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
         return pWnd != nullptr ? pWnd->HandleInitDialog() : TRUE;
     } catch (...) {
-        UnexpectedException();
+        AfxUnexpectedException();
     }
 }
 
@@ -139,7 +134,7 @@ IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
 END_MESSAGE_MAP()
 
-CWnd::CWnd() : m_hWnd(nullptr), m_pfnSuper(nullptr) {}
+CWnd::CWnd() : m_hWnd(nullptr), m_nFlags(0), m_pfnSuper(nullptr) {}
 
 CWnd::~CWnd() {
     if (m_hWnd != nullptr && FromHandlePermanent(m_hWnd) == this) {

@@ -12,6 +12,18 @@ class CWnd;
 
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
 
+// A C++ exception must never unwind through the platform's frames: every window procedure
+// that dispatches into handlers catches everything and ends the program here.
+[[noreturn]] void AfxUnexpectedException();
+
+// Sets a window's text only when it differs, so an unchanged title costs no WM_SETTEXT
+// (and no repaint of a caption).
+void AfxSetWindowText(HWND hWnd, LPCSTR lpszNew);
+
+// CWnd::m_nFlags: the frame keeps drawing itself active while it loses the activation
+// (for example to a tool window of its own).
+constexpr UINT WF_STAYACTIVE = 0x0020;
+
 // The dialog procedure of framework dialogs and form views: the window procedure does the
 // work; this one only answers WM_INITDIALOG.
 INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
@@ -36,6 +48,8 @@ public:
     ~CWnd() override;
 
     HWND m_hWnd;
+    // Framework state of the window (WF_ flags).
+    UINT m_nFlags;
 
     HWND GetSafeHwnd() const { return m_hWnd; }
     operator HWND() const { return GetSafeHwnd(); }
@@ -68,6 +82,10 @@ public:
     int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
     CWnd* GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
     void SetWindowText(LPCSTR lpszString) { ::SetWindowTextA(m_hWnd, lpszString); }
+    DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE)); }
+    DWORD GetExStyle() const { return static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_EXSTYLE)); }
+    BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
+    BOOL IsZoomed() const { return ::IsZoomed(m_hWnd); }
     int GetWindowTextLength() const { return ::GetWindowTextLengthA(m_hWnd); }
     int GetWindowText(LPSTR lpszStringBuf, int nMaxCount) const {
         return ::GetWindowTextA(m_hWnd, lpszStringBuf, nMaxCount);

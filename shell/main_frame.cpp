@@ -11,6 +11,7 @@ IMPLEMENT_DYNAMIC(CMainFrame, CFrameWnd)
 
 BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
     ON_WM_CREATE()
+    ON_MESSAGE(WM_CAPTIONPAINT, OnPaintCaptionRequest)
     ON_WM_CLOSE()
 END_MESSAGE_MAP()
 
@@ -30,7 +31,7 @@ const CRegistryProfile* AppProfile() {
 
 CMainFrame::CMainFrame()
     : CFrameWnd(), m_bShowAbout(0), m_wndToolBar(), m_nTop(0), m_nLeft(0), m_nHeight(kMainWindowHeight),
-      m_nWidth(kMainWindowWidth), m_bClosing(FALSE) {
+      m_nWidth(kMainWindowWidth), m_captionPainter(), m_bClosing(FALSE) {
     CheckVersionStamp();
 }
 
@@ -71,8 +72,17 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     // The menu of the frame's resources is never shown.
     ::SetMenu(m_hWnd, nullptr);
     RecalcLayout();
+    m_captionPainter.Install(this, WM_CAPTIONPAINT, FALSE);
     return 0;
 }
+
+LRESULT CMainFrame::OnPaintCaptionRequest(WPARAM wParam, LPARAM lParam) {
+    m_captionPainter.PaintGradientCaption(static_cast<BOOL>(wParam), reinterpret_cast<const CaptionPaintInfo*>(lParam),
+                                          m_strTitle);
+    return 0;
+}
+
+void CMainFrame::OnUpdateFrameTitle(BOOL) { m_captionPainter.UpdateFrameTitle(m_hWnd, m_strTitle); }
 
 CBlowfishView* CMainFrame::GetBlowfishView() const {
     CView* pView = GetActiveView();

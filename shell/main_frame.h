@@ -1,7 +1,9 @@
 // The main window: fixed 295 x 135 pixels placed by the work area, the tool bar along its
-// top, no menu, the form view below; it asks before it closes while a job runs.
+// top, no menu, the form view below, and a caption it paints itself; it asks before it
+// closes while a job runs.
 #pragma once
 
+#include "caption_painter.h"
 #include "frame_wnd.h"
 #include "toolbar.h"
 
@@ -14,6 +16,8 @@ public:
     ~CMainFrame() override;
 
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+    // The window text is the title and the document title: the caption paints its own.
+    void OnUpdateFrameTitle(BOOL bAddToTitle) override;
 
     // Width and height of the window, and its place from the work area's size.
     void ComputeWindowPlacement();
@@ -31,9 +35,13 @@ public:
     int m_nLeft;
     int m_nHeight;
     int m_nWidth;
+    // Detached by the window's final destruction, before this object is deleted.
+    CCaptionPainter m_captionPainter;
 
 protected:
     int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    // The painter asks for the content of a caption bitmap.
+    LRESULT OnPaintCaptionRequest(WPARAM wParam, LPARAM lParam);
     void OnClose();
 
 private:

@@ -9,6 +9,9 @@
 //   kst_probe press CAPTION ID [TEXT]         press button ID of the window (showing TEXT)
 //   kst_probe settext CAPTION ID TEXT         put TEXT into control ID (a combo box's edit too)
 //   kst_probe close CAPTION                   post WM_CLOSE to the window
+//   kst_probe syscolor INDEX                  print the system colour INDEX as "r g b"
+//   kst_probe hold CAPTION MS                 show a window of its own at the top-left corner,
+//                                             take the activation and keep it MS ms
 #include <windows.h>
 
 #include <cstdio>
@@ -80,10 +83,39 @@ void Print(HWND hWnd) {
 
 }  // namespace
 
+// Another program's window that takes the activation away, as a user's click elsewhere would.
+int HoldActivation(const std::string& caption, DWORD ms) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = "KstProbeHolder";
+    ::RegisterClassA(&wc);
+    HWND hWnd = ::CreateWindowExA(0, wc.lpszClassName, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 240,
+                                  120, nullptr, nullptr, wc.hInstance, nullptr);
+    if (hWnd == nullptr) return 1;
+    ::SetForegroundWindow(hWnd);
+    ::SetActiveWindow(hWnd);
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < ms) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+        ::Sleep(20);
+    }
+    ::DestroyWindow(hWnd);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (argc < 3) return 2;
     const std::string command = argv[1];
     const std::string caption = argv[2];
+    if (command == "syscolor") {
+        const COLORREF color = ::GetSysColor(std::atoi(argv[2]));
+        std::printf("%d %d %d\n", GetRValue(color), GetGValue(color), GetBValue(color));
+        return 0;
+    }
+    if (command == "hold" && argc >= 4) return HoldActivation(caption, std::strtoul(argv[3], nullptr, 10));
     if (command == "wait" && argc >= 4) {
         HWND hWnd = WaitFor(caption, std::strtoul(argv[3], nullptr, 10), argc >= 5 ? argv[4] : "");
         if (hWnd == nullptr) return 1;

@@ -26,6 +26,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# The main window's text is the title and the (empty) document title; message boxes carry
+# the bare program name.
+main_window="Kestrine "
 probe() { wine "$build/tests/e2e/kst_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 reports=0
@@ -48,7 +51,7 @@ start_app() {
 }
 # Closes the running program through its window and waits for the process to end.
 stop_app() {
-  probe close Kestrine >/dev/null
+  probe close "$main_window" >/dev/null
   for _ in $(seq 1 150); do
     kill -0 "$app_pid" 2>/dev/null || { app_pid=; return 0; }
     sleep 0.1
@@ -71,7 +74,7 @@ press_key() { xdotool key "$1"; }
 declare -A button_x=([Encrypt]=29 [Decrypt]=84 [Shred]=147 [About]=210)
 click_button() {
   local origin x y
-  origin=$(probe wait Kestrine 20000 | awk '/^client/ {print $2, $3}')
+  origin=$(probe wait "$main_window" 20000 | awk '/^client/ {print $2, $3}')
   [ -n "$origin" ] || return 1
   read -r x y <<<"$origin"
   xdotool mousemove $((x + button_x[$1])) $((y + 29)) click 1
@@ -89,7 +92,7 @@ answer_password() {  # answer_password PASSWORD [RETYPE]
   if [ $# -gt 1 ]; then press_key Tab; type_keys "$2"; fi
   press_key Return
 }
-wait_status() { probe wait Kestrine "${2:-60000}" "$1" >/dev/null; }
+wait_status() { probe wait "$main_window" "${2:-60000}" "$1" >/dev/null; }
 
 password=Kestrel-42
 
@@ -97,7 +100,7 @@ password=Kestrel-42
 case_start_plain() {
   start_app
   local shown
-  shown=$(probe wait Kestrine 60000) || { report start_without_arguments "no main window"; return; }
+  shown=$(probe wait "$main_window" 60000) || { report start_without_arguments "no main window"; return; }
   if ! grep -q '^text 1004 $' <<<"$shown"; then
     report start_without_arguments "status line not empty"
     return
@@ -109,6 +112,47 @@ case_start_plain() {
     "$build/kestrine-main-window.png"
   echo "screenshot: $build/kestrine-main-window.png" >&2
   report start_without_arguments ""
+}
+
+# --- the caption: shaded to black when active, flat when another window is active -------
+# Row 0 of the caption (inside the 3-pixel dialog frame) shows only the background.
+pixel() {  # pixel IMAGE X Y: "r g b"
+  convert "$1" -format "%[fx:int(255*p{$2,$3}.r+0.5)] %[fx:int(255*p{$2,$3}.g+0.5)] %[fx:int(255*p{$2,$3}.b+0.5)]" info:
+}
+colours_in_row() {  # colours_in_row IMAGE X Y WIDTH: how many different colours
+  convert "$1" -crop "${4}x1+$2+$3" +repage -format '%k' info:
+}
+shoot() {  # shoot GEOMETRY FILE
+  import -window root "$work/desktop.png" && convert "$work/desktop.png" -crop "$1" +repage "$2"
+}
+case_caption() {
+  local shown x y w h geometry active inactive
+  shown=$(probe wait "$main_window" 20000) || { report caption_shaded_and_flat "no main window"; return; }
+  read -r x y w h <<<"$(awk '/^window/ {print $2, $3, $4, $5}' <<<"$shown")"
+  geometry="${w}x${h}+${x}+${y}"
+  xdotool mousemove $((x + w - 20)) $((y + h - 10)) click 1  # into the view: the window is active
+  sleep 1.5
+  shoot "$geometry" "$build/kestrine-caption-active.png"
+  probe hold "Kestrine e2e holder" 8000 &
+  local holder=$!
+  probe wait "Kestrine e2e holder" 20000 >/dev/null
+  sleep 1.5
+  shoot "$geometry" "$build/kestrine-caption-inactive.png"
+  wait "$holder"
+  echo "screenshots: $build/kestrine-caption-active.png $build/kestrine-caption-inactive.png" >&2
+
+  active=$(probe syscolor 2)
+  inactive=$(probe syscolor 3)
+  local a="$build/kestrine-caption-active.png" i="$build/kestrine-caption-inactive.png" why=""
+  local cx=$((w - 6)) x0=$((5 * (w - 6) / 6))
+  [ "$(pixel "$a" 3 3)" = "0 0 0" ] || why="active left end is $(pixel "$a" 3 3), not black"
+  [ -z "$why" ] && [ "$(colours_in_row "$a" $((3 + x0)) 3 $((cx - x0)))" = 1 ] &&
+    [ "$(pixel "$a" $((3 + cx - 1)) 3)" = "$active" ] || why=${why:-"active right sixth is not all $active"}
+  [ "$(colours_in_row "$i" 3 3 "$cx")" = 1 ] && [ "$(pixel "$i" 3 3)" = "$inactive" ] ||
+    why=${why:-"inactive caption is not flat $inactive"}
+  echo "caption pixels: active left $(pixel "$a" 3 3), active right $(pixel "$a" $((3 + cx - 1)) 3) (caption colour $active);" \
+    "inactive $(colours_in_row "$i" 3 3 "$cx") colour(s), $(pixel "$i" 3 3) (caption colour $inactive)" >&2
+  report caption_shaded_and_flat "$why"
 }
 
 # --- encrypt through the tool bar and the dialogs, then decrypt back ----------------------
@@ -173,7 +217,7 @@ case_second_start() {
     probe press Kestrine 1 "This file was not encrypted with Kestrine." >/dev/null
   sleep 1
   local windows
-  windows=$(probe count Kestrine)
+  windows=$(probe count "$main_window")
   if [ "$windows" = 1 ]; then report second_start_hands_over ""; else report second_start_hands_over "$windows windows"; fi
 }
 
@@ -185,7 +229,7 @@ case_command_line_locked() {
     return
   fi
   local before
-  before=$(probe count Kestrine)
+  before=$(probe count "$main_window")
   type_keys "$(winpath "$work/report.again")"
   press_key Return
   answer_password "$password" && wait_status "Done Decrypting" ||
@@ -210,17 +254,18 @@ case_command_line_plain() {
   probe press Kestrine 2 "This file was not encrypted with Kestrine." >/dev/null ||
     probe press Kestrine 1 "This file was not encrypted with Kestrine." >/dev/null
   local shown
-  shown=$(probe wait Kestrine 30000 "") || { report command_line_plain_file "no main window"; return; }
+  shown=$(probe wait "$main_window" 30000 "") || { report command_line_plain_file "no main window"; return; }
   for _ in $(seq 1 50); do
     grep -q '^text 1004 $' <<<"$shown" && break
     sleep 0.2
-    shown=$(probe wait Kestrine 1000)
+    shown=$(probe wait "$main_window" 1000)
   done
   if grep -q '^text 1004 $' <<<"$shown"; then report command_line_plain_file ""; else
     report command_line_plain_file "main window not shown empty"; fi
 }
 
 run_case start_plain
+run_case caption
 run_case encrypt_decrypt
 run_case shred
 run_case second_start

@@ -15,13 +15,17 @@
 #include "blowfish_app.h"
 #include "blowfish_doc.h"
 #include "blowfish_view.h"
+#include "caption_paint_info.h"
+#include "dc.h"
 #include "dialog_driver.h"
 #include "main_frame.h"
 #include "message_box.h"
 #include "message_pump.h"
 #include "registry_key.h"
 #include "resource.h"
+#include "subclass_wnd.h"
 #include "thread.h"
+#include "wnd_hook_map.h"
 
 using kst_test::DialogAnswer;
 using kst_test::DialogDriver;
@@ -131,13 +135,42 @@ TEST_F(MainFrameTest, StartsAsAFixedWindowWithoutMenuCentredByTheWorkArea) {
 
     char title[64] = {};
     ::GetWindowTextA(hFrame, title, sizeof title);
-    EXPECT_STREQ(title, "Kestrine");
+    EXPECT_STREQ(title, "Kestrine ") << "the title and the empty document title";
     EXPECT_STREQ(AfxGetAppName(), "Kestrine");
     EXPECT_EQ(Frame()->m_bShowAbout, 0);
 
     char status[64] = "x";
     ::GetDlgItemTextA(View()->GetSafeHwnd(), IDC_STATUS, status, sizeof status);
     EXPECT_STREQ(status, "");
+}
+
+TEST_F(MainFrameTest, CaptionIsPaintedByTheFramesPainterFromTheTitle) {
+    const HWND hFrame = Frame()->GetSafeHwnd();
+    EXPECT_EQ(GetHookMap()->FindHook(hFrame), &Frame()->m_captionPainter);
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(hFrame, GWLP_WNDPROC)), &HookedWndProc);
+
+    // The frame answers the painter's notification with the shaded caption.
+    HDC hScreen = ::GetDC(nullptr);
+    CMemoryDC dc(hScreen);
+    CBitmap bitmap;
+    bitmap.CreateCompatibleBitmap(hScreen, 289, 18);
+    ::ReleaseDC(nullptr, hScreen);
+    {
+        CSelectObject selected(dc, bitmap);
+        CaptionPaintInfo info{289, 18, &dc, TRUE};
+        EXPECT_EQ(::SendMessageA(hFrame, WM_CAPTIONPAINT, TRUE, reinterpret_cast<LPARAM>(&info)), 0);
+        EXPECT_EQ(dc.GetPixel(0, 0), RGB(0, 0, 0));
+        EXPECT_EQ(dc.GetPixel(288, 0), ::GetSysColor(COLOR_ACTIVECAPTION));
+    }
+
+    // A document title change brings the window text back to the title at the next idle time.
+    ::SetWindowTextA(hFrame, "something else");
+    ASSERT_NE(Frame()->GetActiveDocument(), nullptr);
+    Frame()->GetActiveDocument()->SetTitle("Untitled");
+    Idle();
+    char title[64] = {};
+    ::GetWindowTextA(hFrame, title, sizeof title);
+    EXPECT_STREQ(title, "Kestrine ");
 }
 
 TEST_F(MainFrameTest, StartUpKeepsOnlyTheStampAndRegistersLockedFiles) {
