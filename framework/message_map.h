@@ -150,6 +150,11 @@ template <class C, void (C::*F)(HWND)> struct WindowInWParam<F> {
     }
 };
 
+template <auto F> struct EraseBkgnd;
+template <class C, BOOL (C::*F)(HDC)> struct EraseBkgnd<F> {
+    static void Call(CCmdTarget* t, AFX_DISPATCH& d) { d.lResult = (Target<C>(t)->*F)(reinterpret_cast<HDC>(d.wParam)); }
+};
+
 template <auto F> struct ParentNotify;
 template <class C, void (C::*F)(UINT, LPARAM)> struct ParentNotify<F> {
     static void Call(CCmdTarget* t, AFX_DISPATCH& d) {
@@ -207,3 +212,4 @@ private:
     {WM_CAPTURECHANGED, 0, 0, &afx_thunk::WindowInLParam<&ThisClass::OnCaptureChanged>::Call},
 #define ON_WM_KILLFOCUS() {WM_KILLFOCUS, 0, 0, &afx_thunk::WindowInWParam<&ThisClass::OnKillFocus>::Call},
 #define ON_WM_PARENTNOTIFY() {WM_PARENTNOTIFY, 0, 0, &afx_thunk::ParentNotify<&ThisClass::OnParentNotify>::Call},
+#define ON_WM_ERASEBKGND() {WM_ERASEBKGND, 0, 0, &afx_thunk::EraseBkgnd<&ThisClass::OnEraseBkgnd>::Call},

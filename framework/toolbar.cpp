@@ -10,6 +10,7 @@ IMPLEMENT_DYNAMIC(CToolBar, CControlBar)
 BEGIN_MESSAGE_MAP(CToolBar, CControlBar)
     ON_MESSAGE(TB_SETBUTTONSIZE, OnSetButtonSize)
     ON_MESSAGE(TB_SETBITMAPSIZE, OnSetBitmapSize)
+    ON_WM_ERASEBKGND()
 END_MESSAGE_MAP()
 
 namespace {
@@ -125,6 +126,13 @@ LRESULT CToolBar::OnSetBitmapSize(WPARAM, LPARAM lParam) {
 }
 
 void CToolBar::OnPaint() { Default(); }
+
+BOOL CToolBar::OnEraseBkgnd(HDC hDC) {
+    RECT rc{};
+    ::GetClipBox(hDC, &rc);
+    ::FillRect(hDC, &rc, ::GetSysColorBrush(COLOR_BTNFACE));
+    return TRUE;
+}
 
 BOOL CToolBar::SetButtons(const UINT* lpIDArray, int nIDCount) {
     m_pStringMap.reset();

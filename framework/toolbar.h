@@ -68,6 +68,8 @@ public:
     LRESULT OnSetBitmapSize(WPARAM wParam, LPARAM lParam);
     // The control's own painting.
     void OnPaint();
+    // The bar's background is the button face, whatever the control's class says.
+    BOOL OnEraseBkgnd(HDC hDC);
 
 protected:
     struct GdiObjectDeleter {
