@@ -257,6 +257,36 @@ TEST_F(MainFrameTest, ToolBarCommandsReachTheViewAndTheApplication) {
     for (const auto& d : shown) EXPECT_FALSE(d.unexpected) << d.caption;
 }
 
+// Custom-draw notifications the main frame received, with its answers.
+std::vector<std::pair<DWORD, LRESULT>> g_customDrawSeen;
+HWND g_customDrawFrame = nullptr;
+
+LRESULT CALLBACK RecordCustomDraw(int nCode, WPARAM wParam, LPARAM lParam) {
+    const auto* ret = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (nCode == HC_ACTION && ret->message == WM_NOTIFY && ret->hwnd == g_customDrawFrame) {
+        const auto* nm = reinterpret_cast<const NMCUSTOMDRAW*>(ret->lParam);
+        if (nm->hdr.code == static_cast<UINT>(NM_CUSTOMDRAW)) g_customDrawSeen.emplace_back(nm->dwDrawStage, ret->lResult);
+    }
+    return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+
+TEST_F(MainFrameTest, EachToolBarPaintSendsTheFrameOnePrePaintItLeavesUnanswered) {
+    g_customDrawSeen.clear();
+    g_customDrawFrame = Frame()->GetSafeHwnd();
+    HHOOK hHook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, RecordCustomDraw, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hHook, nullptr);
+    for (int pass = 0; pass < 2; ++pass) {
+        ::InvalidateRect(ToolBar(), nullptr, FALSE);
+        ::UpdateWindow(ToolBar());
+    }
+    ::UnhookWindowsHookEx(hHook);
+    ASSERT_EQ(g_customDrawSeen.size(), 2u);
+    for (const auto& seen : g_customDrawSeen) {
+        EXPECT_EQ(seen.first, static_cast<DWORD>(CDDS_PREPAINT));
+        EXPECT_EQ(seen.second, 0);
+    }
+}
+
 TEST_F(MainFrameTest, JobButtonsGreyOutEmbossedWhileBusyAboutStays) {
     CToolBarEx& bar = Frame()->m_wndToolBar;
     const COLORREF face = ::GetSysColor(COLOR_BTNFACE), highlight = ::GetSysColor(COLOR_BTNHIGHLIGHT),
