@@ -287,6 +287,22 @@ TEST_F(MainFrameTest, EachToolBarPaintSendsTheFrameOnePrePaintItLeavesUnanswered
     }
 }
 
+TEST_F(MainFrameTest, NewSystemColoursReachTheToolBarThroughTheFrame) {
+    const int nIndex = COLOR_BTNFACE;
+    const COLORREF crSaved = ::GetSysColor(COLOR_BTNFACE), crNew = RGB(210, 230, 200);
+    ASSERT_TRUE(::SetSysColors(1, &nIndex, &crNew));
+    ::SendMessageA(Frame()->GetSafeHwnd(), WM_SYSCOLORCHANGE, 0, 0);
+    PutCursor(POINT{1000, 740});
+    ::InvalidateRect(ToolBar(), nullptr, FALSE);
+    ::UpdateWindow(ToolBar());
+    RECT rc{};
+    Frame()->m_wndToolBar.GetItemRect(0, &rc);
+    const COLORREF crEdge = BarPixels(ToolBar(), RECT{rc.left, rc.top, rc.left + 1, rc.top + 1})[0];
+    ::SetSysColors(1, &nIndex, &crSaved);
+    ::SendMessageA(Frame()->GetSafeHwnd(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(crEdge, crNew);
+}
+
 TEST_F(MainFrameTest, JobButtonsGreyOutEmbossedWhileBusyAboutStays) {
     CToolBarEx& bar = Frame()->m_wndToolBar;
     const COLORREF face = ::GetSysColor(COLOR_BTNFACE), highlight = ::GetSysColor(COLOR_BTNHIGHLIGHT),
