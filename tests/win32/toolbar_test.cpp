@@ -496,6 +496,20 @@ TEST_F(FlatToolBarTest, ImageOffsetFollowsAcceptedSizesOnly) {
     EXPECT_EQ(m_bar.GetImageOffset().cy, (58 - 41) / 2);
 }
 
+TEST_F(FlatToolBarTest, ButtonTextsPutTheImageUnderTheTopBorderAndTheTextBelowIt) {
+    ASSERT_TRUE(m_bar.SetButtonText(0, "Go"));
+    Repaint();
+    EXPECT_EQ(m_bar.GetImageOffset().cy, 2) << "the top border";
+    const RECT rc = Item(0);
+    // The label goes in black below the image (the image's own words end at its bottom).
+    const RECT below{rc.left + 3, rc.top + 2 + kImage + 1, rc.right - 3, rc.bottom - 1};
+    int black = 0;
+    for (COLORREF cr : Pixels(below)) black += cr == RGB(0, 0, 0);
+    EXPECT_GT(black, 0);
+    m_bar.SetButtons(nullptr, 0);
+    EXPECT_TRUE(m_bar.GetButtonText(0).IsEmpty()) << "new buttons start without texts";
+}
+
 TEST_F(FlatToolBarTest, AfterAColourChangeTheNextPaintUsesTheNewColours) {
     CSysColorsGuard restoreFace(COLOR_BTNFACE);
     const int nIndex = COLOR_BTNFACE;
