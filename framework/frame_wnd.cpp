@@ -26,6 +26,7 @@ BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
     ON_MESSAGE(WM_KST_SHELL_OPEN, OnShellOpen)
     ON_MESSAGE(WM_TIMER, OnTimerMessage)
     ON_MESSAGE(WM_ACTIVATE, OnActivateMessage)
+    ON_WM_SYSCOLORCHANGE()
 END_MESSAGE_MAP()
 
 namespace {
@@ -289,6 +290,21 @@ LRESULT CFrameWnd::OnShellOpen(WPARAM, LPARAM) {
     }
     if (!m_pendingOpens.empty()) PostMessage(WM_KST_SHELL_OPEN);
     return 0;
+}
+
+namespace {
+
+BOOL CALLBACK SendSysColorChange(HWND hWnd, LPARAM) {
+    ::SendMessageA(hWnd, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+
+}  // namespace
+
+void CFrameWnd::OnSysColorChange() {
+    Default();
+    // Only top-level windows hear of new system colours; bars and controls cache them too.
+    ::EnumChildWindows(m_hWnd, SendSysColorChange, 0);
 }
 
 LRESULT CFrameWnd::OnTimerMessage(WPARAM wParam, LPARAM) {

@@ -77,6 +77,8 @@ protected:
     LRESULT OnShellOpen(WPARAM wParam, LPARAM lParam);
     LRESULT OnTimerMessage(WPARAM wParam, LPARAM lParam);
     LRESULT OnActivateMessage(WPARAM wParam, LPARAM lParam);
+    // Passes a change of the system colours on to every window inside the frame.
+    void OnSysColorChange();
     // Asked before a dropped or handed-over file is opened as the document; a frame whose
     // view is busy says why it refuses and answers FALSE.
     virtual BOOL CanOpenDocumentNow();

@@ -18,6 +18,12 @@ BOOL CImageList::Attach(HIMAGELIST hImageList) {
     return TRUE;
 }
 
+BOOL CImageList::Adopt(HIMAGELIST hImageList) {
+    if (!Attach(hImageList)) return FALSE;
+    m_bOwned = true;
+    return TRUE;
+}
+
 HIMAGELIST CImageList::Detach() {
     HIMAGELIST hImageList = m_hImageList;
     m_hImageList = nullptr;

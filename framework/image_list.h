@@ -18,6 +18,8 @@ public:
     // nFlags as ImageList_Create (ILC_MASK for a mask beside the images).
     BOOL Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow);
     BOOL Attach(HIMAGELIST hImageList);
+    // Takes ownership of hImageList: destroyed with the object.
+    BOOL Adopt(HIMAGELIST hImageList);
     HIMAGELIST Detach();
     // Destroys an owned list, forgets a borrowed one.
     BOOL DeleteImageList();

@@ -91,6 +91,78 @@ template <class C, void (C::*F)(UINT, int, int)> struct Size<F> {
     }
 };
 
+// Mouse messages: key flags and the point in client coordinates.
+template <auto F> struct Mouse;
+template <class C, void (C::*F)(UINT, POINT)> struct Mouse<F> {
+    static void Call(CCmdTarget* t, AFX_DISPATCH& d) {
+        const POINT point{static_cast<short>(LOWORD(d.lParam)), static_cast<short>(HIWORD(d.lParam))};
+        (Target<C>(t)->*F)(static_cast<UINT>(d.wParam), point);
+        d.lResult = 0;
+    }
+};
+
+template <auto F> struct NcCalcSize;
+template <class C, void (C::*F)(BOOL, NCCALCSIZE_PARAMS*)> struct NcCalcSize<F> {
+    // Without bCalcValidRects the parameter is a bare RECT, the first member of the record.
+    static void Call(CCmdTarget* t, AFX_DISPATCH& d) {
+        (Target<C>(t)->*F)(static_cast<BOOL>(d.wParam), reinterpret_cast<NCCALCSIZE_PARAMS*>(d.lParam));
+        d.lResult = 0;
+    }
+};
+
+template <auto F> struct NcPaint;
+template <class C, void (C::*F)(HRGN)> struct NcPaint<F> {
+    static void Call(CCmdTarget* t, AFX_DISPATCH& d) {
+        (Target<C>(t)->*F)(reinterpret_cast<HRGN>(d.wParam));
+        d.lResult = 0;
+    }
+};
+
+template <auto F> struct Timer;
+template <class C, void (C::*F)(UINT_PTR)> struct Timer<F> {
+    static void Call(CCmdTarget* t, AFX_DISPATCH& d) {
+        (Target<C>(t)->*F)(static_cast<UINT_PTR>(d.wParam));
+        d.lResult = 0;
+    }
+};
+
+template <auto F> struct WindowPos;
+template <class C, void (C::*F)(WINDOWPOS*)> struct WindowPos<F> {
+    static void Call(CCmdTarget* t, AFX_DISPATCH& d) {
+        (Target<C>(t)->*F)(reinterpret_cast<WINDOWPOS*>(d.lParam));
+        d.lResult = 0;
+    }
+};
+
+// Messages that name another window: WM_CAPTURECHANGED (lParam), WM_KILLFOCUS (wParam).
+template <auto F> struct WindowInLParam;
+template <class C, void (C::*F)(HWND)> struct WindowInLParam<F> {
+    static void Call(CCmdTarget* t, AFX_DISPATCH& d) {
+        (Target<C>(t)->*F)(reinterpret_cast<HWND>(d.lParam));
+        d.lResult = 0;
+    }
+};
+template <auto F> struct WindowInWParam;
+template <class C, void (C::*F)(HWND)> struct WindowInWParam<F> {
+    static void Call(CCmdTarget* t, AFX_DISPATCH& d) {
+        (Target<C>(t)->*F)(reinterpret_cast<HWND>(d.wParam));
+        d.lResult = 0;
+    }
+};
+
+template <auto F> struct EraseBkgnd;
+template <class C, BOOL (C::*F)(HDC)> struct EraseBkgnd<F> {
+    static void Call(CCmdTarget* t, AFX_DISPATCH& d) { d.lResult = (Target<C>(t)->*F)(reinterpret_cast<HDC>(d.wParam)); }
+};
+
+template <auto F> struct ParentNotify;
+template <class C, void (C::*F)(UINT, LPARAM)> struct ParentNotify<F> {
+    static void Call(CCmdTarget* t, AFX_DISPATCH& d) {
+        (Target<C>(t)->*F)(static_cast<UINT>(d.wParam), d.lParam);
+        d.lResult = 0;
+    }
+};
+
 }  // namespace afx_thunk
 
 #define DECLARE_MESSAGE_MAP()                              \
@@ -126,3 +198,18 @@ private:
 #define ON_WM_DESTROY() {WM_DESTROY, 0, 0, &afx_thunk::NoArgs<&ThisClass::OnDestroy>::Call},
 #define ON_WM_DROPFILES() {WM_DROPFILES, 0, 0, &afx_thunk::DropFiles<&ThisClass::OnDropFiles>::Call},
 #define ON_WM_SIZE() {WM_SIZE, 0, 0, &afx_thunk::Size<&ThisClass::OnSize>::Call},
+#define ON_WM_PAINT() {WM_PAINT, 0, 0, &afx_thunk::NoArgs<&ThisClass::OnPaint>::Call},
+#define ON_WM_SYSCOLORCHANGE() {WM_SYSCOLORCHANGE, 0, 0, &afx_thunk::NoArgs<&ThisClass::OnSysColorChange>::Call},
+#define ON_WM_NCCALCSIZE() {WM_NCCALCSIZE, 0, 0, &afx_thunk::NcCalcSize<&ThisClass::OnNcCalcSize>::Call},
+#define ON_WM_NCPAINT() {WM_NCPAINT, 0, 0, &afx_thunk::NcPaint<&ThisClass::OnNcPaint>::Call},
+#define ON_WM_MOUSEMOVE() {WM_MOUSEMOVE, 0, 0, &afx_thunk::Mouse<&ThisClass::OnMouseMove>::Call},
+#define ON_WM_LBUTTONDOWN() {WM_LBUTTONDOWN, 0, 0, &afx_thunk::Mouse<&ThisClass::OnLButtonDown>::Call},
+#define ON_WM_LBUTTONUP() {WM_LBUTTONUP, 0, 0, &afx_thunk::Mouse<&ThisClass::OnLButtonUp>::Call},
+#define ON_WM_TIMER() {WM_TIMER, 0, 0, &afx_thunk::Timer<&ThisClass::OnTimer>::Call},
+#define ON_WM_WINDOWPOSCHANGING() \
+    {WM_WINDOWPOSCHANGING, 0, 0, &afx_thunk::WindowPos<&ThisClass::OnWindowPosChanging>::Call},
+#define ON_WM_CAPTURECHANGED() \
+    {WM_CAPTURECHANGED, 0, 0, &afx_thunk::WindowInLParam<&ThisClass::OnCaptureChanged>::Call},
+#define ON_WM_KILLFOCUS() {WM_KILLFOCUS, 0, 0, &afx_thunk::WindowInWParam<&ThisClass::OnKillFocus>::Call},
+#define ON_WM_PARENTNOTIFY() {WM_PARENTNOTIFY, 0, 0, &afx_thunk::ParentNotify<&ThisClass::OnParentNotify>::Call},
+#define ON_WM_ERASEBKGND() {WM_ERASEBKGND, 0, 0, &afx_thunk::EraseBkgnd<&ThisClass::OnEraseBkgnd>::Call},

@@ -7,6 +7,12 @@
 
 IMPLEMENT_DYNAMIC(CToolBar, CControlBar)
 
+BEGIN_MESSAGE_MAP(CToolBar, CControlBar)
+    ON_MESSAGE(TB_SETBUTTONSIZE, OnSetButtonSize)
+    ON_MESSAGE(TB_SETBITMAPSIZE, OnSetBitmapSize)
+    ON_WM_ERASEBKGND()
+END_MESSAGE_MAP()
+
 namespace {
 
 // Room a tool bar button leaves around its image.
@@ -17,7 +23,8 @@ constexpr int kSeparatorWidth = 8;
 }  // namespace
 
 CToolBar::CToolBar()
-    : m_sizeButton{23, 22}, m_sizeImage{16, 15}, m_hbmImageWell(), m_cyTopBorder(2), m_cyBottomBorder(2) {}
+    : m_sizeButton{23, 22}, m_sizeImage{16, 15}, m_hbmImageWell(), m_cyTopBorder(2), m_cyBottomBorder(2),
+      m_pStringMap(), m_bControlDrawsImages(TRUE) {}
 
 CToolBar::~CToolBar() = default;
 
@@ -85,23 +92,50 @@ BOOL CToolBar::LoadBitmap(UINT nIDResource) {
     HBITMAP hBitmap = static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nIDResource),
                                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (hBitmap == nullptr) return FALSE;
+    m_hbmImageWell.reset(hBitmap);
+    if (!m_bControlDrawsImages) return TRUE;
     MapGreyToButtonFace(hBitmap);
     BITMAP info{};
     ::GetObjectA(hBitmap, sizeof info, &info);
-    m_hbmImageWell.reset(hBitmap);
     TBADDBITMAP add{nullptr, reinterpret_cast<UINT_PTR>(hBitmap)};
     const int nImages = m_sizeImage.cx > 0 ? info.bmWidth / m_sizeImage.cx : 0;
     return SendMessage(TB_ADDBITMAP, static_cast<WPARAM>(nImages), reinterpret_cast<LPARAM>(&add)) != -1;
 }
 
 void CToolBar::SetSizes(SIZE sizeButton, SIZE sizeImage) {
-    m_sizeButton = sizeButton;
-    m_sizeImage = sizeImage;
+    if (m_hWnd == nullptr) {
+        m_sizeButton = sizeButton;
+        m_sizeImage = sizeImage;
+        return;
+    }
+    // The handlers below record the sizes the control accepts.
     SendMessage(TB_SETBITMAPSIZE, 0, MAKELONG(sizeImage.cx, sizeImage.cy));
     SendMessage(TB_SETBUTTONSIZE, 0, MAKELONG(sizeButton.cx, sizeButton.cy));
 }
 
+LRESULT CToolBar::OnSetButtonSize(WPARAM, LPARAM lParam) {
+    const LRESULT lResult = Default();
+    if (lResult) m_sizeButton = SIZE{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    return lResult;
+}
+
+LRESULT CToolBar::OnSetBitmapSize(WPARAM, LPARAM lParam) {
+    const LRESULT lResult = Default();
+    if (lResult) m_sizeImage = SIZE{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    return lResult;
+}
+
+void CToolBar::OnPaint() { Default(); }
+
+BOOL CToolBar::OnEraseBkgnd(HDC hDC) {
+    RECT rc{};
+    ::GetClipBox(hDC, &rc);
+    ::FillRect(hDC, &rc, ::GetSysColorBrush(COLOR_BTNFACE));
+    return TRUE;
+}
+
 BOOL CToolBar::SetButtons(const UINT* lpIDArray, int nIDCount) {
+    m_pStringMap.reset();
     while (SendMessage(TB_BUTTONCOUNT) > 0) SendMessage(TB_DELETEBUTTON, 0);
     std::vector<TBBUTTON> buttons;
     int iImage = 0;
@@ -159,6 +193,19 @@ UINT CToolBar::GetButtonStyle(int nIndex) const {
 }
 
 BOOL CToolBar::IsButtonEnabled(UINT nID) const { return SendMessage(TB_ISBUTTONENABLED, nID) != 0; }
+
+BOOL CToolBar::SetButtonText(int nIndex, LPCSTR lpszText) {
+    if (nIndex < 0 || nIndex >= GetCount()) return FALSE;
+    if (!m_pStringMap) m_pStringMap = std::make_unique<std::map<int, CString>>();
+    (*m_pStringMap)[nIndex] = CString(lpszText);
+    return TRUE;
+}
+
+CString CToolBar::GetButtonText(int nIndex) const {
+    if (!m_pStringMap) return CString();
+    const auto it = m_pStringMap->find(nIndex);
+    return it != m_pStringMap->end() ? it->second : CString();
+}
 
 SIZE CToolBar::CalcFixedLayout(BOOL bStretch, BOOL) {
     LONG cx = 0;

@@ -5,10 +5,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <map>
 #include <memory>
 #include <type_traits>
 
 #include "cmd_ui.h"
+#include "cstring.h"
 #include "afxres.h"
 #include "control_bar.h"
 
@@ -21,6 +23,8 @@ constexpr UINT TBBS_CHECKED = MAKELONG(0, TBSTATE_CHECKED);
 constexpr UINT TBBS_INDETERMINATE = MAKELONG(0, TBSTATE_INDETERMINATE);
 constexpr UINT TBBS_DISABLED = MAKELONG(0, TBSTATE_ENABLED);
 constexpr UINT TBBS_PRESSED = MAKELONG(0, TBSTATE_PRESSED);
+constexpr UINT TBBS_HIDDEN = MAKELONG(0, TBSTATE_HIDDEN);
+constexpr UINT TBBS_WRAPPED = MAKELONG(0, TBSTATE_WRAP);
 
 // The resource type of tool bar layouts.
 constexpr WORD RT_TOOLBAR_ID = RT_TOOLBAR_TYPE;
@@ -42,10 +46,13 @@ public:
     int GetCount() const;
     int CommandToIndex(UINT nIDFind) const;
     UINT GetItemID(int nIndex) const;
-    void GetItemRect(int nIndex, LPRECT lpRect) const;
+    virtual void GetItemRect(int nIndex, LPRECT lpRect) const;
     void GetButtonInfo(int nIndex, UINT& nID, UINT& nStyle, int& iImage) const;
     UINT GetButtonStyle(int nIndex) const;
     BOOL IsButtonEnabled(UINT nID) const;
+    // Texts a bar may show under its buttons' images; the bar itself only keeps them.
+    BOOL SetButtonText(int nIndex, LPCSTR lpszText);
+    CString GetButtonText(int nIndex) const;
 
     // The bitmap the button images were loaded from (owned by the bar), or null.
     HBITMAP GetBitmapWell() const { return m_hbmImageWell.get(); }
@@ -56,6 +63,14 @@ public:
     SIZE m_sizeButton;
     SIZE m_sizeImage;
 
+    // Stock handlers: the control's answer, and the size it took when it took it.
+    LRESULT OnSetButtonSize(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetBitmapSize(WPARAM wParam, LPARAM lParam);
+    // The control's own painting.
+    void OnPaint();
+    // The bar's background is the button face, whatever the control's class says.
+    BOOL OnEraseBkgnd(HDC hDC);
+
 protected:
     struct GdiObjectDeleter {
         void operator()(HBITMAP hObject) const { ::DeleteObject(hObject); }
@@ -64,6 +79,13 @@ protected:
     // Vertical room above and below the buttons.
     int m_cyTopBorder;
     int m_cyBottomBorder;
+    // Button texts by button index; null until the first text is set.
+    std::unique_ptr<std::map<int, CString>> m_pStringMap;
+    // TRUE: the bitmap well is handed to the control, which draws the images. A bar that
+    // paints its buttons itself keeps the well to itself, so the control has no image list.
+    BOOL m_bControlDrawsImages;
+
+    DECLARE_MESSAGE_MAP()
 };
 
 // The update request for one tool bar button: Enable reaches the button itself.

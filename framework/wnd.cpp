@@ -269,6 +269,17 @@ HWND CWnd::UnsubclassWindow() {
     return hWnd;
 }
 
+CWnd* CWnd::GetTopLevelParent() const {
+    if (m_hWnd == nullptr) return nullptr;
+    return FromHandle(::GetAncestor(m_hWnd, GA_ROOT));
+}
+
+BOOL CWnd::IsTopParentActive() const {
+    CWnd* pTop = GetTopLevelParent();
+    if (pTop == nullptr) return FALSE;
+    return ::GetForegroundWindow() == ::GetLastActivePopup(pTop->GetSafeHwnd()) ? TRUE : FALSE;
+}
+
 CWnd* CWnd::GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, nID)); }
 
 BOOL CWnd::UpdateData(BOOL bSaveAndValidate) {

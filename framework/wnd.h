@@ -109,6 +109,17 @@ public:
     void GetWindowRect(LPRECT lpRect) const { ::GetWindowRect(m_hWnd, lpRect); }
     CWnd* SetFocus() const { return FromHandle(::SetFocus(m_hWnd)); }
     void DragAcceptFiles(BOOL bAccept = TRUE) const { ::DragAcceptFiles(m_hWnd, bAccept); }
+    void ScreenToClient(LPPOINT lpPoint) const { ::ScreenToClient(m_hWnd, lpPoint); }
+    void ScreenToClient(LPRECT lpRect) const {
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<LPPOINT>(lpRect), 2);
+    }
+    void InvalidateRect(const RECT* lpRect, BOOL bErase = TRUE) const { ::InvalidateRect(m_hWnd, lpRect, bErase); }
+
+    // The top-level window this one lives in (itself when it is top-level).
+    CWnd* GetTopLevelParent() const;
+    // TRUE when the top-level parent, or the popup it last activated (a modal dialog, say),
+    // is the foreground window: the application is the one the user works in.
+    BOOL IsTopParentActive() const;
 
     // Data exchange between the window's controls and the object's fields: bSaveAndValidate
     // TRUE reads the controls, FALSE fills them. FALSE when a validation refused the data.

@@ -5,7 +5,7 @@
 
 #include "caption_painter.h"
 #include "frame_wnd.h"
-#include "toolbar.h"
+#include "toolbar_ex.h"
 
 class CBlowfishView;
 
@@ -30,7 +30,7 @@ public:
 
     // 1: the About box is shown at each initial update of the view. Nothing sets it.
     BOOL m_bShowAbout;
-    CToolBar m_wndToolBar;
+    CToolBarEx m_wndToolBar;
     int m_nTop;
     int m_nLeft;
     int m_nHeight;

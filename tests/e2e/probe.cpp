@@ -12,7 +12,10 @@
 //   kst_probe syscolor INDEX                  print the system colour INDEX as "r g b"
 //   kst_probe hold CAPTION MS                 show a window of its own at the top-left corner,
 //                                             take the activation and keep it MS ms
+//   kst_probe button CAPTION ID               print "button X Y", the screen centre of the
+//                                             window's tool bar button with command ID
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -69,6 +72,60 @@ HWND WaitFor(const std::string& caption, DWORD timeoutMs, const std::string& tex
         if (::GetTickCount() - start > timeoutMs) return nullptr;
         ::Sleep(100);
     }
+}
+
+BOOL CALLBACK FindToolBar(HWND hWnd, LPARAM lParam) {
+    char name[64] = {};
+    ::GetClassNameA(hWnd, name, sizeof name);
+    if (std::string(name) != TOOLBARCLASSNAMEA) return TRUE;
+    *reinterpret_cast<HWND*>(lParam) = hWnd;
+    return FALSE;
+}
+
+// The item rectangle of a tool bar in another process. The control writes it at an address
+// of its own process, so the probe maps one shared section into both and reads its own view
+// (reading the other process's memory directly fails under an emulated Wine).
+using NtMapViewOfSectionFn = LONG(WINAPI*)(HANDLE, HANDLE, PVOID*, ULONG_PTR, SIZE_T, PLARGE_INTEGER, PSIZE_T, DWORD,
+                                           ULONG, ULONG);
+using NtUnmapViewOfSectionFn = LONG(WINAPI*)(HANDLE, PVOID);
+
+bool ItemRectOf(HWND hBar, int nIndex, RECT& rect) {
+    HMODULE hNtdll = ::GetModuleHandleA("ntdll.dll");
+    auto pfnMap = reinterpret_cast<NtMapViewOfSectionFn>(
+        reinterpret_cast<void*>(::GetProcAddress(hNtdll, "NtMapViewOfSection")));
+    auto pfnUnmap = reinterpret_cast<NtUnmapViewOfSectionFn>(
+        reinterpret_cast<void*>(::GetProcAddress(hNtdll, "NtUnmapViewOfSection")));
+    if (pfnMap == nullptr || pfnUnmap == nullptr) return false;
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hBar, &pid);
+    HANDLE hProcess = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    HANDLE hSection = ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, nullptr);
+    void* local = hSection != nullptr ? ::MapViewOfFile(hSection, FILE_MAP_ALL_ACCESS, 0, 0, 0) : nullptr;
+    void* remote = nullptr;
+    SIZE_T viewSize = 0;
+    constexpr DWORD kViewUnmap = 2;
+    bool ok = hProcess != nullptr && local != nullptr &&
+              pfnMap(hSection, hProcess, &remote, 0, 0, nullptr, &viewSize, kViewUnmap, 0, PAGE_READWRITE) >= 0 &&
+              ::SendMessageA(hBar, TB_GETITEMRECT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(remote));
+    if (ok) rect = *static_cast<const RECT*>(local);
+    if (remote != nullptr) pfnUnmap(hProcess, remote);
+    if (local != nullptr) ::UnmapViewOfFile(local);
+    if (hSection != nullptr) ::CloseHandle(hSection);
+    if (hProcess != nullptr) ::CloseHandle(hProcess);
+    return ok;
+}
+
+int PrintButton(HWND hWnd, UINT nID) {
+    HWND hBar = nullptr;
+    ::EnumChildWindows(hWnd, FindToolBar, reinterpret_cast<LPARAM>(&hBar));
+    if (hBar == nullptr) return 1;
+    const int nIndex = static_cast<int>(::SendMessageA(hBar, TB_COMMANDTOINDEX, nID, 0));
+    RECT rect{};
+    if (nIndex < 0 || !ItemRectOf(hBar, nIndex, rect)) return 1;
+    POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    ::ClientToScreen(hBar, &centre);
+    std::printf("button %ld %ld\n", centre.x, centre.y);
+    return 0;
 }
 
 void Print(HWND hWnd) {
@@ -150,6 +207,7 @@ int main(int argc, char** argv) {
         ::SendMessageTimeoutA(hControl, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]), SMTO_ABORTIFHUNG, 2000, &got);
         return 0;
     }
+    if (command == "button" && argc >= 4) return PrintButton(hWnd, static_cast<UINT>(std::atoi(argv[3])));
     if (command == "close") {
         ::PostMessageA(hWnd, WM_CLOSE, 0, 0);
         return 0;

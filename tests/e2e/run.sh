@@ -69,15 +69,15 @@ type_keys() {  # keystrokes reach Wine's windows only while its desktop has the 
 }
 press_key() { xdotool key "$1"; }
 
-# Centres of the tool bar buttons in the frame's client area: 55-pixel buttons,
-# 8-pixel separators after Decrypt and Shred.
-declare -A button_x=([Encrypt]=29 [Decrypt]=84 [Shred]=147 [About]=210)
+# Command ids of the tool bar buttons; where they are comes from the bar itself.
+declare -A button_id=([Encrypt]=32771 [Decrypt]=32772 [Shred]=32773 [About]=57664)
 click_button() {
-  local origin x y
-  origin=$(probe wait "$main_window" 20000 | awk '/^client/ {print $2, $3}')
-  [ -n "$origin" ] || return 1
-  read -r x y <<<"$origin"
-  xdotool mousemove $((x + button_x[$1])) $((y + 29)) click 1
+  local centre x y
+  probe wait "$main_window" 20000 >/dev/null || return 1
+  centre=$(probe button "$main_window" "${button_id[$1]}" | awk '/^button/ {print $2, $3}')
+  [ -n "$centre" ] || return 1
+  read -r x y <<<"$centre"
+  xdotool mousemove "$x" "$y" click 1
 }
 
 # Types PATH into the file dialog CAPTION once it is up and confirms it.

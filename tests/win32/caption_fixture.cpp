@@ -34,15 +34,6 @@ CCanvas::CCanvas(int cx, int cy, COLORREF crFill) : m_dc(), m_bitmap(), m_select
     m_dc.FillSolidRect(0, 0, cx, cy, crFill);
 }
 
-DWORD CountGdiObjects() {
-    if (const DWORD n = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS)) return n;
-    DWORD n = 0;
-    for (UINT_PTR index = 1; index <= 0xFFFF; ++index) {
-        if (::GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++n;
-    }
-    return n;
-}
-
 CSysColors::CSysColors(std::vector<std::pair<int, COLORREF>> colors) : m_indexes(), m_saved() {
     std::vector<COLORREF> values;
     for (const auto& c : colors) {

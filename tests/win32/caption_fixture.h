@@ -11,6 +11,7 @@
 
 #include "caption_painter.h"
 #include "dc.h"
+#include "gdi_count.h"
 #include "frame_wnd.h"
 
 namespace kst_test {
@@ -54,11 +55,6 @@ private:
     CBitmap m_bitmap;
     std::optional<CSelectObject> m_selection;
 };
-
-// The number of GDI objects this process holds. GetGuiResources when it answers; Wine's
-// answers 0, so there the handle table is walked: a handle with a zero upper word matches
-// an entry of any generation.
-DWORD CountGdiObjects();
 
 // Sets system colours and puts the old ones back at the end of the scope.
 class CSysColors {

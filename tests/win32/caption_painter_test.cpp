@@ -278,10 +278,10 @@ TEST_F(CaptionPainter, ButtonsFollowTheLiveMetricsAndTheFramesStyle) {
 TEST_F(CaptionPainter, NoGdiObjectIsLeftBehindByActivationSwitchesAndTitleChanges) {
     {
         // The count itself sees an object come and go.
-        const DWORD nBefore = kst_test::CountGdiObjects();
+        const DWORD nBefore = kst_test::GdiObjectCount();
         CBrush brush;
         brush.CreateSolidBrush(RGB(9, 9, 9));
-        EXPECT_EQ(kst_test::CountGdiObjects(), nBefore + 1);
+        EXPECT_EQ(kst_test::GdiObjectCount(), nBefore + 1);
     }
     auto cycle = [this](int i) {
         Activate(i % 2 == 0);
@@ -289,11 +289,11 @@ TEST_F(CaptionPainter, NoGdiObjectIsLeftBehindByActivationSwitchesAndTitleChange
         ::SendMessageA(Frame(), WM_NCPAINT, 1, 0);
     };
     for (int i = 0; i < 10; ++i) cycle(i);
-    const DWORD gdiAfterTen = kst_test::CountGdiObjects();
+    const DWORD gdiAfterTen = kst_test::GdiObjectCount();
     const DWORD userAfterTen = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
     const int nRendersAfterTen = Renders();
     for (int i = 10; i < 1010; ++i) cycle(i);
-    const DWORD gdiAfterAll = kst_test::CountGdiObjects();
+    const DWORD gdiAfterAll = kst_test::GdiObjectCount();
     EXPECT_GE(Renders() - nRendersAfterTen, 500) << "the title changes made it render";
     EXPECT_EQ(gdiAfterAll, gdiAfterTen);
     EXPECT_EQ(::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS), userAfterTen);

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "gdi.h"
+#include "gdi_count.h"
 
 namespace {
 
@@ -46,6 +47,7 @@ void PaintWithBrush(HDC hDC, Exit exit) {
 }  // namespace
 
 TEST(GdiOwnership, OwnedHandlesGoWithTheirWrapperBorrowedOnesStay) {
+    const DWORD before = kst_test::GdiObjectCount();
     HGDIOBJ hOwned = nullptr;
     HDC hMemory = nullptr;
     {
@@ -63,8 +65,10 @@ TEST(GdiOwnership, OwnedHandlesGoWithTheirWrapperBorrowedOnesStay) {
         hMemory = dc;
         hOwned = brush;
         EXPECT_TRUE(IsLiveObject(hOwned));
+        EXPECT_EQ(kst_test::GdiObjectCount(), before + 5);
         EXPECT_FALSE(brush.CreateSolidBrush(RGB(0, 0, 0))) << "a wrapper holds one handle";
     }
+    EXPECT_EQ(kst_test::GdiObjectCount(), before);
     EXPECT_FALSE(IsLiveObject(hOwned));
     EXPECT_FALSE(IsLiveObject(hMemory));
 
@@ -94,12 +98,19 @@ TEST(GdiOwnership, OwnedHandlesGoWithTheirWrapperBorrowedOnesStay) {
     EXPECT_TRUE(IsLiveObject(hDetached));
     ::DeleteObject(hDetached);
     ::DeleteDC(hBorrowedDC);
+    EXPECT_EQ(kst_test::GdiObjectCount(), before);
 }
 
 TEST(GdiOwnership, PaintDCEndsThePaint) {
     HWND hWnd = ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 40, 30, nullptr, nullptr, nullptr,
                                   nullptr);
     ASSERT_NE(hWnd, nullptr);
+    const DWORD before = kst_test::GdiObjectCount();
+    for (int i = 0; i < 50; ++i) {
+        CClientDC client(hWnd);
+        CWindowDC window(hWnd);
+    }
+    EXPECT_EQ(kst_test::GdiObjectCount(), before) << "client and window DCs go back to the window";
     {
         CClientDC client(hWnd);
         CWindowDC window(hWnd);
@@ -117,12 +128,14 @@ TEST(GdiOwnership, PaintDCEndsThePaint) {
 TEST(GdiSelection, OldObjectComesBackOnEveryPath) {
     CMemoryDC dc;
     const HGDIOBJ original = ::GetCurrentObject(dc, OBJ_BRUSH);
+    const DWORD before = kst_test::GdiObjectCount();
     for (Exit exit : {Exit::Normal, Exit::Early, Exit::Thrown}) {
         try {
             PaintWithBrush(dc, exit);
         } catch (const std::runtime_error&) {
         }
         EXPECT_EQ(::GetCurrentObject(dc, OBJ_BRUSH), original) << "exit " << static_cast<int>(exit);
+        EXPECT_EQ(kst_test::GdiObjectCount(), before) << "exit " << static_cast<int>(exit);
     }
 
     CFont font;

@@ -25,12 +25,41 @@
 #include "resource.h"
 #include "subclass_wnd.h"
 #include "thread.h"
+#include "ui_actor.h"
 #include "wnd_hook_map.h"
 
 using kst_test::DialogAnswer;
 using kst_test::DialogDriver;
 
 namespace {
+
+// Puts the mouse cursor at pt (screen) and waits until the system reports it there: the
+// move reaches the display asynchronously, and the bar paints by where the cursor is.
+void PutCursor(POINT pt) {
+    ::SetCursorPos(pt.x, pt.y);
+    kst_test::PumpUntil([&] {
+        POINT now{};
+        ::GetCursorPos(&now);
+        return now.x == pt.x && now.y == pt.y;
+    }, 2000);
+}
+
+// Saves the main window as it shows on the screen; Wine hands a window's drawing to the
+// display when its thread waits for messages, so let it wait a little first.
+bool SaveScreenshot(HWND hWnd, const std::string& name) {
+    kst_test::PumpUntil([] { return false; }, 300);
+    return kst_test::SaveWindowPng(hWnd, kst_test::TestOutputDir() + "/" + name);
+}
+
+// Colours of the bar's pixels inside rc, row by row.
+std::vector<COLORREF> BarPixels(HWND hBar, const RECT& rc) {
+    std::vector<COLORREF> pixels;
+    HDC hdc = ::GetDC(hBar);
+    for (int y = rc.top; y < rc.bottom; ++y)
+        for (int x = rc.left; x < rc.right; ++x) pixels.push_back(::GetPixel(hdc, x, y));
+    ::ReleaseDC(hBar, hdc);
+    return pixels;
+}
 
 std::string TempPath(const char* name) {
     char dir[MAX_PATH] = {};
@@ -222,6 +251,10 @@ TEST_F(MainFrameTest, ToolBarStripOnTopViewFillsTheRest) {
     EXPECT_EQ(viewRect.top, barRect.bottom);
     EXPECT_EQ(viewRect.bottom, origin.y + client.bottom);
     EXPECT_EQ(viewRect.right - viewRect.left, client.right);
+
+    POINT barClient{0, 0};
+    ::ClientToScreen(ToolBar(), &barClient);
+    EXPECT_EQ(barClient.x - barRect.left, 4) << "the buttons sit 4 pixels right of the bar's edge";
 }
 
 TEST_F(MainFrameTest, ToolTipsComeFromTheCommandStrings) {
@@ -257,13 +290,116 @@ TEST_F(MainFrameTest, ToolBarCommandsReachTheViewAndTheApplication) {
     for (const auto& d : shown) EXPECT_FALSE(d.unexpected) << d.caption;
 }
 
-TEST_F(MainFrameTest, JobButtonsGreyOutWhileBusyAboutStays) {
+// Custom-draw notifications the main frame received, with its answers.
+std::vector<std::pair<DWORD, LRESULT>> g_customDrawSeen;
+HWND g_customDrawFrame = nullptr;
+
+LRESULT CALLBACK RecordCustomDraw(int nCode, WPARAM wParam, LPARAM lParam) {
+    const auto* ret = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (nCode == HC_ACTION && ret->message == WM_NOTIFY && ret->hwnd == g_customDrawFrame) {
+        const auto* nm = reinterpret_cast<const NMCUSTOMDRAW*>(ret->lParam);
+        if (nm->hdr.code == static_cast<UINT>(NM_CUSTOMDRAW)) g_customDrawSeen.emplace_back(nm->dwDrawStage, ret->lResult);
+    }
+    return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+
+TEST_F(MainFrameTest, EachToolBarPaintSendsTheFrameOnePrePaintItLeavesUnanswered) {
+    g_customDrawSeen.clear();
+    g_customDrawFrame = Frame()->GetSafeHwnd();
+    HHOOK hHook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, RecordCustomDraw, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hHook, nullptr);
+    for (int pass = 0; pass < 2; ++pass) {
+        ::InvalidateRect(ToolBar(), nullptr, FALSE);
+        ::UpdateWindow(ToolBar());
+    }
+    ::UnhookWindowsHookEx(hHook);
+    ASSERT_EQ(g_customDrawSeen.size(), 2u);
+    for (const auto& seen : g_customDrawSeen) {
+        EXPECT_EQ(seen.first, static_cast<DWORD>(CDDS_PREPAINT));
+        EXPECT_EQ(seen.second, 0);
+    }
+}
+
+TEST_F(MainFrameTest, NewSystemColoursReachTheToolBarThroughTheFrame) {
+    const int nIndex = COLOR_BTNFACE;
+    const COLORREF crSaved = ::GetSysColor(COLOR_BTNFACE), crNew = RGB(210, 230, 200);
+    ASSERT_TRUE(::SetSysColors(1, &nIndex, &crNew));
+    ::SendMessageA(Frame()->GetSafeHwnd(), WM_SYSCOLORCHANGE, 0, 0);
+    PutCursor(POINT{1000, 740});
+    ::InvalidateRect(ToolBar(), nullptr, FALSE);
+    ::UpdateWindow(ToolBar());
+    RECT rc{};
+    Frame()->m_wndToolBar.GetItemRect(0, &rc);
+    const COLORREF crEdge = BarPixels(ToolBar(), RECT{rc.left, rc.top, rc.left + 1, rc.top + 1})[0];
+    ::SetSysColors(1, &nIndex, &crSaved);
+    ::SendMessageA(Frame()->GetSafeHwnd(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(crEdge, crNew);
+}
+
+TEST_F(MainFrameTest, JobButtonsGreyOutEmbossedWhileBusyAboutStays) {
+    CToolBarEx& bar = Frame()->m_wndToolBar;
+    const COLORREF face = ::GetSysColor(COLOR_BTNFACE), highlight = ::GetSysColor(COLOR_BTNHIGHLIGHT),
+                   shadow = ::GetSysColor(COLOR_BTNSHADOW);
+    auto itemRect = [&](UINT nID) {
+        RECT rc{};
+        bar.GetItemRect(bar.CommandToIndex(nID), &rc);
+        return rc;
+    };
+    auto repaint = [&] {
+        ::InvalidateRect(ToolBar(), nullptr, FALSE);
+        ::UpdateWindow(ToolBar());
+    };
+    ::SetForegroundWindow(Frame()->GetSafeHwnd());
+    PutCursor(POINT{1000, 740});
     Idle();
     for (UINT id : {ID_ENCRYPT, ID_DECRYPT, ID_SHRED, ID_APP_ABOUT}) EXPECT_TRUE(Enabled(id)) << id;
+    repaint();
+    EXPECT_TRUE(SaveScreenshot(Frame()->GetSafeHwnd(), "toolbar_idle.png"));
+
+    // One button hot, as under the mouse.
+    const RECT encrypt = itemRect(ID_ENCRYPT);
+    POINT centre{(encrypt.left + encrypt.right) / 2, (encrypt.top + encrypt.bottom) / 2};
+    ::SendMessageA(ToolBar(), WM_MOUSEMOVE, 0, MAKELPARAM(centre.x, centre.y));
+    ::ClientToScreen(ToolBar(), &centre);
+    PutCursor(centre);
+    repaint();
+    EXPECT_EQ(bar.GetHotButton(), bar.CommandToIndex(ID_ENCRYPT));
+    EXPECT_EQ(BarPixels(ToolBar(), RECT{encrypt.left, encrypt.top, encrypt.left + 1, encrypt.top + 1})[0], highlight);
+    EXPECT_TRUE(SaveScreenshot(Frame()->GetSafeHwnd(), "toolbar_hot.png"));
+    PutCursor(POINT{1000, 740});
+    kst_test::PumpUntil([&] { return bar.GetHotButton() == -1; }, 2000);
+
+    // A job runs: the idle update redraws the three job buttons, and only them.
+    repaint();
     View()->m_bBusy = 1;
     Idle();
-    for (UINT id : {ID_ENCRYPT, ID_DECRYPT, ID_SHRED}) EXPECT_FALSE(Enabled(id)) << id;
+    HRGN hUpdate = ::CreateRectRgn(0, 0, 0, 0);
+    ::GetUpdateRgn(ToolBar(), hUpdate, FALSE);
+    for (UINT id : {ID_ENCRYPT, ID_DECRYPT, ID_SHRED}) {
+        EXPECT_FALSE(Enabled(id)) << id;
+        const RECT rc = itemRect(id);
+        EXPECT_TRUE(::PtInRegion(hUpdate, (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2)) << id;
+    }
+    const RECT about = itemRect(ID_APP_ABOUT);
+    EXPECT_FALSE(::PtInRegion(hUpdate, (about.left + about.right) / 2, (about.top + about.bottom) / 2));
+    ::DeleteObject(hUpdate);
     EXPECT_TRUE(Enabled(ID_APP_ABOUT));
+    ::UpdateWindow(ToolBar());
+    for (UINT id : {ID_ENCRYPT, ID_DECRYPT, ID_SHRED}) {
+        int shadows = 0, highlights = 0, others = 0;
+        for (COLORREF cr : BarPixels(ToolBar(), itemRect(id))) {
+            shadows += cr == shadow;
+            highlights += cr == highlight;
+            others += cr != shadow && cr != highlight && cr != face;
+        }
+        EXPECT_EQ(others, 0) << "embossed in face, highlight and shadow only: " << id;
+        EXPECT_GT(shadows, 50) << id;
+        EXPECT_GT(highlights, 20) << id;
+    }
+    int aboutColours = 0;
+    for (COLORREF cr : BarPixels(ToolBar(), about)) aboutColours += cr != shadow && cr != highlight && cr != face;
+    EXPECT_GT(aboutColours, 50) << "About keeps its coloured image";
+    EXPECT_TRUE(SaveScreenshot(Frame()->GetSafeHwnd(), "toolbar_job_running.png"));
     View()->m_bBusy = 0;
     Idle();
     for (UINT id : {ID_ENCRYPT, ID_DECRYPT, ID_SHRED, ID_APP_ABOUT}) EXPECT_TRUE(Enabled(id)) << id;
