@@ -149,14 +149,16 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL, DWORD) override {
         if (++m_questions > kMaxQuestions) return DRAGDROP_S_CANCEL;
-        POINT now{};
-        ::GetCursorPos(&now);
-        if (now.x != m_point.x || now.y != m_point.y) {
-            ::SetCursorPos(m_point.x, m_point.y);
+        // The drag loop finds its target at the position of the message it last took,
+        // which can lag behind the cursor: only that position counts.
+        const DWORD position = ::GetMessagePos();
+        const POINT seen{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+        if (seen.x != m_point.x || seen.y != m_point.y) {
+            MoveTo(m_point);
             m_over = false;
             return S_OK;
         }
-        HWND under = ::WindowFromPoint(now);
+        HWND under = ::WindowFromPoint(seen);
         m_over = under == m_target || ::IsChild(m_target, under);
         if (!m_over) return S_OK;
         m_reached = true;
@@ -169,6 +171,19 @@ public:
     }
 
 private:
+    // Moves the cursor as a mouse would, so that the loop gets a message from there.
+    static void MoveTo(POINT point) {
+        ::SetCursorPos(point.x, point.y);
+        const int width = ::GetSystemMetrics(SM_CXSCREEN);
+        const int height = ::GetSystemMetrics(SM_CYSCREEN);
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dx = static_cast<LONG>((point.x * 65535LL + width / 2) / (width > 1 ? width - 1 : 1));
+        input.mi.dy = static_cast<LONG>((point.y * 65535LL + height / 2) / (height > 1 ? height - 1 : 1));
+        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        ::SendInput(1, &input, sizeof input);
+    }
+
     HWND m_target;
     POINT m_point;
     int m_questions = 0;
