@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -349,22 +350,43 @@ TEST_F(DropTest, ADropWhileAJobRunsIsRefusedAndLeavesTheJobAndItsFilesAlone) {
 
 namespace {
 
-// Runs on the view's thread from inside the modal loop of a flow's file dialog: a drop on
-// the view, or a file opened as the document, arriving while the flow waits.
-constexpr UINT_PTR kDropTimer = 1;
-constexpr UINT_PTR kHandOverTimer = 2;
-
-void CALLBACK ArriveWhileInDialogs(HWND hView, UINT, UINT_PTR id, DWORD) {
-    ::KillTimer(hView, id);
-    auto* pView = static_cast<CBlowfishView*>(CWnd::FromHandlePermanent(hView));
-    if (id == kHandOverTimer) {
-        pView->OnInitialUpdate();
-        return;
+// Runs a call on this thread from inside whatever message loop dispatches next: posted
+// before a flow starts, it comes ahead of anything posted to the flow's first dialog.
+class PostedCall {
+public:
+    explicit PostedCall(std::function<void()> call)
+        : m_call(std::move(call)),
+          m_hWnd(::CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)),
+          m_pfnSuper(reinterpret_cast<WNDPROC>(
+              ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PostedCall::Proc)))) {
+        ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
+    ~PostedCall() { ::DestroyWindow(m_hWnd); }
+    PostedCall(const PostedCall&) = delete;
+    PostedCall& operator=(const PostedCall&) = delete;
+
+    void Post() const { ::PostMessageA(m_hWnd, WM_APP, 0, 0); }
+
+private:
+    static LRESULT CALLBACK Proc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<PostedCall*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+        if (message == WM_APP && self != nullptr) {
+            self->m_call();
+            return 0;
+        }
+        return ::CallWindowProcA(self != nullptr ? self->m_pfnSuper : &::DefWindowProcA, hWnd, message, wParam, lParam);
+    }
+
+    std::function<void()> m_call;
+    HWND m_hWnd;
+    WNDPROC m_pfnSuper;
+};
+
+// A drop on the view straight through its registered target, as a drag loop makes it.
+void DropThroughTarget(IDropTarget* target, const std::string& path) {
     DragData data;
-    data.files = {"C:\\arriving.txt"};
+    data.files = {path};
     ComRef<IDataObject> object(kst_test::NewDataObject(data));
-    IDropTarget* target = &pView->m_dropTarget;
     DWORD effect = DROPEFFECT_COPY;
     target->DragEnter(object.get(), 0, POINTL{0, 0}, &effect);
     effect = DROPEFFECT_COPY;
@@ -380,27 +402,28 @@ TEST_F(DropTest, NothingArrivingWhileAFlowWaitsInItsDialogsTouchesItsSource) {
     document.m_bOpened = TRUE;
     document.m_strOpenedPath = "C:\\opened.kst";
     m_view.m_pDocument = &document;
+    PostedCall drop([&] { DropThroughTarget(&m_view.m_dropTarget, "C:\\arriving.txt"); });
+    // A file opened as the document while the program runs reaches the initial update.
+    PostedCall handOver([&] { m_view.OnInitialUpdate(); });
     struct Case {
         const char* what;
-        UINT_PTR timer;
+        const PostedCall* arrival;
         UINT command;
         const char* dialog;
     } const cases[] = {
-        {"a drop during Decrypt", kDropTimer, ID_DECRYPT, "Select File to Decrypt"},
-        {"a drop during Encrypt", kDropTimer, ID_ENCRYPT, "Select File to Encrypt"},
-        {"a document during Decrypt", kHandOverTimer, ID_DECRYPT, "Select File to Decrypt"},
+        {"a drop during Decrypt", &drop, ID_DECRYPT, "Select File to Decrypt"},
+        {"a drop during Encrypt", &drop, ID_ENCRYPT, "Select File to Encrypt"},
+        {"a document during Decrypt", &handOver, ID_DECRYPT, "Select File to Decrypt"},
     };
     DialogDriver driver;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         driver.Clear();
         m_view.m_strSource = "before";
-        // The busy message first: the file dialog is answered only once it has come.
         driver.Expect(Acknowledge());
         driver.Expect(Cancel(c.dialog));
-        ::SetTimer(m_view.GetSafeHwnd(), c.timer, 100, &ArriveWhileInDialogs);
+        c.arrival->Post();
         m_view.SendMessage(WM_COMMAND, MAKEWPARAM(c.command, BN_CLICKED), 0);
-        ::KillTimer(m_view.GetSafeHwnd(), c.timer);
         const auto shown = driver.Shown();
         ASSERT_EQ(shown.size(), 2u);
         const auto& busy = shown[0].caption == "Kestrine" ? shown[0] : shown[1];
