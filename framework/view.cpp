@@ -1,9 +1,31 @@
 #include "view.h"
 
+#include "ole_drop_target.h"
+
 IMPLEMENT_DYNAMIC(CView, CWnd)
 IMPLEMENT_DYNAMIC(CFormView, CView)
 
+BEGIN_MESSAGE_MAP(CView, CWnd)
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+// A view that goes before its window (and before its drop target) must not leave OLE a
+// registration that reaches it.
+CView::~CView() {
+    if (m_pDropTarget != nullptr) m_pDropTarget->Revoke();
+}
+
 void CView::OnInitialUpdate() {}
+
+DROPEFFECT CView::OnDragEnter(COleDataObject*, DWORD, POINT) { return DROPEFFECT_NONE; }
+DROPEFFECT CView::OnDragOver(COleDataObject*, DWORD, POINT) { return DROPEFFECT_NONE; }
+void CView::OnDragLeave() {}
+BOOL CView::OnDrop(COleDataObject*, DROPEFFECT, POINT) { return FALSE; }
+
+void CView::OnDestroy() {
+    if (m_pDropTarget != nullptr) m_pDropTarget->Revoke();
+    Default();
+}
 
 BOOL CFormView::Create(CWnd* pParentWnd, const RECT& rect, UINT nID) {
     CREATESTRUCTA cs{};

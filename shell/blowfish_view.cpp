@@ -35,6 +35,8 @@ void CBlowfishView::OnInitialUpdate() {
     // Fills the controls from the fields: the status line starts empty.
     CFormView::OnInitialUpdate();
     HandOverFromDocument();
+    // The first initial update registers; later ones keep that registration.
+    m_dropTarget.Register(this);
 }
 
 void CBlowfishView::OnUpdateJobCommand(CCmdUI* pCmdUI) { pCmdUI->Enable(m_bBusy == 0); }

@@ -12,6 +12,7 @@
 #include "cstring.h"
 #include "file.h"
 #include "message_map.h"
+#include "ole_drop_target.h"
 #include "progress_ctrl.h"
 #include "thread.h"
 #include "view.h"
@@ -28,6 +29,12 @@ public:
 
     void OnInitialUpdate() override;
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+
+    // A file dragged from the shell: files are taken as a copy, text never (even with files).
+    DROPEFFECT OnDragOver(COleDataObject* pDataObject, DWORD dwKeyState, POINT point) override;
+    // One dropped file: ".kst" in any case decrypts, anything else encrypts. TRUE when a
+    // flow was entered, whatever it then did.
+    BOOL OnDrop(COleDataObject* pDataObject, DROPEFFECT dropEffect, POINT point) override;
 
     // The file dialogs of the flows: 1 when a file was chosen (and stored), 0 when cancelled.
     int SelectSourceToEncrypt();
@@ -71,6 +78,7 @@ public:
 
     CProgressCtrl m_progress;
     CString m_strStatus;
+    COleDropTarget m_dropTarget;
     uint64_t m_nDataOffset;   // where the tail count of the locked file being decrypted is
     BOOL m_bBusy;
     CString m_strPassword;

@@ -16,7 +16,8 @@ void CBlowfishView::HandOverFromDocument() {
     if (pDocument == nullptr || !pDocument->IsKindOf(RUNTIME_CLASS(CBlowfishDoc))) return;
     CBlowfishDoc* pDoc = static_cast<CBlowfishDoc*>(pDocument);
     if (pDoc->m_bOpened != 1) return;
-    // While a job runs its source must stay as it is: the flow only says that it refuses.
-    if (!m_bBusy) m_strSource = pDoc->m_strOpenedPath;
+    // While a job runs, or a flow waits in its dialogs, its source must stay as it is.
+    if (RefuseWhileBusy()) return;
+    m_strSource = pDoc->m_strOpenedPath;
     ReadLockedHeader();
 }

@@ -89,7 +89,12 @@ void CBlowfishView::EncryptFromDestination() {
 
 void CBlowfishView::OnDecrypt() {
     if (RefuseWhileBusy()) return;
-    if (SelectSourceToDecrypt()) ReadLockedHeader();
+    {
+        // A drop or shell open while the source dialog is up must not start a flow of its own.
+        CPreparingScope preparing(m_bPreparing);
+        if (!SelectSourceToDecrypt()) return;
+    }
+    ReadLockedHeader();
 }
 
 void CBlowfishView::ReadLockedHeader() {

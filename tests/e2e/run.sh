@@ -194,6 +194,35 @@ case_shred() {
   fi
 }
 
+# --- a locked file dragged onto the view from another process: the decrypt flow ---------
+# The drag source is a second Wine process running OLE's drag loop over the view (xdotool
+# cannot drag); it waits inside the drop until the flow has started its job.
+case_drop_on_view() {
+  wine "$build/tests/e2e/kst_drag.exe" "$main_window" "$(winpath "$work/report.kst")" >"$work/drag.out" 2>/dev/null &
+  local drag=$!
+  # The dialogs are answered through their controls: keystrokes go to the foreground
+  # window, which the drag source's process may still hold.
+  probe wait "Decrypted File" 60000 >/dev/null &&
+    probe settext "Decrypted File" 1148 "$(winpath "$work/report.dropped")" &&
+    probe press "Decrypted File" 1 &&
+    probe wait "Password Protection" 30000 >/dev/null &&
+    probe settext "Password Protection" 1003 "$password" &&
+    probe press "Password Protection" 1 &&
+    wait_status "Done Decrypting" || { kill "$drag" 2>/dev/null; report drop_on_view "flow did not finish ($(tr -d '\r\n' <"$work/drag.out"))"; return; }
+  for _ in $(seq 1 300); do
+    kill -0 "$drag" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill "$drag" 2>/dev/null
+  if ! grep -q '^effect 1 ' "$work/drag.out"; then
+    report drop_on_view "the drag source did not see its drop taken: $(tr -d '\r\n' <"$work/drag.out")"
+  elif ! cmp -s "$work/report.bin" "$work/report.dropped"; then
+    report drop_on_view "decrypted bytes differ from the original"
+  else
+    report drop_on_view ""
+  fi
+}
+
 # --- a second start with a file hands it to the running program ------------------------
 case_second_start() {
   printf 'plain words\n' >"$work/notes.txt"
@@ -268,6 +297,7 @@ run_case start_plain
 run_case caption
 run_case encrypt_decrypt
 run_case shred
+run_case drop_on_view
 run_case second_start
 stop_app || echo "note: the first program had to be ended by force" >&2
 run_case command_line_locked
