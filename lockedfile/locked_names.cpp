@@ -77,7 +77,7 @@ std::string StoredNameFor(const std::string& fileName, LeadBytePredicate isLeadB
     return fileName.substr(nameStart, nameEnd - nameStart);
 }
 
-std::string SafeProposedName(const std::string& storedName)
+std::string SafeProposedName(const std::string& storedName, LeadBytePredicate /*isLeadByte*/)
 {
     const size_t lastSeparator = storedName.find_last_of("\\/:");
     const std::string lastPart =

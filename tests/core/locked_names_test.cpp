@@ -17,6 +17,10 @@ TEST(StoredName, IsTheLastComponentOfThePath)
     EXPECT_EQ(StoredNameFor("C:\\dir\\"), "");
 }
 
+// A double-byte code page, as the Windows side describes it: 0x81..0x9F and 0xE0..0xFC lead
+// (code page 932), and trail bytes may be '\\' or '|'.
+bool ShiftJisLead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
 TEST(StoredName, IsCutTo255BytesOnACharacterBoundary)
 {
     EXPECT_EQ(StoredNameFor("C:\\" + std::string(300, 'x')), std::string(255, 'x'));
@@ -29,7 +33,7 @@ TEST(StoredName, IsCutTo255BytesOnACharacterBoundary)
     EXPECT_EQ(StoredNameFor(std::string(252, 'a') + euro + "b"), std::string(252, 'a') + euro);
 
     // A double-byte code page, as the Windows side describes it: 0x81..0x9F lead.
-    const LeadBytePredicate shiftJisLead = [](uint8_t b) { return b >= 0x81 && b <= 0x9F; };
+    const LeadBytePredicate shiftJisLead = ShiftJisLead;
     const std::string kanji = "\x83\x5C";  // its trail byte is '\\'
     EXPECT_EQ(StoredNameFor("dir\\" + kanji + ".txt", shiftJisLead), kanji + ".txt");
     const std::string longName = std::string(254, 'a') + kanji;
@@ -64,6 +68,27 @@ TEST(ProposedName, KeepsOnlyABareWindowsFileName)
     };
     for (const Case& c : cases)
         EXPECT_EQ(SafeProposedName(c.stored), c.proposed) << c.stored;
+}
+
+TEST(ProposedName, WalksWholeCharactersOfADoubleByteCodePage)
+{
+    const std::string so = "\x83\x5C";      // its trail byte is '\\'
+    const std::string hyou = "\x95\x7C";    // its trail byte is '|'
+    struct Case {
+        std::string stored;
+        std::string proposed;
+    };
+    const Case cases[] = {
+        {so + ".txt", so + ".txt"},
+        {hyou + "file.txt", hyou + "file.txt"},
+        {"dir\\" + so + so + ".doc", so + so + ".doc"},
+        {"a|b" + hyou + ".txt", "ab" + hyou + ".txt"},
+        {so + ". .", so},
+        // A lead byte with nothing after it is half a character: it is not proposed.
+        {"name.txt\x83", "name.txt"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SafeProposedName(c.stored, ShiftJisLead), c.proposed) << c.stored;
 }
 
 }  // namespace
