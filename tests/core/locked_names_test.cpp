@@ -91,4 +91,16 @@ TEST(ProposedName, WalksWholeCharactersOfADoubleByteCodePage)
         EXPECT_EQ(SafeProposedName(c.stored, ShiftJisLead), c.proposed) << c.stored;
 }
 
+TEST(ProposedName, ReservedDeviceNamesIncludeSuperscriptDigits)
+{
+    // COM and LPT with a superscript one, two or three (0xB9, 0xB2, 0xB3 in the ANSI code
+    // page, U+00B9, U+00B2, U+00B3 in UTF-8) and with zero are devices like COM1.
+    const char* const reserved[] = {"COM\xB9.txt", "com\xB2", "LPT\xB3.log", "lpt\xB9",
+                                    "COM\xC2\xB9.txt", "LPT\xC2\xB3", "COM0.txt", "LPT0"};
+    for (const char* name : reserved)
+        EXPECT_EQ(SafeProposedName(name), std::string("_") + name) << name;
+    for (const char* name : {"COM\xB9\xB9.txt", "COM\xB4.txt", "COMX\xB9", "LPT\xBC"})
+        EXPECT_EQ(SafeProposedName(name), name) << name;
+}
+
 }  // namespace
