@@ -27,6 +27,9 @@ private:
     BOOL& m_flag;
 };
 
+// Stored names are in the ANSI code page: on a double-byte one a trail byte may equal '\\'.
+bool IsAnsiLeadByte(uint8_t byte) { return ::IsDBCSLeadByte(byte) != FALSE; }
+
 // The message of a header that cannot be decrypted; null for a good one.
 const char* HeaderRefusal(lockedfile::HeaderStatus status) {
     static const struct {
@@ -113,7 +116,7 @@ void CBlowfishView::ReadLockedHeader() {
     }
     // The stored name comes from the file and is not trusted: only a bare, safe file name
     // is proposed.
-    m_strDest = lockedfile::SafeProposedName(header.storedName).c_str();
+    m_strDest = lockedfile::SafeProposedName(header.storedName, IsAnsiLeadByte).c_str();
     m_nDataOffset = header.dataOffset;
 
     if (!SelectDestToDecrypt()) return;
