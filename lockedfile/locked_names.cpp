@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
-#include <vector>
 
 namespace lockedfile {
 
@@ -66,6 +65,46 @@ bool IsDeviceName(const std::string& name)
            IsAsciiDigitOrSuperscript(stem.substr(3));
 }
 
+// The first characters of `text` that fit in `maxBytes` bytes.
+std::string CutToCharacters(const std::string& text, size_t maxBytes, LeadBytePredicate isLeadByte)
+{
+    size_t end = 0;
+    while (end < text.size()) {
+        const size_t length = CharacterLength(text, end, isLeadByte);
+        if (end + length > maxBytes)
+            break;
+        end += length;
+    }
+    return text.substr(0, end);
+}
+
+// Where the extension starts (its dot), or npos: the last dot that is a whole character.
+size_t ExtensionStart(const std::string& name, LeadBytePredicate isLeadByte)
+{
+    size_t dot = std::string::npos;
+    for (size_t at = 0; at < name.size();) {
+        const size_t length = CharacterLength(name, at, isLeadByte);
+        if (length == 1 && name[at] == '.' && at > 0)
+            dot = at;
+        at += length;
+    }
+    return dot;
+}
+
+// Windows drops trailing dots and spaces, which also turns "." and ".." into nothing.
+void DropTrailingDotsAndSpaces(std::string& name, LeadBytePredicate isLeadByte)
+{
+    size_t keep = 0;
+    for (size_t at = 0; at < name.size();) {
+        const size_t length = CharacterLength(name, at, isLeadByte);
+        const bool blank = length == 1 && (name[at] == '.' || name[at] == ' ');
+        at += length;
+        if (!blank)
+            keep = at;
+    }
+    name.resize(keep);
+}
+
 }  // namespace
 
 std::string StoredNameFor(const std::string& fileName, LeadBytePredicate isLeadByte)
@@ -92,32 +131,43 @@ std::string StoredNameFor(const std::string& fileName, LeadBytePredicate isLeadB
 std::string SafeProposedName(const std::string& storedName, LeadBytePredicate isLeadByte)
 {
     // Whole characters, so that a trail byte never passes for a separator or a forbidden
-    // character; `starts` keeps where each character of the name begins.
+    // character.
     std::string name;
-    std::vector<size_t> starts;
     for (size_t at = 0; at < storedName.size();) {
         const size_t length = CharacterLength(storedName, at, isLeadByte);
         const char first = storedName[at];
         at += length;
         if (length == 1 && IsSeparator(first)) {
             name.clear();
-            starts.clear();
             continue;
         }
         // A lead byte cut off from its trail byte is half a character.
         const bool halfCharacter = length == 1 && isLeadByte != nullptr && isLeadByte(static_cast<uint8_t>(first));
         if ((length == 1 && IsForbiddenInName(first)) || halfCharacter)
             continue;
-        starts.push_back(name.size());
         name.append(storedName, at - length, length);
     }
-    // Windows drops trailing dots and spaces, which also turns "." and ".." into nothing.
-    while (!starts.empty() && starts.back() + 1 == name.size() && (name.back() == '.' || name.back() == ' ')) {
-        name.pop_back();
-        starts.pop_back();
-    }
+    DropTrailingDotsAndSpaces(name, isLeadByte);
     if (IsDeviceName(name))
         name.insert(0, "_");
+    return name;
+}
+
+std::string FitProposedName(const std::string& safeName, size_t maxBytes, LeadBytePredicate isLeadByte)
+{
+    if (safeName.size() <= maxBytes)
+        return safeName;
+    const size_t dot = ExtensionStart(safeName, isLeadByte);
+    const size_t extensionLength = dot == std::string::npos ? 0 : safeName.size() - dot;
+    std::string name;
+    if (dot != std::string::npos && extensionLength < maxBytes)
+        name = CutToCharacters(safeName.substr(0, dot), maxBytes - extensionLength, isLeadByte) + safeName.substr(dot);
+    else
+        name = CutToCharacters(safeName, maxBytes, isLeadByte);
+    DropTrailingDotsAndSpaces(name, isLeadByte);
+    // A cut may leave a device name ("CONSOLE-LOG.txt" to "CON.txt"); its guard takes a byte.
+    if (IsDeviceName(name))
+        return FitProposedName("_" + name, maxBytes, isLeadByte);
     return name;
 }
 

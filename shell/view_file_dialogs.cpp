@@ -1,6 +1,8 @@
 // The five file dialogs of the view's flows: one procedure, five sets of parameters.
+#include "ansi_code_page.h"
 #include "blowfish_view.h"
 #include "file_dialog.h"
+#include "locked_format.h"
 
 namespace {
 
@@ -39,14 +41,26 @@ int SelectFile(const FileDialogParams& params, const char* pszInitialName, CStri
     return 1;
 }
 
+// The bytes a file name may take in the folder the save dialog opens in (the current
+// directory), so that folder and name fit in MAX_PATH: the dialog cannot take a longer path.
+size_t RoomForNameInDialogFolder() {
+    char folder[MAX_PATH * 2] = {};
+    const DWORD length = ::GetCurrentDirectoryA(sizeof folder, folder);
+    if (length == 0 || length >= sizeof folder) return 0;
+    const size_t used = length + (folder[length - 1] == '\\' ? 0 : 1) + 1;  // separator, terminator
+    return used < MAX_PATH ? MAX_PATH - used : 0;
+}
+
 }  // namespace
 
 int CBlowfishView::SelectSourceToEncrypt() { return SelectFile(kSourceToEncrypt, nullptr, m_strSource); }
 int CBlowfishView::SelectDestToEncrypt() { return SelectFile(kDestToEncrypt, nullptr, m_strDest); }
 int CBlowfishView::SelectSourceToDecrypt() { return SelectFile(kSourceToDecrypt, nullptr, m_strSource); }
-// Proposes the name that the locked file stores (already in m_strDest).
+// Proposes the name that the locked file stores (already in m_strDest), shortened when the
+// folder leaves it too little room.
 int CBlowfishView::SelectDestToDecrypt() {
-    const CString proposed = m_strDest;
+    const CString proposed =
+        lockedfile::FitProposedName(m_strDest.GetString(), RoomForNameInDialogFolder(), IsAnsiLeadByte);
     return SelectFile(kDestToDecrypt, proposed, m_strDest);
 }
 int CBlowfishView::SelectFileToShred() { return SelectFile(kFileToShred, nullptr, m_strSource); }

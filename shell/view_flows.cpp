@@ -2,6 +2,7 @@
 // the password dialogs, and the start of the job on a worker thread.
 #include <memory>
 
+#include "ansi_code_page.h"
 #include "blowfish_view.h"
 #include "decrypt_password_dlg.h"
 #include "encrypt_password_dlg.h"
@@ -26,9 +27,6 @@ public:
 private:
     BOOL& m_flag;
 };
-
-// Stored names are in the ANSI code page: on a double-byte one a trail byte may equal '\\'.
-bool IsAnsiLeadByte(uint8_t byte) { return ::IsDBCSLeadByte(byte) != FALSE; }
 
 // The message of a header that cannot be decrypted; null for a good one.
 const char* HeaderRefusal(lockedfile::HeaderStatus status) {

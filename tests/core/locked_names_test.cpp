@@ -103,4 +103,25 @@ TEST(ProposedName, ReservedDeviceNamesIncludeSuperscriptDigits)
         EXPECT_EQ(SafeProposedName(name), name) << name;
 }
 
+TEST(ProposedName, IsFittedToTheRoomLeftByItsFolderKeepingTheExtension)
+{
+    const std::string longName = std::string(251, 'n') + ".txt";
+    EXPECT_EQ(FitProposedName(longName, 255), longName);
+    EXPECT_EQ(FitProposedName(longName, 100), std::string(96, 'n') + ".txt");
+    EXPECT_EQ(FitProposedName("report.txt", 10), "report.txt");
+    EXPECT_EQ(FitProposedName("report.txt", 9), "repor.txt");
+    EXPECT_EQ(FitProposedName("noextension", 4), "noex");
+    // An extension that leaves no room for the base is cut with the rest.
+    EXPECT_EQ(FitProposedName("a." + std::string(200, 'e'), 10), "a." + std::string(8, 'e'));
+    EXPECT_EQ(FitProposedName("report.txt", 0), "");
+    // A cut never ends in a dot or a space, never splits a character and never leaves a device.
+    EXPECT_EQ(FitProposedName("abc. . . .txt", 7), "abc.txt");
+    const std::string so = "\x83\x5C";
+    EXPECT_EQ(FitProposedName("ab" + so + so + ".txt", 9, ShiftJisLead), "ab" + so + ".txt");
+    EXPECT_EQ(FitProposedName("ab" + so + so + ".txt", 7, ShiftJisLead), "ab.txt");
+    EXPECT_EQ(FitProposedName("CONSOLE-LOG.txt", 7), "_CO.txt");
+    for (size_t room = 0; room <= longName.size(); ++room)
+        EXPECT_LE(FitProposedName(longName, room).size(), room);
+}
+
 }  // namespace
