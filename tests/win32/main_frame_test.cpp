@@ -1,6 +1,6 @@
 // The program as it starts: the application's start-up in this process, the main frame
 // with its tool bar and view, the command route, the document route and closing.
-// The tests share one application object and run in the order written.
+// Each test starts the program afresh: its own application object, frame and view.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -76,16 +76,24 @@ HDROP MakeDrop(const std::vector<std::string>& paths) {
 
 class MainFrameTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
+    void SetUp() override {
+        DropQuitMessage();
         s_app = new CBlowfishApp;
         s_app->InitApplication();
         s_app->SetCommandLineArgs({});
-        s_started = s_app->InitInstance() != FALSE;
+        ASSERT_TRUE(s_app->InitInstance());
     }
-
-    void SetUp() override {
-        ASSERT_TRUE(s_started);
+    void TearDown() override {
+        // Whatever the test left: an idle window closes without a question.
+        if (s_app->m_pMainWnd != nullptr) {
+            if (CBlowfishView* pView = View()) pView->m_bBusy = 0;
+            ::SendMessageA(s_app->m_pMainWnd->GetSafeHwnd(), WM_CLOSE, 0, 0);
+        }
+        kst_test::PumpPending();
         DropQuitMessage();
+        s_app->ExitInstance();
+        delete s_app;
+        s_app = nullptr;
     }
 
     static CMainFrame* Frame() { return static_cast<CMainFrame*>(s_app->m_pMainWnd); }
@@ -102,11 +110,9 @@ protected:
     }
 
     static CBlowfishApp* s_app;
-    static bool s_started;
 };
 
 CBlowfishApp* MainFrameTest::s_app = nullptr;
-bool MainFrameTest::s_started = false;
 
 }  // namespace
 
@@ -330,7 +336,6 @@ TEST_F(MainFrameTest, CloseWhileEncryptingAnsweredYesStopsTheJobAndEndsCleanly) 
 }
 
 TEST_F(MainFrameTest, CloseWhileIdleAsksNothing) {
-    s_app->OnFileNew();  // a fresh document, frame and view
     ASSERT_NE(s_app->m_pMainWnd, nullptr);
     const HWND hFrame = s_app->m_pMainWnd->GetSafeHwnd();
     DialogDriver driver;
