@@ -7,6 +7,7 @@
 #include "frame_wnd.h"
 #include "instance_handover.h"
 #include "message_box.h"
+#include "modal_loop.h"
 #include "shell_registration.h"
 #include "thread_state.h"
 
@@ -197,5 +198,10 @@ void CWinApp::OnFileOpen() {
     ofn.lpstrFile = path;
     ofn.nMaxFile = MAX_PATH;
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-    if (::GetOpenFileNameA(&ofn)) OpenDocumentFile(path);
+    BOOL bChosen = FALSE;
+    {
+        CModalLoopScope modalLoop;
+        bChosen = ::GetOpenFileNameA(&ofn);
+    }
+    if (bChosen) OpenDocumentFile(path);
 }
