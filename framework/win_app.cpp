@@ -165,8 +165,11 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
     case CCommandLineInfo::FileNothing:
         break;
     }
-    if (bResult && m_bShellOpen && m_pMainWnd != nullptr) MarkRunningMainWindow(m_pMainWnd->GetSafeHwnd(), true);
     return bResult;
+}
+
+void CWinApp::MarkMainWindowAsRunningInstance() {
+    if (m_bShellOpen && m_pMainWnd != nullptr) MarkRunningMainWindow(m_pMainWnd->GetSafeHwnd(), true);
 }
 
 CDocument* CWinApp::OpenDocumentFile(LPCSTR lpszFileName) {
