@@ -40,15 +40,3 @@ bool RegisterShellFileType(const ShellFileType& type, bool bCompat) {
     return WriteEntries(HKEY_CLASSES_ROOT, "", entries, nCount) ||
            WriteEntries(HKEY_CURRENT_USER, "Software\\Classes\\", entries, nCount);
 }
-
-std::string GetDocStringField(const std::string& strTemplate, int nField) {
-    size_t start = 0;
-    for (int i = 0; i < nField; ++i) {
-        start = strTemplate.find('\n', start);
-        if (start == std::string::npos)
-            return std::string();
-        ++start;
-    }
-    const size_t end = strTemplate.find('\n', start);
-    return strTemplate.substr(start, end == std::string::npos ? std::string::npos : end - start);
-}

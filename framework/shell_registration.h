@@ -16,6 +16,3 @@ struct ShellFileType {
 // rights to the machine's classes) under HKEY_CURRENT_USER\Software\Classes.
 // The compatible form adds the default icon and the print commands.
 bool RegisterShellFileType(const ShellFileType& type, bool bCompat);
-
-// Splits a document template string ("title\ndoc\nnew\nfilter\n.ext\nid\nname") into its fields.
-std::string GetDocStringField(const std::string& strTemplate, int nField);

@@ -79,11 +79,3 @@ TEST(ShellRegistration, LockedFilesOpenInTheProgramWithTheDocumentIcon) {
     EXPECT_EQ(ClassValue("Kestrine.Document\\shell\\printto\\command"),
               "\"C:\\Apps\\kestrine.exe\" /pt \"%1\" \"%2\" \"%3\" \"%4\"");
 }
-
-TEST(ShellRegistration, TemplateStringFields) {
-    const std::string s = "Kestrine\n\nKest\nLocked Files (*.kst)\n.kst\nKestrine.Document\nKestrine Document";
-    const char* expected[] = {"Kestrine", "", "Kest", "Locked Files (*.kst)", ".kst", "Kestrine.Document",
-                              "Kestrine Document", ""};
-    for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(GetDocStringField(s, i), expected[i]) << "field " << i;
-}
