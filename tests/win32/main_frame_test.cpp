@@ -280,7 +280,7 @@ TEST_F(MainFrameTest, FilesHandedOverOrDroppedOpenAsTheDocument) {
     View()->m_bBusy = 1;
     SendOpenRequestTo(Frame()->GetSafeHwnd(), plain);
     ASSERT_TRUE(driver.WaitForShown(1, 20000));
-    EXPECT_NE(driver.Shown()[0].text.find("busy"), std::string::npos) << driver.Shown()[0].text;
+    EXPECT_EQ(driver.Shown()[0].text, "Kestrine is busy with another file. Please wait until it has finished.");
     EXPECT_STREQ(View()->m_strSource, "C:\\job\\source.txt");
     View()->m_bBusy = 0;
 
