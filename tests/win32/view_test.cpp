@@ -408,16 +408,12 @@ TEST_F(ViewTest, ALongStoredNameIsProposedShortEnoughForItsFolder) {
     const std::string locked = folder + "\\long.kst";
     const std::string storedName = std::string(251, 'n') + ".txt";  // 255 bytes
     WriteAll(locked, LockedHead(storedName, 0));
-    char previous[MAX_PATH] = {};
-    ::GetCurrentDirectoryA(MAX_PATH, previous);
-    ASSERT_TRUE(::SetCurrentDirectoryA(folder.c_str()));
 
     DialogDriver driver;
     driver.Expect(DialogAnswer::Press(IDOK).WithCaption("Decrypted File"));  // accepts the proposal
     driver.Expect(Cancel(kPasswordCaption));
     m_view.m_strSource = locked.c_str();
     m_view.ReadLockedHeader();
-    ::SetCurrentDirectoryA(previous);
 
     const auto shown = driver.Shown();
     ASSERT_EQ(shown.size(), 2u);
