@@ -1,5 +1,6 @@
 #include "dialog.h"
 
+#include "modal_loop.h"
 #include "thread.h"
 
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
@@ -19,6 +20,7 @@ CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate
 
 INT_PTR CDialog::DoModal() {
     HWND owner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : AfxGetMainWndHandle();
+    CModalLoopScope modalLoop;
     AfxHookWindowCreate(this);
     const INT_PTR result = ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIDTemplate), owner,
                                              &AfxDlgProc, 0);

@@ -2,6 +2,7 @@
 
 #include "frame_wnd.h"
 #include "thread.h"
+#include "win_app.h"
 
 IMPLEMENT_DYNAMIC(CDocTemplate, CCmdTarget)
 IMPLEMENT_DYNAMIC(CSingleDocTemplate, CDocTemplate)
@@ -104,7 +105,12 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(LPCSTR lpszPathName, BOOL bMakeV
     }
 
     CWinThread* pThread = AfxGetThread();
-    if (bCreated && pThread != nullptr && pThread->m_pMainWnd == nullptr) pThread->m_pMainWnd = pFrame;
+    if (bCreated && pThread != nullptr && pThread->m_pMainWnd == nullptr) {
+        pThread->m_pMainWnd = pFrame;
+        // Before the initial update: its dialogs may be up for long, and a second start of
+        // the program meanwhile must find this window rather than come up beside it.
+        if (CWinApp* pApp = AfxGetApp()) pApp->MarkMainWindowAsRunningInstance();
+    }
     if (pFrame != nullptr) InitialUpdateFrame(pFrame, pDoc, bMakeVisible);
     return pDoc;
 }

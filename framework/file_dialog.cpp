@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "dialog.h"
+#include "modal_loop.h"
 
 CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* lpszDefExt, const char* lpszFileName, DWORD dwFlags,
                          const char* lpszFilter, CWnd* pParentWnd)
@@ -29,6 +30,7 @@ INT_PTR CFileDialog::DoModal() {
     // Without a parent the main window owns the dialog: it stays disabled meanwhile, so no
     // second command can start a flow while this one waits for the user.
     m_ofn.hwndOwner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : AfxGetMainWndHandle();
+    CModalLoopScope modalLoop;
     const BOOL chosen = m_bOpenFileDialog ? ::GetOpenFileNameA(&m_ofn) : ::GetSaveFileNameA(&m_ofn);
     return chosen ? IDOK : IDCANCEL;
 }

@@ -10,6 +10,7 @@
 #include "document.h"
 #include "instance_handover.h"
 #include "messages.h"
+#include "modal_loop.h"
 #include "afxres.h"
 #include "view.h"
 #include "win_app.h"
@@ -221,7 +222,15 @@ void CFrameWnd::OnSize(UINT nType, int, int) {
     if (nType != SIZE_MINIMIZED) RecalcLayout();
 }
 
+BOOL CFrameWnd::PostponeCloseWhileModal() {
+    if (!AfxIsInModalLoop()) return FALSE;
+    AfxBackOutOfModalDialogs();
+    ::SetTimer(m_hWnd, kRetryCloseTimer, 100, nullptr);
+    return TRUE;
+}
+
 void CFrameWnd::OnClose() {
+    if (PostponeCloseWhileModal()) return;
     CDocument* pDoc = GetActiveDocument();
     if (pDoc != nullptr && !pDoc->SaveModified()) return;
     if (pDoc != nullptr) {
@@ -308,10 +317,17 @@ void CFrameWnd::OnSysColorChange() {
 }
 
 LRESULT CFrameWnd::OnTimerMessage(WPARAM wParam, LPARAM) {
-    if (wParam != kRetryShellOpenTimer) return Default();
-    ::KillTimer(m_hWnd, kRetryShellOpenTimer);
-    PostMessage(WM_KST_SHELL_OPEN);
-    return 0;
+    static const struct {
+        UINT_PTR nTimer;
+        UINT nMessage;
+    } kRetries[] = {{kRetryShellOpenTimer, WM_KST_SHELL_OPEN}, {kRetryCloseTimer, WM_CLOSE}};
+    for (const auto& retry : kRetries) {
+        if (wParam != retry.nTimer) continue;
+        ::KillTimer(m_hWnd, retry.nTimer);
+        PostMessage(retry.nMessage);
+        return 0;
+    }
+    return Default();
 }
 
 LRESULT CFrameWnd::OnActivateMessage(WPARAM wParam, LPARAM) {

@@ -83,7 +83,13 @@ protected:
     // view is busy says why it refuses and answers FALSE.
     virtual BOOL CanOpenDocumentNow();
 
+    // A close that arrives while a modal loop runs on this thread (a dialog of a command,
+    // say) would destroy this frame under the code waiting for that loop. Then the dialogs
+    // are backed out of, the close is tried again shortly, and this answers TRUE.
+    BOOL PostponeCloseWhileModal();
+
     static constexpr UINT_PTR kRetryShellOpenTimer = 0xE0F1;
+    static constexpr UINT_PTR kRetryCloseTimer = 0xE0F2;
 
     UINT m_nIDHelp;  // the resource id the frame was loaded from
     // Set once LoadFrame has made the window: from then on the window deletes the object.

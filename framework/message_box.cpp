@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "afxres.h"
+#include "modal_loop.h"
 
 namespace {
 // Process-wide like the application object whose name it is.
@@ -37,5 +38,6 @@ const char* AfxGetAppName() {
 void AfxSetAppName(const char* pszAppName) { g_pszAppName.store(pszAppName); }
 
 int AfxMessageBox(const char* pszText, UINT nType, UINT /*nIDHelp*/) {
+    CModalLoopScope modalLoop;
     return ::MessageBoxA(::GetActiveWindow(), pszText, AfxGetAppName(), nType);
 }

@@ -19,6 +19,8 @@ struct AFX_THREAD_STATE {
     HHOOK m_hHookOldCbtFilter = nullptr;
     // Stand-in objects for windows the framework did not create (see CWnd::FromHandle).
     std::map<HWND, std::unique_ptr<CWnd>> m_tempWindows;
+    // Modal loops of the framework running on this thread (see modal_loop.h).
+    int m_nModalLoops = 0;
 };
 
 AFX_THREAD_STATE* AfxGetThreadState();

@@ -7,6 +7,7 @@
 #include "frame_wnd.h"
 #include "instance_handover.h"
 #include "message_box.h"
+#include "modal_loop.h"
 #include "shell_registration.h"
 #include "thread_state.h"
 
@@ -164,8 +165,11 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
     case CCommandLineInfo::FileNothing:
         break;
     }
-    if (bResult && m_bShellOpen && m_pMainWnd != nullptr) MarkRunningMainWindow(m_pMainWnd->GetSafeHwnd(), true);
     return bResult;
+}
+
+void CWinApp::MarkMainWindowAsRunningInstance() {
+    if (m_bShellOpen && m_pMainWnd != nullptr) MarkRunningMainWindow(m_pMainWnd->GetSafeHwnd(), true);
 }
 
 CDocument* CWinApp::OpenDocumentFile(LPCSTR lpszFileName) {
@@ -197,5 +201,10 @@ void CWinApp::OnFileOpen() {
     ofn.lpstrFile = path;
     ofn.nMaxFile = MAX_PATH;
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-    if (::GetOpenFileNameA(&ofn)) OpenDocumentFile(path);
+    BOOL bChosen = FALSE;
+    {
+        CModalLoopScope modalLoop;
+        bChosen = ::GetOpenFileNameA(&ofn);
+    }
+    if (bChosen) OpenDocumentFile(path);
 }

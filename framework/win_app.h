@@ -52,6 +52,9 @@ public:
     CDocTemplate* GetFirstDocTemplate() const;
     // Files opened from the shell while the program runs go to this instance.
     void EnableShellOpen();
+    // With shell open enabled, marks the main window as the one a second start hands its
+    // file to; the template does this as soon as it has made the main window.
+    void MarkMainWindowAsRunningInstance();
     // Registers each template's file type with the shell; the compatible form adds the icon and print verbs.
     void RegisterShellFileTypes(BOOL bCompat = FALSE);
 

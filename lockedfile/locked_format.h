@@ -64,8 +64,15 @@ using LeadBytePredicate = bool (*)(uint8_t byte);
 std::string StoredNameFor(const std::string& fileName, LeadBytePredicate isLeadByte = nullptr);
 
 // Reduces an untrusted stored name to a safe bare file name to propose: no drive,
-// directory or ".." parts, no characters Windows forbids in names. May be empty.
-std::string SafeProposedName(const std::string& storedName);
+// directory or ".." parts, no characters Windows forbids in names. May be empty. The name
+// is read as whole characters with the same lead-byte predicate as StoredNameFor.
+std::string SafeProposedName(const std::string& storedName, LeadBytePredicate isLeadByte = nullptr);
+
+// Shortens a safe proposed name to at most `maxBytes` bytes, so that it fits in a path
+// buffer together with the folder it is proposed in: the base name is cut (never inside a
+// character) and the extension kept; a name whose extension alone is too long is cut as a
+// whole. The result is still safe; empty when nothing fits.
+std::string FitProposedName(const std::string& safeName, size_t maxBytes, LeadBytePredicate isLeadByte = nullptr);
 
 // Header of a locked file for a source of `sourceLength` bytes. A name longer than 255
 // bytes is cut to 255 so the header always matches its length byte (StoredNameFor

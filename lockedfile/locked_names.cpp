@@ -2,8 +2,8 @@
 #include "locked_format.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
+#include <iterator>
 
 namespace lockedfile {
 
@@ -37,21 +37,72 @@ bool IsForbiddenInName(char c)
     return static_cast<unsigned char>(c) < 32 || std::strchr("<>:\"/\\|?*", c) != nullptr;
 }
 
+bool IsAsciiDigitOrSuperscript(const std::string& rest)
+{
+    // Superscript one, two and three: single bytes in the ANSI code page, two in UTF-8.
+    static const char* const kDigits[] = {"\xB9", "\xB2", "\xB3", "\xC2\xB9", "\xC2\xB2", "\xC2\xB3"};
+    if (rest.size() == 1 && rest[0] >= '0' && rest[0] <= '9')
+        return true;
+    return std::find(std::begin(kDigits), std::end(kDigits), rest) != std::end(kDigits);
+}
+
 // Names that Windows opens as devices whatever their extension.
 bool IsDeviceName(const std::string& name)
 {
     std::string stem = name.substr(0, name.find('.'));
     while (!stem.empty() && stem.back() == ' ')
         stem.pop_back();
-    for (char& c : stem)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : stem) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
     static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
     for (const char* device : kDevices) {
         if (stem == device)
             return true;
     }
-    return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
-           stem[3] >= '1' && stem[3] <= '9';
+    return stem.size() > 3 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
+           IsAsciiDigitOrSuperscript(stem.substr(3));
+}
+
+// The first characters of `text` that fit in `maxBytes` bytes.
+std::string CutToCharacters(const std::string& text, size_t maxBytes, LeadBytePredicate isLeadByte)
+{
+    size_t end = 0;
+    while (end < text.size()) {
+        const size_t length = CharacterLength(text, end, isLeadByte);
+        if (end + length > maxBytes)
+            break;
+        end += length;
+    }
+    return text.substr(0, end);
+}
+
+// Where the extension starts (its dot), or npos: the last dot that is a whole character.
+size_t ExtensionStart(const std::string& name, LeadBytePredicate isLeadByte)
+{
+    size_t dot = std::string::npos;
+    for (size_t at = 0; at < name.size();) {
+        const size_t length = CharacterLength(name, at, isLeadByte);
+        if (length == 1 && name[at] == '.' && at > 0)
+            dot = at;
+        at += length;
+    }
+    return dot;
+}
+
+// Windows drops trailing dots and spaces, which also turns "." and ".." into nothing.
+void DropTrailingDotsAndSpaces(std::string& name, LeadBytePredicate isLeadByte)
+{
+    size_t keep = 0;
+    for (size_t at = 0; at < name.size();) {
+        const size_t length = CharacterLength(name, at, isLeadByte);
+        const bool blank = length == 1 && (name[at] == '.' || name[at] == ' ');
+        at += length;
+        if (!blank)
+            keep = at;
+    }
+    name.resize(keep);
 }
 
 }  // namespace
@@ -77,20 +128,46 @@ std::string StoredNameFor(const std::string& fileName, LeadBytePredicate isLeadB
     return fileName.substr(nameStart, nameEnd - nameStart);
 }
 
-std::string SafeProposedName(const std::string& storedName)
+std::string SafeProposedName(const std::string& storedName, LeadBytePredicate isLeadByte)
 {
-    const size_t lastSeparator = storedName.find_last_of("\\/:");
-    const std::string lastPart =
-        lastSeparator == std::string::npos ? storedName : storedName.substr(lastSeparator + 1);
-
+    // Whole characters, so that a trail byte never passes for a separator or a forbidden
+    // character.
     std::string name;
-    std::copy_if(lastPart.begin(), lastPart.end(), std::back_inserter(name),
-                 [](char c) { return !IsForbiddenInName(c); });
-    // Windows drops trailing dots and spaces, which also turns "." and ".." into nothing.
-    while (!name.empty() && (name.back() == '.' || name.back() == ' '))
-        name.pop_back();
+    for (size_t at = 0; at < storedName.size();) {
+        const size_t length = CharacterLength(storedName, at, isLeadByte);
+        const char first = storedName[at];
+        at += length;
+        if (length == 1 && IsSeparator(first)) {
+            name.clear();
+            continue;
+        }
+        // A lead byte cut off from its trail byte is half a character.
+        const bool halfCharacter = length == 1 && isLeadByte != nullptr && isLeadByte(static_cast<uint8_t>(first));
+        if ((length == 1 && IsForbiddenInName(first)) || halfCharacter)
+            continue;
+        name.append(storedName, at - length, length);
+    }
+    DropTrailingDotsAndSpaces(name, isLeadByte);
     if (IsDeviceName(name))
         name.insert(0, "_");
+    return name;
+}
+
+std::string FitProposedName(const std::string& safeName, size_t maxBytes, LeadBytePredicate isLeadByte)
+{
+    if (safeName.size() <= maxBytes)
+        return safeName;
+    const size_t dot = ExtensionStart(safeName, isLeadByte);
+    const size_t extensionLength = dot == std::string::npos ? 0 : safeName.size() - dot;
+    std::string name;
+    if (dot != std::string::npos && extensionLength < maxBytes)
+        name = CutToCharacters(safeName.substr(0, dot), maxBytes - extensionLength, isLeadByte) + safeName.substr(dot);
+    else
+        name = CutToCharacters(safeName, maxBytes, isLeadByte);
+    DropTrailingDotsAndSpaces(name, isLeadByte);
+    // A cut may leave a device name ("CONSOLE-LOG.txt" to "CON.txt"); its guard takes a byte.
+    if (IsDeviceName(name))
+        return FitProposedName("_" + name, maxBytes, isLeadByte);
     return name;
 }
 

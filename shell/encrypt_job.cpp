@@ -1,14 +1,11 @@
 // The encrypt job: a plain file in, a locked file out, the plain file left as it was.
+#include "ansi_code_page.h"
 #include "bar_progress.h"
 #include "blowfish_view.h"
 #include "file_streams.h"
 #include "job_end.h"
 
 namespace {
-// Names are in the process's ANSI code page; on a double-byte code page a cut must not
-// separate a lead byte from its trail byte.
-bool IsAnsiLeadByte(uint8_t byte) { return IsDBCSLeadByte(byte) != FALSE; }
-
 const CodecJobTexts kEncryptTexts = {
     "Error opening source file to encrypt.", "Error opening destination file for encryption.",
     "Error reading the file to encrypt.", "Error writing the encrypted file."};

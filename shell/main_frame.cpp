@@ -92,6 +92,8 @@ CBlowfishView* CMainFrame::GetBlowfishView() const {
 
 void CMainFrame::OnClose() {
     if (m_bClosing) return;  // already waiting for the job to end
+    // A flow's dialog is up: the flow, its view and this frame must outlive it.
+    if (PostponeCloseWhileModal()) return;
     CBlowfishView* pView = GetBlowfishView();
     if (pView != nullptr && pView->m_bBusy == 1) {
         if (AfxMessageBox(kCloseQuestion, MB_YESNO) == IDNO) return;

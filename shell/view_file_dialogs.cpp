@@ -1,6 +1,8 @@
 // The five file dialogs of the view's flows: one procedure, five sets of parameters.
+#include "ansi_code_page.h"
 #include "blowfish_view.h"
 #include "file_dialog.h"
+#include "locked_format.h"
 
 namespace {
 
@@ -25,10 +27,12 @@ constexpr FileDialogParams kDestToDecrypt = {FALSE, "Decrypted File", kAllFilter
 constexpr FileDialogParams kFileToShred = {TRUE, "Select File to Shred", kAllFilter, nullptr, OFN_FILEMUSTEXIST};
 
 // Runs one file dialog; stores the chosen path into `target` and answers 1, or leaves it
-// and answers 0.
-int SelectFile(const FileDialogParams& params, const char* pszInitialName, CString& target) {
+// and answers 0. Without an initial folder the dialog opens where the platform chooses.
+int SelectFile(const FileDialogParams& params, const char* pszInitialName, CString& target,
+               const char* pszInitialDir = nullptr) {
     CFileDialog dialog(params.bOpen, params.pszDefExt, pszInitialName, params.dwFlags, params.pszFilter, nullptr);
     dialog.m_ofn.lpstrTitle = params.pszTitle;
+    dialog.m_ofn.lpstrInitialDir = pszInitialDir;
     const INT_PTR result = dialog.DoModal();
     // Repaint what the dialog covered before the next dialog opens or the job starts.
     CWinThread* thread = AfxGetThread();
@@ -39,14 +43,33 @@ int SelectFile(const FileDialogParams& params, const char* pszInitialName, CStri
     return 1;
 }
 
+// The folder of a full path, with its final separator; empty when there is none.
+CString FolderOf(const CString& path) {
+    char full[MAX_PATH * 2] = {};
+    char* pszName = nullptr;  // found by the platform, which knows the code page's characters
+    const DWORD length = ::GetFullPathNameA(path, sizeof full, full, &pszName);
+    if (length == 0 || length >= sizeof full || pszName == nullptr) return CString();
+    return CString(full, static_cast<int>(pszName - full));
+}
+
+// The bytes a file name may take in `folder` so that both fit in MAX_PATH: the platform's
+// dialog cannot take a longer path.
+size_t RoomForNameIn(const CString& folder) {
+    const size_t used = static_cast<size_t>(folder.GetLength()) + 1;  // and the terminator
+    return used < MAX_PATH ? MAX_PATH - used : 0;
+}
+
 }  // namespace
 
 int CBlowfishView::SelectSourceToEncrypt() { return SelectFile(kSourceToEncrypt, nullptr, m_strSource); }
 int CBlowfishView::SelectDestToEncrypt() { return SelectFile(kDestToEncrypt, nullptr, m_strDest); }
 int CBlowfishView::SelectSourceToDecrypt() { return SelectFile(kSourceToDecrypt, nullptr, m_strSource); }
-// Proposes the name that the locked file stores (already in m_strDest).
+// Proposes the name that the locked file stores (already in m_strDest) in the locked file's
+// folder, shortened when that folder leaves it too little room. The folder is given so
+// that the name is fitted to the folder the dialog really opens in.
 int CBlowfishView::SelectDestToDecrypt() {
-    const CString proposed = m_strDest;
-    return SelectFile(kDestToDecrypt, proposed, m_strDest);
+    const CString folder = FolderOf(m_strSource);
+    const CString proposed = lockedfile::FitProposedName(m_strDest.GetString(), RoomForNameIn(folder), IsAnsiLeadByte);
+    return SelectFile(kDestToDecrypt, proposed, m_strDest, folder.IsEmpty() ? nullptr : folder.GetString());
 }
 int CBlowfishView::SelectFileToShred() { return SelectFile(kFileToShred, nullptr, m_strSource); }

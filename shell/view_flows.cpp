@@ -2,6 +2,7 @@
 // the password dialogs, and the start of the job on a worker thread.
 #include <memory>
 
+#include "ansi_code_page.h"
 #include "blowfish_view.h"
 #include "decrypt_password_dlg.h"
 #include "encrypt_password_dlg.h"
@@ -119,7 +120,7 @@ void CBlowfishView::ReadLockedHeader() {
     }
     // The stored name comes from the file and is not trusted: only a bare, safe file name
     // is proposed.
-    m_strDest = lockedfile::SafeProposedName(header.storedName).c_str();
+    m_strDest = lockedfile::SafeProposedName(header.storedName, IsAnsiLeadByte).c_str();
     m_nDataOffset = header.dataOffset;
 
     if (!SelectDestToDecrypt()) return;

@@ -208,12 +208,6 @@ TEST(LockedHeader, ReadErrorsAreNotTakenForBadFiles)
     }
 }
 
-TEST(LockedHeader, MessagesAreTheProgramsOwnTexts)
-{
-    EXPECT_STREQ(kNotLockedMessage, "This file was not encrypted with Kestrine.");
-    EXPECT_STREQ(kBadHeaderMessage, "Error reading Kestrine.");
-}
-
 TEST(LockedCodec, EmptyKeyWritesNothing)
 {
     MemorySource source(Bytes("abc"));

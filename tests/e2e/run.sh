@@ -2,9 +2,12 @@
 # End-to-end tests: starts kestrine.exe under Wine in the virtual desktop and uses it as a
 # person would, clicking the tool bar and typing into the dialogs with xdotool. A small
 # Windows helper (kst_probe) says where windows are and what they show.
-#   tests/e2e/run.sh BUILD_DIR      prints one line "PASS name" or "FAIL name: why" per case
+#   tests/e2e/run.sh BUILD_DIR [CASE...]   prints one line "PASS name" or "FAIL name: why" per
+#                                          case (all cases, or only the case_ functions named)
 set -uo pipefail
-build=$(cd "${1:?usage: run.sh BUILD_DIR}" && pwd)
+build=$(cd "${1:?usage: run.sh BUILD_DIR [CASE...]}" && pwd)
+shift
+only=("$@")
 root=$(cd "$(dirname "$0")/../.." && pwd)
 # shellcheck source=../../scripts/wine-env.sh
 source "$root/scripts/wine-env.sh"
@@ -293,16 +296,61 @@ case_command_line_plain() {
     report command_line_plain_file "main window not shown empty"; fi
 }
 
-run_case start_plain
-run_case caption
-run_case encrypt_decrypt
-run_case shred
-run_case drop_on_view
-run_case second_start
-stop_app || echo "note: the first program had to be ended by force" >&2
-run_case command_line_locked
-stop_app || echo "note: the program had to be ended by force" >&2
-run_case command_line_plain
-stop_app || echo "note: the program had to be ended by force" >&2
+# --- a second start while the first still runs its start-up decrypt flow ---------------
+case_second_start_during_startup_flow() {
+  printf 'BLOW\005a.txt\000' >"$work/early.kst"
+  printf 'plain words\n' >"$work/later.txt"
+  start_app "$(winpath "$work/early.kst")"
+  if ! probe wait "Decrypted File" 60000 >/dev/null; then
+    report second_start_during_startup_flow "no destination dialog"
+    return
+  fi
+  wine "$exe" "$(winpath "$work/later.txt")" >/dev/null 2>&1 &
+  local second=$! ended=1
+  for _ in $(seq 1 300); do
+    kill -0 "$second" 2>/dev/null || { ended=0; break; }
+    sleep 0.1
+  done
+  if [ $ended -ne 0 ]; then
+    kill "$second" 2>/dev/null
+    report second_start_during_startup_flow "the second start did not hand its file over"
+    return
+  fi
+  # The first program takes the file up once its own flow is over.
+  probe press "Decrypted File" 2 >/dev/null
+  if ! probe wait Kestrine 30000 "This file was not encrypted with Kestrine." >/dev/null; then
+    report second_start_during_startup_flow "the running program did not take the file"
+    return
+  fi
+  probe press Kestrine 2 "This file was not encrypted with Kestrine." >/dev/null ||
+    probe press Kestrine 1 "This file was not encrypted with Kestrine." >/dev/null
+  report second_start_during_startup_flow ""
+}
+
+# Each case with what it needs before it and the program it leaves to be closed.
+run_cases() {
+  run_case start_plain
+  run_case caption
+  run_case encrypt_decrypt
+  run_case shred
+  run_case drop_on_view
+  run_case second_start
+  stop_app || echo "note: the first program had to be ended by force" >&2
+  run_case command_line_locked
+  stop_app || echo "note: the program had to be ended by force" >&2
+  run_case command_line_plain
+  stop_app || echo "note: the program had to be ended by force" >&2
+  run_case second_start_during_startup_flow
+  stop_app || echo "note: the program had to be ended by force" >&2
+}
+
+if [ ${#only[@]} -eq 0 ]; then
+  run_cases
+else
+  for name in "${only[@]}"; do
+    run_case "$name"
+    stop_app || echo "note: the program had to be ended by force" >&2
+  done
+fi
 # The test command trusts the counts only when this line closes the run.
 echo "e2e finished: $cases_run cases, $reports reports"

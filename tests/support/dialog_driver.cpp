@@ -65,6 +65,12 @@ DialogAnswer DialogAnswer::Press(int button) {
     return answer;
 }
 
+DialogAnswer DialogAnswer::CloseWindowInstead(HWND window) {
+    DialogAnswer answer;
+    answer.closeInstead = window;
+    return answer;
+}
+
 DialogAnswer DialogAnswer::WithCaption(std::string caption) const {
     DialogAnswer answer(*this);
     answer.captionContains = std::move(caption);
@@ -187,12 +193,16 @@ void DialogDriver::Answer(HWND dialog) {
             ::SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(field.second.c_str()),
                                   SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
     }
-    shown.pressed = answer.button;
+    shown.pressed = answer.closeInstead != nullptr ? 0 : answer.button;
     {
         // Recorded before the press, so that whoever waits for it sees it no later than
         // the code that showed the dialog goes on.
         std::lock_guard<std::mutex> lock(m_mutex);
         m_shown.push_back(shown);
+    }
+    if (answer.closeInstead != nullptr) {
+        ::PostMessageA(answer.closeInstead, WM_CLOSE, 0, 0);
+        return;
     }
     HWND button = ::GetDlgItem(dialog, answer.button);
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED), reinterpret_cast<LPARAM>(button));

@@ -32,8 +32,11 @@ struct DialogAnswer {
     std::string captionContains;                    // empty: any caption
     std::vector<std::pair<int, std::string>> fill;  // control id, text to put into it
     int button = IDOK;                              // control id to press
+    HWND closeInstead = nullptr;                    // if set: WM_CLOSE to it, no button pressed
 
     static DialogAnswer Press(int button);
+    // Leaves the dialog up and asks `window` to close, as another program could meanwhile.
+    static DialogAnswer CloseWindowInstead(HWND window);
     DialogAnswer WithCaption(std::string caption) const;
     DialogAnswer Fill(int controlId, std::string text) const;
 };
@@ -44,7 +47,7 @@ struct ShownDialog {
     UINT icon = 0;         // MB_ICONHAND, MB_ICONQUESTION, MB_ICONEXCLAMATION, MB_ICONASTERISK or 0
     std::vector<std::pair<int, std::string>> controls;  // every child: id and window text
     DWORD threadId = 0;    // the thread that showed it
-    int pressed = 0;       // the button the driver pressed
+    int pressed = 0;       // the button the driver pressed, 0 when it closed a window instead
     bool unexpected = false;
 };
 

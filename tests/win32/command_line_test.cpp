@@ -1,6 +1,10 @@
 // What the command line asks of the program, and the path handed from a second start.
 #include "command_line_info.h"
 #include "instance_handover.h"
+#include "message_box.h"
+
+#include <cstdlib>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -58,12 +62,79 @@ TEST(OpenRequest, OnlyWellFormedRequestsAreRead) {
     EXPECT_FALSE(ReadOpenRequest(nullptr, read));
 }
 
-TEST(OpenRequest, OwnWindowsAreNeverTakenForTheRunningInstance) {
+namespace {
+
+// Another program whose window is marked as the running instance of `appName`; it keeps
+// the window until this object goes.
+class OtherRunningProgram {
+public:
+    explicit OtherRunningProgram(const std::string& appName) : m_process{}, m_input(nullptr), m_hWnd(nullptr) {
+        char path[MAX_PATH] = {};
+        ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+        std::string command = path;
+        command = "\"" + command.substr(0, command.find_last_of('\\') + 1) + "marked_window_helper.exe\" " + appName;
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE childInput = nullptr, output = nullptr, childOutput = nullptr;
+        if (!::CreatePipe(&childInput, &m_input, &inherit, 0) || !::CreatePipe(&output, &childOutput, &inherit, 0))
+            return;
+        ::SetHandleInformation(m_input, HANDLE_FLAG_INHERIT, 0);
+        ::SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = childInput;
+        startup.hStdOutput = childOutput;
+        startup.hStdError = childOutput;
+        const BOOL started = ::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                              &startup, &m_process);
+        ::CloseHandle(childInput);
+        ::CloseHandle(childOutput);
+        if (started) {
+            char line[32] = {};
+            DWORD got = 0;
+            if (::ReadFile(output, line, sizeof line - 1, &got, nullptr))
+                m_hWnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoul(line, nullptr, 10)));
+        }
+        ::CloseHandle(output);
+    }
+    ~OtherRunningProgram() {
+        if (m_input != nullptr) ::CloseHandle(m_input);  // it ends when its input does
+        if (m_process.hProcess != nullptr) {
+            ::WaitForSingleObject(m_process.hProcess, 20000);
+            ::CloseHandle(m_process.hProcess);
+            ::CloseHandle(m_process.hThread);
+        }
+    }
+    OtherRunningProgram(const OtherRunningProgram&) = delete;
+    OtherRunningProgram& operator=(const OtherRunningProgram&) = delete;
+
+    HWND Window() const { return m_hWnd; }
+
+private:
+    PROCESS_INFORMATION m_process;
+    HANDLE m_input;
+    HWND m_hWnd;
+};
+
+}  // namespace
+
+TEST(OpenRequest, TheRunningInstanceIsAnotherProgramsMarkedWindowNeverOurOwn) {
+    AfxSetAppName("KestrineHandOverTest");
     HWND own = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(own, nullptr);
-    MarkRunningMainWindow(own, true);
-    EXPECT_NE(FindRunningMainWindow(), own);
+    {
+        OtherRunningProgram other("KestrineHandOverTest");
+        ASSERT_NE(other.Window(), nullptr);
+        EXPECT_EQ(FindRunningMainWindow(), other.Window());
+        // Our own marked window is newer, so it comes first among the windows: still skipped.
+        MarkRunningMainWindow(own, true);
+        EXPECT_EQ(FindRunningMainWindow(), other.Window());
+        OtherRunningProgram otherApplication("SomeOtherProgram");
+        EXPECT_EQ(FindRunningMainWindow(), other.Window()) << "a window marked for another application";
+    }
+    EXPECT_EQ(FindRunningMainWindow(), nullptr) << "only our own window is left marked";
     MarkRunningMainWindow(own, false);
     DestroyWindow(own);
+    AfxSetAppName(nullptr);
 }

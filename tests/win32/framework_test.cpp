@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "cstring.h"
@@ -57,9 +58,19 @@ TEST(String, BehavesAsAValue) {
     CString formatted;
     formatted.Format("%s %d", "v", 3);
     EXPECT_STREQ(static_cast<const char*>(formatted), "v 3");
-    CString secret("hunter2");
-    secret.SecureEmpty();
-    EXPECT_TRUE(secret.IsEmpty());
+}
+
+TEST(String, SecureEmptyOverwritesTheCharactersItDrops) {
+    for (const char* text : {"hunter2", "a password long enough to live on the heap, not in the object"}) {
+        CString secret(text);
+        const char* bytes = secret.GetString();
+        const size_t length = std::strlen(text);
+        secret.SecureEmpty();
+        EXPECT_TRUE(secret.IsEmpty());
+        // Emptying keeps the buffer: what it held must be zeros now, not the old text.
+        EXPECT_EQ(secret.GetString(), bytes);
+        EXPECT_EQ(std::string(bytes, length), std::string(length, '\0')) << text;
+    }
 }
 
 TEST(File, ReadWriteSeekAndNamesWith64BitPositions) {
@@ -120,6 +131,7 @@ TEST(Thread, WorkerKnowsItsThreadObjectAndTheObjectGoesAwayWithIt) {
     CWinThread* thread = AfxBeginThread(Probe::Run, &ended, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
     ASSERT_NE(thread, nullptr);
     // Suspended: the object is still ours to inspect; take a handle of our own to wait on.
+    const HANDLE objectsHandle = thread->m_hThread;
     HANDLE handle = nullptr;
     ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), thread->m_hThread, ::GetCurrentProcess(), &handle, 0, FALSE,
                                   DUPLICATE_SAME_ACCESS));
@@ -130,6 +142,9 @@ TEST(Thread, WorkerKnowsItsThreadObjectAndTheObjectGoesAwayWithIt) {
     ::CloseHandle(handle);
     EXPECT_EQ(exitCode, 7u);
     EXPECT_TRUE(sawItself);
+    // The object closed its handle to the thread as it was deleted.
+    DWORD flags = 0;
+    EXPECT_FALSE(::GetHandleInformation(objectsHandle, &flags)) << "the thread object is still there";
 }
 
 TEST(AppMessageBox, CaptionIsTheApplicationName) {

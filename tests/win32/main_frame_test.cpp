@@ -1,6 +1,6 @@
 // The program as it starts: the application's start-up in this process, the main frame
 // with its tool bar and view, the command route, the document route and closing.
-// The tests share one application object and run in the order written.
+// Each test starts the program afresh: its own application object, frame and view.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -21,6 +21,7 @@
 #include "main_frame.h"
 #include "message_box.h"
 #include "message_pump.h"
+#include "messages.h"
 #include "registry_key.h"
 #include "resource.h"
 #include "subclass_wnd.h"
@@ -30,6 +31,9 @@
 
 using kst_test::DialogAnswer;
 using kst_test::DialogDriver;
+
+// The file name field of the common file dialogs.
+constexpr int kFileNameCombo = 0x47C;
 
 namespace {
 
@@ -109,16 +113,24 @@ HDROP MakeDrop(const std::vector<std::string>& paths) {
 
 class MainFrameTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
+    void SetUp() override {
+        DropQuitMessage();
         s_app = new CBlowfishApp;
         s_app->InitApplication();
         s_app->SetCommandLineArgs({});
-        s_started = s_app->InitInstance() != FALSE;
+        ASSERT_TRUE(s_app->InitInstance());
     }
-
-    void SetUp() override {
-        ASSERT_TRUE(s_started);
+    void TearDown() override {
+        // Whatever the test left: an idle window closes without a question.
+        if (s_app->m_pMainWnd != nullptr) {
+            if (CBlowfishView* pView = View()) pView->m_bBusy = 0;
+            ::SendMessageA(s_app->m_pMainWnd->GetSafeHwnd(), WM_CLOSE, 0, 0);
+        }
+        kst_test::PumpPending();
         DropQuitMessage();
+        s_app->ExitInstance();
+        delete s_app;
+        s_app = nullptr;
     }
 
     static CMainFrame* Frame() { return static_cast<CMainFrame*>(s_app->m_pMainWnd); }
@@ -135,11 +147,9 @@ protected:
     }
 
     static CBlowfishApp* s_app;
-    static bool s_started;
 };
 
 CBlowfishApp* MainFrameTest::s_app = nullptr;
-bool MainFrameTest::s_started = false;
 
 }  // namespace
 
@@ -439,7 +449,7 @@ TEST_F(MainFrameTest, FilesHandedOverOrDroppedOpenAsTheDocument) {
     View()->m_bBusy = 1;
     SendOpenRequestTo(Frame()->GetSafeHwnd(), plain);
     ASSERT_TRUE(driver.WaitForShown(1, 20000));
-    EXPECT_NE(driver.Shown()[0].text.find("busy"), std::string::npos) << driver.Shown()[0].text;
+    EXPECT_EQ(driver.Shown()[0].text, "Kestrine is busy with another file. Please wait until it has finished.");
     EXPECT_STREQ(View()->m_strSource, "C:\\job\\source.txt");
     View()->m_bBusy = 0;
 
@@ -499,7 +509,6 @@ TEST_F(MainFrameTest, CloseWhileEncryptingAnsweredYesStopsTheJobAndEndsCleanly) 
 }
 
 TEST_F(MainFrameTest, CloseWhileIdleAsksNothing) {
-    s_app->OnFileNew();  // a fresh document, frame and view
     ASSERT_NE(s_app->m_pMainWnd, nullptr);
     const HWND hFrame = s_app->m_pMainWnd->GetSafeHwnd();
     DialogDriver driver;
@@ -509,6 +518,95 @@ TEST_F(MainFrameTest, CloseWhileIdleAsksNothing) {
     EXPECT_FALSE(::IsWindow(hFrame));
     EXPECT_EQ(s_app->m_pMainWnd, nullptr);
 }
+
+namespace {
+
+// Where a close arrives: the flow the test starts, the answers that lead to the dialog, and
+// the caption of the dialog that is up when another program asks the window to close.
+struct CloseCase {
+    const char* name;
+    UINT command;  // 0: the locked file is handed over by a second start
+    std::vector<std::string> answersBefore;  // "plain", "locked", "out" (file names) or "password"
+    const char* closeAt;
+};
+
+class CloseDuringAFlowTest : public MainFrameTest, public ::testing::WithParamInterface<CloseCase> {
+protected:
+    void SetUp() override {
+        MainFrameTest::SetUp();
+        WriteFile(m_plain, "Not locked.");
+        WriteFile(m_locked, std::string("BLOW\x05" "a.txt\x00", 11));
+        ::DeleteFileA(m_out.c_str());
+    }
+    void TearDown() override {
+        MainFrameTest::TearDown();
+        for (const std::string& path : {m_plain, m_locked, m_out}) ::DeleteFileA(path.c_str());
+    }
+    // The answers to the flow's dialogs before the one that is up at the close: a file
+    // dialog is given one of the three files, a password dialog an empty password.
+    std::vector<DialogAnswer> AnswersBefore(const CloseCase& c) const {
+        std::vector<DialogAnswer> answers;
+        for (const std::string& step : c.answersBefore) {
+            if (step == "password") {
+                answers.push_back(DialogAnswer::Press(IDOK).WithCaption("Password Protection").Fill(1003, ""));
+                continue;
+            }
+            const std::string& path = step == "plain" ? m_plain : step == "locked" ? m_locked : m_out;
+            answers.push_back(DialogAnswer::Press(IDOK).Fill(kFileNameCombo, path));
+        }
+        return answers;
+    }
+
+    const std::string m_plain = TempPath("kst_close_plain.txt");
+    const std::string m_locked = TempPath("kst_close_locked.kst");
+    const std::string m_out = TempPath("kst_close_out.txt");
+};
+
+const CloseCase kCloseCases[] = {
+    {"EncryptSource", ID_ENCRYPT, {}, "Select File to Encrypt"},
+    {"EncryptDestination", ID_ENCRYPT, {"plain"}, "Encrypted File"},
+    {"EncryptOverwriteQuestion", ID_ENCRYPT, {"plain", "locked"}, "Encrypted File"},
+    {"EncryptPassword", ID_ENCRYPT, {"plain", "out"}, "Password Protection"},
+    {"DecryptSource", ID_DECRYPT, {}, "Select File to Decrypt"},
+    {"DecryptRefusal", ID_DECRYPT, {"plain"}, "Kestrine"},
+    {"DecryptDestination", ID_DECRYPT, {"locked"}, "Decrypted File"},
+    {"DecryptPassword", ID_DECRYPT, {"locked", "out"}, "Password Protection"},
+    {"DecryptEmptyPasswordRefusal", ID_DECRYPT, {"locked", "out", "password"}, "Kestrine"},
+    {"ShredSource", ID_SHRED, {}, "Select File to Shred"},
+    {"AboutBox", ID_APP_ABOUT, {}, "About Kestrine"},
+    {"HandedOverFile", 0, {}, "Decrypted File"},
+};
+
+}  // namespace
+
+TEST_P(CloseDuringAFlowTest, WaitsUntilTheFlowHasUnwoundThenCloses) {
+    const CloseCase& c = GetParam();
+    const HWND hFrame = Frame()->GetSafeHwnd();
+    DialogDriver driver;
+    for (const DialogAnswer& answer : AnswersBefore(c)) driver.Expect(answer);
+    driver.Expect(DialogAnswer::CloseWindowInstead(hFrame).WithCaption(c.closeAt));
+    // Pressed only if the close left the dialog up, so that the flow ends all the same.
+    driver.Expect(DialogAnswer::Press(IDCANCEL).WithCaption(c.closeAt));
+
+    if (c.command != 0) {
+        Click(c.command);
+    } else {
+        SendOpenRequestTo(hFrame, m_locked);
+        ::SendMessageA(hFrame, WM_KST_SHELL_OPEN, 0, 0);  // what the frame posted itself
+    }
+    // The flow has returned: the window it ran in must still be there.
+    EXPECT_TRUE(::IsWindow(hFrame)) << "the window was destroyed under the flow";
+    EXPECT_TRUE(kst_test::PumpUntil([&] { return !::IsWindow(hFrame); }, 20000)) << "the close was not carried out";
+    EXPECT_EQ(s_app->m_pMainWnd, nullptr);
+
+    const auto shown = driver.Shown();
+    ASSERT_EQ(shown.size(), c.answersBefore.size() + 1) << "the close did not end the dialog";
+    EXPECT_EQ(shown.back().pressed, 0) << "the close came while " << shown.back().caption << " was up";
+    EXPECT_FALSE(FileExists(m_out)) << "no job ran";
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryDialogOfEveryFlow, CloseDuringAFlowTest, ::testing::ValuesIn(kCloseCases),
+                         [](const ::testing::TestParamInfo<CloseCase>& param) { return param.param.name; });
 
 namespace {
 

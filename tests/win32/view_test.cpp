@@ -342,7 +342,7 @@ TEST_F(ViewTest, NoSecondFlowStartsWhileAJobRuns) {
     m_view.ReadLockedHeader();
     const auto shown = driver.Shown();
     ASSERT_EQ(shown.size(), 2u);
-    for (const auto& box : shown) EXPECT_NE(box.text.find("busy"), std::string::npos) << box.text;
+    for (const auto& box : shown) EXPECT_EQ(box.text, "Kestrine is busy with another file. Please wait until it has finished.");
     EXPECT_EQ(m_view.m_pszKey, nullptr);
     m_view.m_bBusy = 0;
     ExpectAllAnswered(driver);
@@ -402,6 +402,33 @@ TEST_F(ViewTest, FileDialogsShowTheirTitlesFiltersAndProposedNames) {
     }
 }
 
+
+TEST_F(ViewTest, ALongStoredNameIsProposedShortEnoughForItsFolder) {
+    // A deep folder, so that the folder and the longest stored name together pass MAX_PATH.
+    const std::string folder = m_dir + "\\" + std::string(120, 'd');
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string locked = folder + "\\long.kst";
+    const std::string storedName = std::string(251, 'n') + ".txt";  // 255 bytes
+    WriteAll(locked, LockedHead(storedName, 0));
+
+    DialogDriver driver;
+    driver.Expect(DialogAnswer::Press(IDOK).WithCaption("Decrypted File"));  // accepts the proposal
+    driver.Expect(Cancel(kPasswordCaption));
+    m_view.m_strSource = locked.c_str();
+    m_view.ReadLockedHeader();
+
+    const auto shown = driver.Shown();
+    ASSERT_EQ(shown.size(), 2u);
+    const std::string proposed = FileNameShown(shown[0]);
+    const std::string chosen(m_view.m_strDest);
+    EXPECT_LT(folder.size() + 1 + proposed.size(), static_cast<size_t>(MAX_PATH));
+    EXPECT_EQ(proposed.substr(proposed.size() - 4), ".txt") << "the extension is kept";
+    EXPECT_EQ(proposed.find_first_not_of('n'), proposed.size() - 4);
+    EXPECT_EQ(chosen, folder + "\\" + proposed);
+    ExpectAllAnswered(driver);
+    ::DeleteFileA(locked.c_str());
+    ::RemoveDirectoryA(folder.c_str());
+}
 
 namespace {
 

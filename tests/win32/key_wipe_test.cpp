@@ -1,0 +1,68 @@
+// The view's key buffer holds the password: it is overwritten with zeros before its memory
+// goes back to the heap, when a new key replaces it and when the view is destroyed.
+//
+// This program replaces the array delete to see the bytes of one watched buffer at the
+// moment it is freed; every other block is freed as usual.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <string>
+
+#include "blowfish_view.h"
+
+namespace {
+
+std::mutex g_watchMutex;
+const void* g_pWatched = nullptr;
+size_t g_nWatchedLength = 0;
+std::string g_strBytesWhenFreed;
+bool g_bFreed = false;
+
+void Watch(const void* p, size_t length) {
+    std::lock_guard<std::mutex> lock(g_watchMutex);
+    g_pWatched = p;
+    g_nWatchedLength = length;
+    g_strBytesWhenFreed.clear();
+    g_bFreed = false;
+}
+
+}  // namespace
+
+void operator delete[](void* p) noexcept {
+    {
+        std::lock_guard<std::mutex> lock(g_watchMutex);
+        if (p != nullptr && p == g_pWatched) {
+            g_strBytesWhenFreed.assign(static_cast<const char*>(p), g_nWatchedLength);
+            g_bFreed = true;
+            g_pWatched = nullptr;
+        }
+    }
+    std::free(p);  // the default array new takes its memory from malloc
+}
+
+void operator delete[](void* p, std::size_t) noexcept { operator delete[](p); }
+
+TEST(KeyBuffer, IsZeroedBeforeItIsReplacedOrFreedWithTheView) {
+    auto view = std::make_unique<CBlowfishView>();
+    view->m_strPassword = "first secret";
+    view->CopyPasswordToKey();
+    ASSERT_NE(view->m_pszKey, nullptr);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(view->m_pszKey)), "first secret");
+    Watch(view->m_pszKey, 13);
+
+    view->m_strPassword = "second";
+    view->CopyPasswordToKey();
+    ASSERT_TRUE(g_bFreed) << "the old key was not freed";
+    EXPECT_EQ(g_strBytesWhenFreed, std::string(13, '\0'));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(view->m_pszKey)), "second");
+
+    Watch(view->m_pszKey, 7);
+    view.reset();
+    ASSERT_TRUE(g_bFreed) << "the key did not go with the view";
+    EXPECT_EQ(g_strBytesWhenFreed, std::string(7, '\0'));
+}
