@@ -155,6 +155,11 @@ void DialogDriver::Watch() {
 }
 
 void DialogDriver::Answer(HWND dialog) {
+    // A dialog may be visible before it has been filled in (Wine's message box is): a sent
+    // message is handled only once its thread has left the initialisation and waits in the
+    // dialog's message loop, so after it the caption and texts are the dialog's own.
+    DWORD_PTR settled = 0;
+    ::SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &settled);
     ShownDialog shown;
     shown.caption = WindowTextOf(dialog);
     shown.threadId = ::GetWindowThreadProcessId(dialog, nullptr);
