@@ -272,7 +272,13 @@ bool ReadSecretFromTerminal(const char* prompt, std::string& secret)
     EchoOff quiet(fd);
     if (!terminal.WriteAll(reinterpret_cast<const uint8_t*>(prompt), std::strlen(prompt)))
         return false;
-    return ReadLine(fd, secret) && !InterruptRequested();
+    const bool read = ReadLine(fd, secret);
+    if (InterruptRequested()) {
+        // Echo was off, so the line the user was on is still open.
+        terminal.WriteAll(reinterpret_cast<const uint8_t*>("\n"), 1);
+        return false;
+    }
+    return read;
 }
 
 bool ReadLineFromDescriptor(int descriptor, std::string& line)
