@@ -17,13 +17,13 @@ inline uint32_t RoundFunction(const BlowfishContext& c, uint32_t x)
 // One round on the pair (a, b): b takes F(a) after a took its P-word. The caller
 // alternates the roles of the two locals instead of exchanging them.
 #define KST_ROUND(a, b, n) \
-    b ^= RoundFunction(g_state, a) ^ g_state.P[n]
+    b ^= RoundFunction(c, a) ^ c.P[n]
 
 // L ^= P[0] first, then the rounds fold each following P-word into the half that the
 // next round reads: the same order of operations as exchanging the halves 16 times.
-inline void EncipherPair(uint32_t& left, uint32_t& right)
+inline void EncipherPair(const BlowfishContext& c, uint32_t& left, uint32_t& right)
 {
-    uint32_t l = left ^ g_state.P[0];
+    uint32_t l = left ^ c.P[0];
     uint32_t r = right;
     KST_ROUND(l, r, 1);  KST_ROUND(r, l, 2);
     KST_ROUND(l, r, 3);  KST_ROUND(r, l, 4);
@@ -33,13 +33,13 @@ inline void EncipherPair(uint32_t& left, uint32_t& right)
     KST_ROUND(l, r, 11); KST_ROUND(r, l, 12);
     KST_ROUND(l, r, 13); KST_ROUND(r, l, 14);
     KST_ROUND(l, r, 15); KST_ROUND(r, l, 16);
-    left = r ^ g_state.P[17];
+    left = r ^ c.P[17];
     right = l;
 }
 
-inline void DecipherPair(uint32_t& left, uint32_t& right)
+inline void DecipherPair(const BlowfishContext& c, uint32_t& left, uint32_t& right)
 {
-    uint32_t l = left ^ g_state.P[17];
+    uint32_t l = left ^ c.P[17];
     uint32_t r = right;
     KST_ROUND(l, r, 16); KST_ROUND(r, l, 15);
     KST_ROUND(l, r, 14); KST_ROUND(r, l, 13);
@@ -49,7 +49,7 @@ inline void DecipherPair(uint32_t& left, uint32_t& right)
     KST_ROUND(l, r, 6);  KST_ROUND(r, l, 5);
     KST_ROUND(l, r, 4);  KST_ROUND(r, l, 3);
     KST_ROUND(l, r, 2);  KST_ROUND(r, l, 1);
-    left = r ^ g_state.P[0];
+    left = r ^ c.P[0];
     right = l;
 }
 
@@ -57,16 +57,16 @@ inline void DecipherPair(uint32_t& left, uint32_t& right)
 // the others have work, which a single block's strictly serial rounds cannot offer.
 #define KST_ROUND4(a, b, n)                                                  \
     do {                                                                     \
-        const uint32_t pw = g_state.P[n];                                    \
-        b##0 ^= RoundFunction(g_state, a##0) ^ pw;                           \
-        b##1 ^= RoundFunction(g_state, a##1) ^ pw;                           \
-        b##2 ^= RoundFunction(g_state, a##2) ^ pw;                           \
-        b##3 ^= RoundFunction(g_state, a##3) ^ pw;                           \
+        const uint32_t pw = c.P[n];                                          \
+        b##0 ^= RoundFunction(c, a##0) ^ pw;                                 \
+        b##1 ^= RoundFunction(c, a##1) ^ pw;                                 \
+        b##2 ^= RoundFunction(c, a##2) ^ pw;                                 \
+        b##3 ^= RoundFunction(c, a##3) ^ pw;                                 \
     } while (0)
 
-inline void EncipherFour(uint32_t* w)
+inline void EncipherFour(const BlowfishContext& c, uint32_t* w)
 {
-    const uint32_t p0 = g_state.P[0];
+    const uint32_t p0 = c.P[0];
     uint32_t l0 = w[0] ^ p0, l1 = w[2] ^ p0, l2 = w[4] ^ p0, l3 = w[6] ^ p0;
     uint32_t r0 = w[1], r1 = w[3], r2 = w[5], r3 = w[7];
     KST_ROUND4(l, r, 1);  KST_ROUND4(r, l, 2);
@@ -77,16 +77,16 @@ inline void EncipherFour(uint32_t* w)
     KST_ROUND4(l, r, 11); KST_ROUND4(r, l, 12);
     KST_ROUND4(l, r, 13); KST_ROUND4(r, l, 14);
     KST_ROUND4(l, r, 15); KST_ROUND4(r, l, 16);
-    const uint32_t p17 = g_state.P[17];
+    const uint32_t p17 = c.P[17];
     w[0] = r0 ^ p17; w[1] = l0;
     w[2] = r1 ^ p17; w[3] = l1;
     w[4] = r2 ^ p17; w[5] = l2;
     w[6] = r3 ^ p17; w[7] = l3;
 }
 
-inline void DecipherFour(uint32_t* w)
+inline void DecipherFour(const BlowfishContext& c, uint32_t* w)
 {
-    const uint32_t p17 = g_state.P[17];
+    const uint32_t p17 = c.P[17];
     uint32_t l0 = w[0] ^ p17, l1 = w[2] ^ p17, l2 = w[4] ^ p17, l3 = w[6] ^ p17;
     uint32_t r0 = w[1], r1 = w[3], r2 = w[5], r3 = w[7];
     KST_ROUND4(l, r, 16); KST_ROUND4(r, l, 15);
@@ -97,7 +97,7 @@ inline void DecipherFour(uint32_t* w)
     KST_ROUND4(l, r, 6);  KST_ROUND4(r, l, 5);
     KST_ROUND4(l, r, 4);  KST_ROUND4(r, l, 3);
     KST_ROUND4(l, r, 2);  KST_ROUND4(r, l, 1);
-    const uint32_t p0 = g_state.P[0];
+    const uint32_t p0 = c.P[0];
     w[0] = r0 ^ p0; w[1] = l0;
     w[2] = r1 ^ p0; w[3] = l1;
     w[4] = r2 ^ p0; w[5] = l2;
@@ -123,18 +123,19 @@ inline void StoreHalf(uint8_t* p, uint32_t v, HalfOrder order)
     }
 }
 
-template <void (*Four)(uint32_t*), void (*One)(uint32_t&, uint32_t&)>
-void TransformBlocks(uint8_t* bytes, size_t blockCount, HalfOrder order)
+template <void (*Four)(const BlowfishContext&, uint32_t*),
+          void (*One)(const BlowfishContext&, uint32_t&, uint32_t&)>
+void TransformBlocks(const BlowfishContext& c, uint8_t* bytes, size_t blockCount, HalfOrder order)
 {
     uint32_t w[8];
     for (; blockCount >= 4; blockCount -= 4, bytes += 32) {
         for (int i = 0; i < 8; ++i) w[i] = LoadHalf(bytes + 4 * i, order);
-        Four(w);
+        Four(c, w);
         for (int i = 0; i < 8; ++i) StoreHalf(bytes + 4 * i, w[i], order);
     }
     for (; blockCount > 0; --blockCount, bytes += 8) {
         uint32_t left = LoadHalf(bytes, order), right = LoadHalf(bytes + 4, order);
-        One(left, right);
+        One(c, left, right);
         StoreHalf(bytes, left, order);
         StoreHalf(bytes + 4, right, order);
     }
@@ -149,13 +150,43 @@ const BlowfishContext& Blowfish_State()
 
 void Blowfish_Reset()
 {
-    std::memcpy(g_state.P, kBlowfishInitialTables.P, sizeof g_state.P);
-    std::memcpy(g_state.S, kBlowfishInitialTables.S, sizeof g_state.S);
+    Blowfish_Reset(g_state);
 }
 
 int16_t Blowfish_Init(const uint8_t* key, int16_t length)
 {
-    Blowfish_Reset();
+    return Blowfish_Init(g_state, key, length);
+}
+
+void Blowfish_Encipher(uint32_t& left, uint32_t& right)
+{
+    EncipherPair(g_state, left, right);
+}
+
+void Blowfish_Decipher(uint32_t& left, uint32_t& right)
+{
+    DecipherPair(g_state, left, right);
+}
+
+void Blowfish_EncipherBlocks(uint8_t* bytes, size_t blockCount, HalfOrder order)
+{
+    TransformBlocks<EncipherFour, EncipherPair>(g_state, bytes, blockCount, order);
+}
+
+void Blowfish_DecipherBlocks(uint8_t* bytes, size_t blockCount, HalfOrder order)
+{
+    TransformBlocks<DecipherFour, DecipherPair>(g_state, bytes, blockCount, order);
+}
+
+void Blowfish_Reset(BlowfishContext& context)
+{
+    std::memcpy(context.P, kBlowfishInitialTables.P, sizeof context.P);
+    std::memcpy(context.S, kBlowfishInitialTables.S, sizeof context.S);
+}
+
+int16_t Blowfish_Init(BlowfishContext& context, const uint8_t* key, int16_t length)
+{
+    Blowfish_Reset(context);
     // No key bytes means no key material: the state stays at the initial tables rather
     // than reducing indices modulo zero.
     if (key == nullptr || length <= 0)
@@ -163,7 +194,7 @@ int16_t Blowfish_Init(const uint8_t* key, int16_t length)
 
     const size_t n = size_t(length);
     size_t j = 0;
-    for (uint32_t& word : g_state.P) {
+    for (uint32_t& word : context.P) {
         uint32_t d = 0;
         for (int b = 0; b < 4; ++b) {
             d = d << 8 | key[j];
@@ -174,13 +205,13 @@ int16_t Blowfish_Init(const uint8_t* key, int16_t length)
 
     uint32_t left = 0, right = 0;
     for (size_t i = 0; i < 18; i += 2) {
-        EncipherPair(left, right);
-        g_state.P[i] = left;
-        g_state.P[i + 1] = right;
+        EncipherPair(context, left, right);
+        context.P[i] = left;
+        context.P[i + 1] = right;
     }
-    for (auto& box : g_state.S) {
+    for (auto& box : context.S) {
         for (size_t m = 0; m < 256; m += 2) {
-            EncipherPair(left, right);
+            EncipherPair(context, left, right);
             box[m] = left;
             box[m + 1] = right;
         }
@@ -188,22 +219,25 @@ int16_t Blowfish_Init(const uint8_t* key, int16_t length)
     return 0;
 }
 
-void Blowfish_Encipher(uint32_t& left, uint32_t& right)
+void Blowfish_EncipherBlocks(const BlowfishContext& context, uint8_t* bytes, size_t blockCount, HalfOrder order)
 {
-    EncipherPair(left, right);
+    TransformBlocks<EncipherFour, EncipherPair>(context, bytes, blockCount, order);
 }
 
-void Blowfish_Decipher(uint32_t& left, uint32_t& right)
+void Blowfish_DecipherBlocks(const BlowfishContext& context, uint8_t* bytes, size_t blockCount, HalfOrder order)
 {
-    DecipherPair(left, right);
+    TransformBlocks<DecipherFour, DecipherPair>(context, bytes, blockCount, order);
 }
 
-void Blowfish_EncipherBlocks(uint8_t* bytes, size_t blockCount, HalfOrder order)
+void Blowfish_Wipe(BlowfishContext& context)
 {
-    TransformBlocks<EncipherFour, EncipherPair>(bytes, blockCount, order);
-}
-
-void Blowfish_DecipherBlocks(uint8_t* bytes, size_t blockCount, HalfOrder order)
-{
-    TransformBlocks<DecipherFour, DecipherPair>(bytes, blockCount, order);
+    // Through a volatile pointer, so that wiping a context about to die is not optimised away.
+    volatile uint32_t* word = context.P;
+    for (size_t i = 0; i < sizeof context.P / sizeof *word; ++i)
+        word[i] = 0;
+    for (auto& box : context.S) {
+        volatile uint32_t* entry = box;
+        for (size_t i = 0; i < 256; ++i)
+            entry[i] = 0;
+    }
 }

@@ -1,6 +1,7 @@
 // The Blowfish block cipher as its designer published it: 64-bit blocks as two
 // 32-bit halves, 16 rounds, an 18-word P-array and four 256-word S-boxes.
-// One process-wide keyed state: only one job at a time may use it.
+// One process-wide keyed state: only one job at a time may use it. Callers that need a
+// state of their own (several threads ciphering one file) key a context they own.
 #pragma once
 
 #include <cstddef>
@@ -34,3 +35,13 @@ enum class HalfOrder {
 // the current state. Same bytes as block-by-block processing, several blocks interleaved.
 void Blowfish_EncipherBlocks(uint8_t* bytes, size_t blockCount, HalfOrder order);
 void Blowfish_DecipherBlocks(uint8_t* bytes, size_t blockCount, HalfOrder order);
+
+// The same engine on a context the caller owns. A keyed context is only read while
+// blocks pass through it, so several threads may share one. Byte for byte the same
+// results as the process-wide state keyed with the same key.
+void Blowfish_Reset(BlowfishContext& context);
+int16_t Blowfish_Init(BlowfishContext& context, const uint8_t* key, int16_t length);
+void Blowfish_EncipherBlocks(const BlowfishContext& context, uint8_t* bytes, size_t blockCount, HalfOrder order);
+void Blowfish_DecipherBlocks(const BlowfishContext& context, uint8_t* bytes, size_t blockCount, HalfOrder order);
+// Overwrites a context with zeros: key material does not outlive its job.
+void Blowfish_Wipe(BlowfishContext& context);

@@ -267,4 +267,31 @@ TEST(BlowfishBlocks, BigEndianOrderMatchesOpenSslEcb)
     EXPECT_EQ(data, expected);
 }
 
+TEST(BlowfishContextApi, OwnContextAgreesWithTheProcessWideStateAndLeavesItAlone)
+{
+    std::mt19937 rng(11);
+    for (size_t keyLength : {1u, 7u, 56u, 80u}) {
+        const auto key = RandomBytes(rng, keyLength);
+        Key(key);
+        BlowfishContext own;
+        Blowfish_Init(own, key.data(), int16_t(key.size()));
+        EXPECT_EQ(std::memcmp(&own, &Blowfish_State(), sizeof own), 0) << keyLength;
+
+        // Keying another context must not disturb the process-wide one.
+        BlowfishContext other;
+        Blowfish_Init(other, reinterpret_cast<const uint8_t*>("other"), 5);
+        const auto plain = RandomBytes(rng, 8 * 13);
+        auto global = plain, mine = plain;
+        Blowfish_EncipherBlocks(global.data(), 13, HalfOrder::LittleEndian);
+        Blowfish_EncipherBlocks(own, mine.data(), 13, HalfOrder::LittleEndian);
+        EXPECT_EQ(mine, global);
+        Blowfish_DecipherBlocks(own, mine.data(), 13, HalfOrder::LittleEndian);
+        EXPECT_EQ(mine, plain);
+
+        Blowfish_Wipe(own);
+        const BlowfishContext zero{};
+        EXPECT_EQ(std::memcmp(&own, &zero, sizeof own), 0);
+    }
+}
+
 }  // namespace

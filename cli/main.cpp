@@ -1,0 +1,58 @@
+// kst: Kestrine's locked files from the command line.
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "exit_status.h"
+#include "platform.h"
+
+namespace {
+
+struct CommandEntry {
+    kst::Command command;
+    int (*run)(const kst::Options&);
+};
+
+const CommandEntry kCommandTable[] = {
+    {kst::Command::Encrypt, kst::RunEncrypt},
+    {kst::Command::Decrypt, kst::RunDecrypt},
+    {kst::Command::Shred, kst::RunShred},
+    {kst::Command::Info, kst::RunInfo},
+};
+
+int Run(const std::vector<std::string>& arguments)
+{
+    const kst::ParsedCommandLine parsed = kst::ParseCommandLine(arguments);
+    if (!parsed.ok) {
+        kst::WriteToStderr("kst: " + parsed.error + "\nTry 'kst --help'.\n");
+        return kst::kExitUsage;
+    }
+    if (parsed.options.command == kst::Command::Help) {
+        std::fputs(kst::kUsageText, stdout);
+        return kst::kExitDone;
+    }
+    if (parsed.options.command == kst::Command::Version) {
+        std::fputs(kst::kVersionText, stdout);
+        return kst::kExitDone;
+    }
+    for (const CommandEntry& entry : kCommandTable) {
+        if (entry.command == parsed.options.command)
+            return entry.run(parsed.options);
+    }
+    return kst::kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    kst::InstallInterruptHandler();
+    try {
+        return Run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::exception& error) {
+        kst::WriteToStderr(std::string("kst: ") + error.what() + "\n");
+        return kst::kExitIoError;
+    }
+}

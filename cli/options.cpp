@@ -1,0 +1,203 @@
+#include "options.h"
+
+#include <cstdlib>
+
+namespace kst {
+
+const char* const kVersionText = "kst 0.3b (Kestrine v0.3b locked files)\n";
+
+const char* const kUsageText =
+    "Usage: kst encrypt FILE [-o OUT]     lock FILE into OUT (default FILE.kst)\n"
+    "       kst decrypt FILE.kst [-o OUT] unlock into OUT (default: the stored name,\n"
+    "                                     made safe, in FILE.kst's folder)\n"
+    "       kst shred FILE                overwrite FILE in place with zero bytes\n"
+    "       kst info FILE.kst             show the stored name, tail count and plain length\n"
+    "\n"
+    "Options:\n"
+    "  -o, --output PATH     where to write\n"
+    "  -f, --force           replace an existing output\n"
+    "  -q, --quiet           no progress display\n"
+    "      --password-file PATH  read the password from the first line of PATH\n"
+    "      --password-fd N       read the password from the first line of descriptor N\n"
+    "      --threads N       cipher on N threads (1: single-threaded)\n"
+    "  -h, --help            this text\n"
+    "      --version         the program's version\n"
+    "\n"
+    "Without --password-file or --password-fd the password is asked on the terminal,\n"
+    "twice for encrypt. It is never taken from the command line. Passwords of 1 to 56\n"
+    "characters are accepted for encrypt, so that Kestrine for Windows can open the file.\n"
+    "\n"
+    "Exit status: 0 done, 1 file error, 2 usage or password refused, 3 not a locked file,\n"
+    "4 output exists (use --force), 128+N interrupted by signal N.\n";
+
+namespace {
+
+struct CommandSpec {
+    const char* name;
+    Command command;
+    bool takesOutput;
+};
+
+const CommandSpec kCommands[] = {
+    {"encrypt", Command::Encrypt, true},
+    {"decrypt", Command::Decrypt, true},
+    {"shred", Command::Shred, false},
+    {"info", Command::Info, false},
+};
+
+bool ParseCount(const std::string& text, long low, long high, long& value)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    value = std::strtol(text.c_str(), &end, 10);
+    return *end == '\0' && value >= low && value <= high;
+}
+
+// Each option's effect; returns an error text, or nullptr when the value is taken.
+using ApplyOption = const char* (*)(Options& options, const std::string& value);
+
+struct OptionSpec {
+    const char* longName;
+    char shortName;
+    bool takesValue;
+    ApplyOption apply;
+};
+
+const OptionSpec kOptions[] = {
+    {"output", 'o', true, [](Options& o, const std::string& v) -> const char* {
+         o.output = v;
+         return v.empty() ? "the output path is empty" : nullptr;
+     }},
+    {"force", 'f', false, [](Options& o, const std::string&) -> const char* {
+         o.force = true;
+         return nullptr;
+     }},
+    {"quiet", 'q', false, [](Options& o, const std::string&) -> const char* {
+         o.quiet = true;
+         return nullptr;
+     }},
+    {"password-file", 0, true, [](Options& o, const std::string& v) -> const char* {
+         o.passwordFile = v;
+         return v.empty() ? "the password file path is empty" : nullptr;
+     }},
+    {"password-fd", 0, true, [](Options& o, const std::string& v) -> const char* {
+         long fd = 0;
+         if (!ParseCount(v, 0, 1 << 20, fd))
+             return "--password-fd needs a descriptor number";
+         o.passwordFd = int(fd);
+         return nullptr;
+     }},
+    {"threads", 0, true, [](Options& o, const std::string& v) -> const char* {
+         long count = 0;
+         if (!ParseCount(v, 1, 256, count))
+             return "--threads needs a count from 1 to 256";
+         o.threads = unsigned(count);
+         return nullptr;
+     }},
+    {"password", 'p', true, [](Options&, const std::string&) -> const char* {
+         return "a password is never taken from the command line (others can read it there); "
+                "use --password-file or --password-fd";
+     }},
+};
+
+const OptionSpec* FindOption(const std::string& argument)
+{
+    for (const OptionSpec& spec : kOptions) {
+        if (argument == std::string("--") + spec.longName ||
+            (spec.shortName != 0 && argument == std::string("-") + spec.shortName))
+            return &spec;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
+{
+    ParsedCommandLine parsed;
+    Options& options = parsed.options;
+    std::vector<std::string> operands;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        std::string argument = arguments[i];
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            operands.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (argument == "--help" || argument == "-h") {
+            options.command = Command::Help;
+            parsed.ok = true;
+            return parsed;
+        }
+        if (argument == "--version") {
+            options.command = Command::Version;
+            parsed.ok = true;
+            return parsed;
+        }
+        std::string value;
+        bool hasInlineValue = false;
+        const size_t equals = argument.find('=');
+        if (argument.compare(0, 2, "--") == 0 && equals != std::string::npos) {
+            value = argument.substr(equals + 1);
+            argument.erase(equals);
+            hasInlineValue = true;
+        }
+        const OptionSpec* spec = FindOption(argument);
+        if (spec == nullptr) {
+            parsed.error = "unknown option " + argument;
+            return parsed;
+        }
+        if (spec->takesValue && !hasInlineValue) {
+            if (i + 1 == arguments.size()) {
+                parsed.error = argument + " needs a value";
+                return parsed;
+            }
+            value = arguments[++i];
+        } else if (!spec->takesValue && hasInlineValue) {
+            parsed.error = argument + " takes no value";
+            return parsed;
+        }
+        if (const char* error = spec->apply(options, value)) {
+            parsed.error = error;
+            return parsed;
+        }
+    }
+
+    if (operands.empty()) {
+        parsed.error = "no command given";
+        return parsed;
+    }
+    const CommandSpec* command = nullptr;
+    for (const CommandSpec& spec : kCommands) {
+        if (operands[0] == spec.name)
+            command = &spec;
+    }
+    if (command == nullptr) {
+        parsed.error = "unknown command " + operands[0];
+        return parsed;
+    }
+    if (operands.size() != 2) {
+        parsed.error = operands.size() < 2 ? std::string(command->name) + " needs a FILE"
+                                           : std::string(command->name) + " takes one FILE";
+        return parsed;
+    }
+    if (!options.output.empty() && !command->takesOutput) {
+        parsed.error = std::string(command->name) + " writes no output file; -o does not apply";
+        return parsed;
+    }
+    if (!options.passwordFile.empty() && options.passwordFd >= 0) {
+        parsed.error = "give either --password-file or --password-fd, not both";
+        return parsed;
+    }
+    options.command = command->command;
+    options.file = operands[1];
+    parsed.ok = true;
+    return parsed;
+}
+
+}  // namespace kst

@@ -1,0 +1,95 @@
+#include "password.h"
+
+#include <fstream>
+
+#include "platform.h"
+
+namespace kst {
+
+namespace {
+
+bool ReadFirstLine(const std::string& path, std::string& line)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    std::getline(file, line);
+    if (file.bad())
+        return false;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return true;
+}
+
+PasswordResult AskOnTerminal(PasswordUse use, std::string& password)
+{
+    PasswordResult result;
+    if (!ReadSecretFromTerminal("Password: ", password)) {
+        result.interrupted = InterruptRequested();
+        result.error = result.interrupted ? "interrupted"
+                                          : "no terminal to ask the password on; use --password-file or --password-fd";
+        return result;
+    }
+    // Refuse before the second question, so a bad first entry is not typed twice.
+    result.error = PasswordRefusal(password, use);
+    if (!result.error.empty() || use == PasswordUse::Decrypt) {
+        result.ok = result.error.empty();
+        return result;
+    }
+    Secret again;
+    if (!ReadSecretFromTerminal("Password again: ", again.Text())) {
+        result.interrupted = InterruptRequested();
+        result.error = result.interrupted ? "interrupted" : "could not read the password again";
+        return result;
+    }
+    if (again.Text() != password) {
+        result.error = "the two passwords differ";
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+}  // namespace
+
+std::string PasswordRefusal(const std::string& password, PasswordUse use)
+{
+    if (password.empty())
+        return "an empty password is refused";
+    if (use == PasswordUse::Encrypt && password.size() > kMaxPasswordLength)
+        return "the password is longer than the " + std::to_string(kMaxPasswordLength) +
+               " characters Kestrine for Windows accepts";
+    return "";
+}
+
+PasswordResult ObtainPassword(const Options& options, PasswordUse use, std::string& password)
+{
+    PasswordResult result;
+    if (!options.passwordFile.empty()) {
+        if (!ReadFirstLine(options.passwordFile, password)) {
+            result.error = "cannot read the password file " + options.passwordFile;
+            return result;
+        }
+    } else if (options.passwordFd >= 0) {
+        if (!ReadLineFromDescriptor(options.passwordFd, password)) {
+            result.interrupted = InterruptRequested();
+            result.error = "cannot read the password from descriptor " + std::to_string(options.passwordFd);
+            return result;
+        }
+    } else {
+        return AskOnTerminal(use, password);
+    }
+    result.error = PasswordRefusal(password, use);
+    result.ok = result.error.empty();
+    return result;
+}
+
+void WipeSecret(std::string& secret)
+{
+    volatile char* bytes = secret.empty() ? nullptr : &secret[0];
+    for (size_t i = 0; i < secret.size(); ++i)
+        bytes[i] = 0;
+    secret.clear();
+}
+
+}  // namespace kst

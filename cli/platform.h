@@ -1,0 +1,83 @@
+// What kst needs from the system it runs on: files, the terminal and interruption.
+// One implementation for POSIX systems and one for the Windows console.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "locked_format.h"
+
+namespace kst {
+
+// An open file, closed when it goes. Holds a file descriptor or a Windows HANDLE.
+class FileHandle {
+public:
+    FileHandle() : m_handle(kNone) {}
+    explicit FileHandle(intptr_t handle) : m_handle(handle) {}
+    ~FileHandle() { Close(); }
+    FileHandle(FileHandle&& other) noexcept : m_handle(other.m_handle) { other.m_handle = kNone; }
+    FileHandle& operator=(FileHandle&& other) noexcept;
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    bool IsOpen() const { return m_handle != kNone; }
+    intptr_t Get() const { return m_handle; }
+    // Returns false when closing reports an error (a delayed write that failed).
+    bool Close();
+
+    // Reads up to `want` bytes; got == 0 without an error is the end of the file.
+    bool Read(uint8_t* buffer, size_t want, size_t& got);
+    bool WriteAll(const uint8_t* buffer, size_t count);
+    // Does not return before the bytes written so far are on the disk.
+    bool Flush();
+
+    static constexpr intptr_t kNone = -1;
+
+private:
+    intptr_t m_handle;
+};
+
+// The outcome of a file operation, with the system's own words when it failed.
+struct FileResult {
+    bool ok = true;
+    std::string reason;
+};
+
+// Opens an existing regular file for reading only (others may keep reading it).
+// Directories and devices are refused.
+FileResult OpenForReading(const std::string& path, FileHandle& file, uint64_t& length);
+// Opens an existing regular file for writing in place, neither truncated nor moved.
+FileResult OpenForOverwriting(const std::string& path, FileHandle& file, uint64_t& length);
+// Creates a new file of a name no one else uses, in `directory`, beginning with `stem`.
+FileResult CreateUniqueFile(const std::string& directory, const std::string& stem, FileHandle& file,
+                            std::string& path);
+// Gives the closed file `from` the name `to`. Without `replace` an existing `to` is left
+// alone and `existed` is set.
+FileResult RenameFile(const std::string& from, const std::string& to, bool replace, bool& existed);
+bool RemoveFile(const std::string& path);
+bool PathExists(const std::string& path);
+// Whether both paths name the same existing file (links and other spellings included).
+bool SameFile(const std::string& first, const std::string& second);
+
+// Where a path's last component begins: after the last separator of this system.
+size_t FileNameStart(const std::string& path);
+// The folder part of a path, with its separator ("" for a bare name).
+std::string FolderOf(const std::string& path);
+// How the system's narrow names are cut into characters (nullptr: UTF-8).
+lockedfile::LeadBytePredicate NameLeadBytes();
+
+bool StderrIsTerminal();
+// Asks on the terminal with echo off; false when there is no terminal or on interruption.
+bool ReadSecretFromTerminal(const char* prompt, std::string& secret);
+// The first line of what a file descriptor holds, without its line end.
+bool ReadLineFromDescriptor(int descriptor, std::string& line);
+void WriteToStderr(const std::string& text);
+
+// Ctrl+C and termination requests set a flag the work looks at between chunks, so that
+// it can remove what it has half written before it ends.
+void InstallInterruptHandler();
+bool InterruptRequested();
+int InterruptExitStatus();
+
+}  // namespace kst

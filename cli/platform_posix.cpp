@@ -1,0 +1,327 @@
+// kst on POSIX systems: file descriptors, termios and signals.
+#include "platform.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace kst {
+
+namespace {
+
+volatile std::sig_atomic_t g_interruptSignal = 0;
+
+void OnInterrupt(int signalNumber)
+{
+    g_interruptSignal = signalNumber;
+}
+
+FileResult Failure(int error)
+{
+    return {false, std::strerror(error)};
+}
+
+int Descriptor(const FileHandle& file)
+{
+    return static_cast<int>(file.Get());
+}
+
+// A regular file is required: the header needs the length before the first block,
+// and reading a FIFO or device would have no end we can trust.
+FileResult CheckRegular(const std::string& path, struct stat& info)
+{
+    if (::stat(path.c_str(), &info) != 0)
+        return Failure(errno);
+    if (S_ISDIR(info.st_mode))
+        return {false, "is a directory"};
+    if (!S_ISREG(info.st_mode))
+        return {false, "not a regular file"};
+    return {};
+}
+
+FileResult OpenRegular(const std::string& path, int flags, FileHandle& file, uint64_t& length)
+{
+    struct stat info;
+    FileResult result = CheckRegular(path, info);
+    if (!result.ok)
+        return result;
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags | O_NOCTTY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR && !InterruptRequested());
+    if (fd < 0)
+        return Failure(errno);
+    file = FileHandle(fd);
+    // The name may have been given to something else between the two looks.
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        file.Close();
+        return {false, "not a regular file"};
+    }
+    length = static_cast<uint64_t>(info.st_size);
+    return {};
+}
+
+// Restores the terminal's modes however the prompt ends.
+class EchoOff {
+public:
+    explicit EchoOff(int fd) : m_fd(fd), m_saved(), m_changed(false)
+    {
+        if (::tcgetattr(fd, &m_saved) == 0) {
+            struct termios quiet = m_saved;
+            quiet.c_lflag &= ~tcflag_t(ECHO);
+            quiet.c_lflag |= ECHONL;
+            m_changed = ::tcsetattr(fd, TCSAFLUSH, &quiet) == 0;
+        }
+    }
+    ~EchoOff()
+    {
+        if (m_changed)
+            ::tcsetattr(m_fd, TCSAFLUSH, &m_saved);
+    }
+    EchoOff(const EchoOff&) = delete;
+    EchoOff& operator=(const EchoOff&) = delete;
+
+private:
+    int m_fd;
+    struct termios m_saved;
+    bool m_changed;
+};
+
+// Reads one line a byte at a time, so nothing after it is taken from a shared descriptor.
+bool ReadLine(int fd, std::string& line)
+{
+    line.clear();
+    for (;;) {
+        char c;
+        const ssize_t got = ::read(fd, &c, 1);
+        if (got < 0) {
+            if (errno == EINTR && !InterruptRequested())
+                continue;
+            return false;
+        }
+        if (got == 0 || c == '\n')
+            break;
+        line.push_back(c);
+    }
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return true;
+}
+
+}  // namespace
+
+FileHandle& FileHandle::operator=(FileHandle&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        m_handle = other.m_handle;
+        other.m_handle = kNone;
+    }
+    return *this;
+}
+
+bool FileHandle::Close()
+{
+    if (m_handle == kNone)
+        return true;
+    const int result = ::close(Descriptor(*this));
+    m_handle = kNone;
+    return result == 0;
+}
+
+bool FileHandle::Read(uint8_t* buffer, size_t want, size_t& got)
+{
+    got = 0;
+    for (;;) {
+        const ssize_t now = ::read(Descriptor(*this), buffer, want);
+        if (now >= 0) {
+            got = static_cast<size_t>(now);
+            return true;
+        }
+        if (errno != EINTR || InterruptRequested())
+            return false;
+    }
+}
+
+bool FileHandle::WriteAll(const uint8_t* buffer, size_t count)
+{
+    while (count > 0) {
+        const ssize_t now = ::write(Descriptor(*this), buffer, count);
+        if (now < 0) {
+            if (errno == EINTR && !InterruptRequested())
+                continue;
+            return false;
+        }
+        buffer += now;
+        count -= static_cast<size_t>(now);
+    }
+    return true;
+}
+
+bool FileHandle::Flush()
+{
+    return ::fsync(Descriptor(*this)) == 0;
+}
+
+FileResult OpenForReading(const std::string& path, FileHandle& file, uint64_t& length)
+{
+    FileResult result = OpenRegular(path, O_RDONLY, file, length);
+    if (result.ok)
+        ::posix_fadvise(Descriptor(file), 0, 0, POSIX_FADV_SEQUENTIAL);
+    return result;
+}
+
+FileResult OpenForOverwriting(const std::string& path, FileHandle& file, uint64_t& length)
+{
+    return OpenRegular(path, O_WRONLY, file, length);
+}
+
+FileResult CreateUniqueFile(const std::string& directory, const std::string& stem, FileHandle& file,
+                            std::string& path)
+{
+    for (unsigned attempt = 0;; ++attempt) {
+        path = directory + stem + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            file = FileHandle(fd);
+            return {};
+        }
+        if (errno != EEXIST || attempt == 100) {
+            const int error = errno;
+            path.clear();
+            return Failure(error);
+        }
+    }
+}
+
+FileResult RenameFile(const std::string& from, const std::string& to, bool replace, bool& existed)
+{
+    existed = false;
+    if (replace)
+        return ::rename(from.c_str(), to.c_str()) == 0 ? FileResult{} : Failure(errno);
+    // A new link fails when the name is taken, where rename would replace it silently.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return {};
+    }
+    if (errno == EEXIST) {
+        existed = true;
+        return {false, "exists"};
+    }
+    // File systems without links: look, then rename.
+    if (PathExists(to)) {
+        existed = true;
+        return {false, "exists"};
+    }
+    return ::rename(from.c_str(), to.c_str()) == 0 ? FileResult{} : Failure(errno);
+}
+
+bool RemoveFile(const std::string& path)
+{
+    return ::unlink(path.c_str()) == 0;
+}
+
+bool PathExists(const std::string& path)
+{
+    struct stat info;
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool SameFile(const std::string& first, const std::string& second)
+{
+    struct stat a, b;
+    return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
+size_t FileNameStart(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    return path.substr(0, FileNameStart(path));
+}
+
+lockedfile::LeadBytePredicate NameLeadBytes()
+{
+    return nullptr;
+}
+
+bool StderrIsTerminal()
+{
+    return ::isatty(STDERR_FILENO) == 1;
+}
+
+bool ReadSecretFromTerminal(const char* prompt, std::string& secret)
+{
+    FileHandle terminal;
+    const int fd = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    terminal = FileHandle(fd);
+    if (!::isatty(fd))
+        return false;
+    EchoOff quiet(fd);
+    if (!terminal.WriteAll(reinterpret_cast<const uint8_t*>(prompt), std::strlen(prompt)))
+        return false;
+    const bool read = ReadLine(fd, secret);
+    if (InterruptRequested()) {
+        // Echo was off, so the line the user was on is still open.
+        terminal.WriteAll(reinterpret_cast<const uint8_t*>("\n"), 1);
+        return false;
+    }
+    return read;
+}
+
+bool ReadLineFromDescriptor(int descriptor, std::string& line)
+{
+    return ReadLine(descriptor, line);
+}
+
+void WriteToStderr(const std::string& text)
+{
+    const char* next = text.data();
+    size_t left = text.size();
+    while (left > 0) {
+        const ssize_t now = ::write(STDERR_FILENO, next, left);
+        if (now < 0 && errno == EINTR)
+            continue;
+        if (now <= 0)
+            return;
+        next += now;
+        left -= static_cast<size_t>(now);
+    }
+}
+
+void InstallInterruptHandler()
+{
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    // No SA_RESTART: a read waiting on the terminal returns, so the prompt can end too.
+    action.sa_flags = 0;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
+}
+
+bool InterruptRequested()
+{
+    return g_interruptSignal != 0;
+}
+
+int InterruptExitStatus()
+{
+    return 128 + (g_interruptSignal != 0 ? int(g_interruptSignal) : SIGINT);
+}
+
+}  // namespace kst

@@ -1,0 +1,307 @@
+// kst as a Windows console program: file handles, the console and Ctrl+C.
+#include "platform.h"
+
+#include <windows.h>
+
+#include <io.h>
+
+namespace kst {
+
+namespace {
+
+volatile LONG g_interruptEvent = -1;
+
+BOOL WINAPI OnConsoleControl(DWORD event)
+{
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT) {
+        ::InterlockedExchange(&g_interruptEvent, LONG(event));
+        // Handled: the work stops between chunks and removes what it half wrote.
+        return TRUE;
+    }
+    return FALSE;
+}
+
+HANDLE Handle(const FileHandle& file)
+{
+    return reinterpret_cast<HANDLE>(file.Get());
+}
+
+std::string SystemText(DWORD error)
+{
+    char* text = nullptr;
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+        reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string result = length > 0 && text != nullptr ? std::string(text, length) : "error " + std::to_string(error);
+    if (text != nullptr)
+        ::LocalFree(text);
+    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == '.'))
+        result.pop_back();
+    return result;
+}
+
+FileResult Failure(DWORD error)
+{
+    return {false, SystemText(error)};
+}
+
+FileResult OpenRegular(const std::string& path, DWORD access, DWORD share, FileHandle& file, uint64_t& length)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return Failure(::GetLastError());
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return {false, "is a directory"};
+    HANDLE handle = ::CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                                  nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return Failure(::GetLastError());
+    file = FileHandle(reinterpret_cast<intptr_t>(handle));
+    LARGE_INTEGER size;
+    if (::GetFileType(handle) != FILE_TYPE_DISK || !::GetFileSizeEx(handle, &size)) {
+        file.Close();
+        return {false, "not a regular file"};
+    }
+    length = uint64_t(size.QuadPart);
+    return {};
+}
+
+// Restores the console's mode however the prompt ends.
+class EchoOff {
+public:
+    explicit EchoOff(HANDLE console) : m_console(console), m_saved(0), m_changed(false)
+    {
+        if (::GetConsoleMode(console, &m_saved))
+            m_changed = ::SetConsoleMode(console, m_saved & ~DWORD(ENABLE_ECHO_INPUT)) != FALSE;
+    }
+    ~EchoOff()
+    {
+        if (m_changed)
+            ::SetConsoleMode(m_console, m_saved);
+    }
+    EchoOff(const EchoOff&) = delete;
+    EchoOff& operator=(const EchoOff&) = delete;
+
+private:
+    HANDLE m_console;
+    DWORD m_saved;
+    bool m_changed;
+};
+
+bool ReadLine(HANDLE input, std::string& line)
+{
+    line.clear();
+    for (;;) {
+        char c;
+        DWORD got = 0;
+        if (!::ReadFile(input, &c, 1, &got, nullptr))
+            return ::GetLastError() == ERROR_BROKEN_PIPE;
+        if (got == 0 || c == '\n')
+            break;
+        line.push_back(c);
+    }
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return true;
+}
+
+}  // namespace
+
+FileHandle& FileHandle::operator=(FileHandle&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        m_handle = other.m_handle;
+        other.m_handle = kNone;
+    }
+    return *this;
+}
+
+bool FileHandle::Close()
+{
+    if (m_handle == kNone)
+        return true;
+    const BOOL closed = ::CloseHandle(Handle(*this));
+    m_handle = kNone;
+    return closed != FALSE;
+}
+
+bool FileHandle::Read(uint8_t* buffer, size_t want, size_t& got)
+{
+    DWORD now = 0;
+    const DWORD ask = want > 0x40000000 ? 0x40000000 : DWORD(want);
+    if (!::ReadFile(Handle(*this), buffer, ask, &now, nullptr))
+        return false;
+    got = now;
+    return true;
+}
+
+bool FileHandle::WriteAll(const uint8_t* buffer, size_t count)
+{
+    while (count > 0) {
+        DWORD now = 0;
+        const DWORD ask = count > 0x40000000 ? 0x40000000 : DWORD(count);
+        if (!::WriteFile(Handle(*this), buffer, ask, &now, nullptr) || now == 0)
+            return false;
+        buffer += now;
+        count -= now;
+    }
+    return true;
+}
+
+bool FileHandle::Flush()
+{
+    return ::FlushFileBuffers(Handle(*this)) != FALSE;
+}
+
+FileResult OpenForReading(const std::string& path, FileHandle& file, uint64_t& length)
+{
+    // Shared for reading only: nobody changes the source while it is read.
+    return OpenRegular(path, GENERIC_READ, FILE_SHARE_READ, file, length);
+}
+
+FileResult OpenForOverwriting(const std::string& path, FileHandle& file, uint64_t& length)
+{
+    return OpenRegular(path, GENERIC_WRITE, 0, file, length);
+}
+
+FileResult CreateUniqueFile(const std::string& directory, const std::string& stem, FileHandle& file,
+                            std::string& path)
+{
+    for (unsigned attempt = 0;; ++attempt) {
+        path = directory + stem + "." + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(attempt) +
+               ".tmp";
+        HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            file = FileHandle(reinterpret_cast<intptr_t>(handle));
+            return {};
+        }
+        const DWORD error = ::GetLastError();
+        if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt == 100) {
+            path.clear();
+            return Failure(error);
+        }
+    }
+}
+
+FileResult RenameFile(const std::string& from, const std::string& to, bool replace, bool& existed)
+{
+    existed = false;
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (::MoveFileExA(from.c_str(), to.c_str(), flags))
+        return {};
+    const DWORD error = ::GetLastError();
+    existed = !replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS);
+    return Failure(error);
+}
+
+bool RemoveFile(const std::string& path)
+{
+    return ::DeleteFileA(path.c_str()) != FALSE;
+}
+
+bool PathExists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool SameFile(const std::string& first, const std::string& second)
+{
+    BY_HANDLE_FILE_INFORMATION info[2];
+    const std::string* paths[2] = {&first, &second};
+    for (int i = 0; i < 2; ++i) {
+        HANDLE handle = ::CreateFileA(paths[i]->c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle == INVALID_HANDLE_VALUE)
+            return false;
+        FileHandle owned(reinterpret_cast<intptr_t>(handle));
+        if (!::GetFileInformationByHandle(handle, &info[i]))
+            return false;
+    }
+    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+           info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+}
+
+size_t FileNameStart(const std::string& path)
+{
+    // Walk whole characters: a trail byte of a double-byte name may equal '\\'.
+    size_t start = 0;
+    for (size_t at = 0; at < path.size();) {
+        if (::IsDBCSLeadByte(static_cast<BYTE>(path[at])) && at + 1 < path.size()) {
+            at += 2;
+            continue;
+        }
+        const char c = path[at++];
+        if (c == '\\' || c == '/' || c == ':')
+            start = at;
+    }
+    return start;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    return path.substr(0, FileNameStart(path));
+}
+
+lockedfile::LeadBytePredicate NameLeadBytes()
+{
+    return [](uint8_t byte) { return ::IsDBCSLeadByte(byte) != FALSE; };
+}
+
+bool StderrIsTerminal()
+{
+    DWORD mode = 0;
+    return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != FALSE;
+}
+
+bool ReadSecretFromTerminal(const char* prompt, std::string& secret)
+{
+    HANDLE input = ::CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    if (input == INVALID_HANDLE_VALUE)
+        return false;
+    FileHandle owned(reinterpret_cast<intptr_t>(input));
+    DWORD mode = 0;
+    if (!::GetConsoleMode(input, &mode))
+        return false;
+    EchoOff quiet(input);
+    WriteToStderr(prompt);
+    const bool read = ReadLine(input, secret);
+    WriteToStderr("\n");
+    return read && !InterruptRequested();
+}
+
+bool ReadLineFromDescriptor(int descriptor, std::string& line)
+{
+    const intptr_t handle = ::_get_osfhandle(descriptor);
+    if (handle == -1)
+        return false;
+    return ReadLine(reinterpret_cast<HANDLE>(handle), line);
+}
+
+void WriteToStderr(const std::string& text)
+{
+    HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
+    DWORD written = 0;
+    if (error != nullptr && error != INVALID_HANDLE_VALUE)
+        ::WriteFile(error, text.data(), DWORD(text.size()), &written, nullptr);
+}
+
+void InstallInterruptHandler()
+{
+    ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
+
+bool InterruptRequested()
+{
+    return g_interruptEvent >= 0;
+}
+
+int InterruptExitStatus()
+{
+    // As a POSIX shell reports SIGINT, so scripts test one number on both systems.
+    return 130;
+}
+
+}  // namespace kst

@@ -1,0 +1,140 @@
+// Locked files travel between kst and the program's jobs: what kst.exe writes decrypts
+// through the decrypt job, what the encrypt job writes decrypts with kst.exe, and both
+// write the same bytes. The NativeExchange cases do the same with the native kst, whose
+// files a script (run_native_exchange.sh) lays out before and checks after.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "job_fixture.h"
+
+namespace {
+
+const char kPassword[] = "exchange secret";
+
+std::string WindowsPath(std::string path)
+{
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+// Runs kst.exe with a command line and answers its exit status.
+DWORD RunKstExe(const std::string& arguments)
+{
+    std::string commandLine = "\"" + WindowsPath(KST_EXE_PATH) + "\" " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return DWORD(-1);
+    ::WaitForSingleObject(process.hProcess, 600000);
+    DWORD status = DWORD(-1);
+    ::GetExitCodeProcess(process.hProcess, &status);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return status;
+}
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+std::vector<size_t> ExchangeLengths()
+{
+    // Every tail count, more than one of the program's read chunks, and more than one of
+    // kst's pipeline chunks.
+    return {0, 1, 7, 8, 9, 13, 16, 300001, (3u << 19) + 5};
+}
+
+}  // namespace
+
+using KstExeAndJobs = JobTest;
+using NativeExchange = JobTest;
+
+TEST_F(KstExeAndJobs, KstExeWritesTheJobsBytesAndEachReadsTheOthersFiles) {
+    WriteBytes(PathOf("password"), std::vector<uint8_t>(kPassword, kPassword + sizeof kPassword - 1));
+    for (size_t length : ExchangeLengths()) {
+        SCOPED_TRACE(length);
+        const std::vector<uint8_t> plain = PatternBytes(length, static_cast<uint8_t>(length));
+        WriteBytes(PathOf("report.doc"), plain);
+
+        // The same file through kst.exe's pipeline of threads and through the encrypt job;
+        // kst.exe decrypts below on one thread, through the codec.
+        ASSERT_EQ(RunKstExe("encrypt " + Quoted(PathOf("report.doc")) + " -o " + Quoted(PathOf("by-kst.kst")) +
+                            " --threads 2 --password-file " + Quoted(PathOf("password"))),
+                  0u);
+        Prepare(m_view, PathOf("report.doc"), PathOf("by-job.kst"), kPassword);
+        RunJob(m_view, EncryptThreadProc);
+        const std::vector<uint8_t> byKst = ReadBytes(PathOf("by-kst.kst"));
+        ASSERT_EQ(byKst.size(), 6 + 10 + 8 * ((length + 7) / 8));
+        EXPECT_EQ(byKst, ReadBytes(PathOf("by-job.kst")));
+
+        // kst.exe's file through the decrypt job.
+        m_view.m_nDataOffset = 5 + 10;
+        Prepare(m_view, PathOf("by-kst.kst"), PathOf("from-kst.doc"), kPassword);
+        RunJob(m_view, DecryptThreadProc);
+        EXPECT_EQ(ReadBytes(PathOf("from-kst.doc")), plain);
+
+        // The job's file through kst.exe, to its default name: the stored one, beside it.
+        ::DeleteFileA(PathOf("report.doc").c_str());
+        ASSERT_EQ(RunKstExe("decrypt " + Quoted(PathOf("by-job.kst")) + " --password-file " + Quoted(PathOf("password"))),
+                  0u);
+        EXPECT_EQ(ReadBytes(PathOf("report.doc")), plain);
+        for (const char* name : {"report.doc", "by-kst.kst", "by-job.kst", "from-kst.doc"})
+            ::DeleteFileA(PathOf(name).c_str());
+    }
+    EXPECT_TRUE(m_driver.Shown().empty());
+}
+
+TEST_F(KstExeAndJobs, KstExeRefusesWhatTheProgramWouldRefuse) {
+    WriteBytes(PathOf("password"), std::vector<uint8_t>(kPassword, kPassword + sizeof kPassword - 1));
+    WriteBytes(PathOf("plain"), PatternBytes(20, 1));
+    WriteBytes(PathOf("plain.kst"), {'o', 'l', 'd'});
+    const std::string passwordFile = " --password-file " + Quoted(PathOf("password"));
+    EXPECT_EQ(RunKstExe("encrypt " + Quoted(PathOf("plain")) + passwordFile), 4u);
+    EXPECT_EQ(ReadBytes(PathOf("plain.kst")), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(RunKstExe("decrypt " + Quoted(PathOf("plain")) + " -o " + Quoted(PathOf("out")) + passwordFile), 3u);
+    EXPECT_EQ(RunKstExe("encrypt " + Quoted(m_dir) + " -o " + Quoted(PathOf("out")) + passwordFile), 1u);
+    WriteBytes(PathOf("long"), std::vector<uint8_t>(57, 'x'));
+    EXPECT_EQ(RunKstExe("encrypt " + Quoted(PathOf("plain")) + " -o " + Quoted(PathOf("out")) + " --password-file " +
+                        Quoted(PathOf("long"))),
+              2u);
+    EXPECT_FALSE(FileExists(PathOf("out")));
+    EXPECT_EQ(RunKstExe("shred " + Quoted(PathOf("plain"))), 0u);
+    EXPECT_EQ(ReadBytes(PathOf("plain")), std::vector<uint8_t>(20, 0));
+}
+
+// Run by run_native_exchange.sh with KST_EXCHANGE_DIR set: files NAME.kst written by the
+// native kst from plain files NAME must decrypt through the job; the encrypt job writes
+// NAME.job.kst for the native kst to decrypt.
+TEST_F(NativeExchange, NativeKstFilesDecryptThroughTheJobAndTheJobWritesFilesForIt) {
+    const char* dir = std::getenv("KST_EXCHANGE_DIR");
+    if (dir == nullptr || *dir == 0) GTEST_SKIP() << "run by run_native_exchange.sh";
+    const std::string exchange = dir;
+    int exchanged = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((exchange + "\\plain*").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    std::vector<std::string> names;
+    do {
+        const std::string name = found.cFileName;
+        if (name.find('.') == std::string::npos) names.push_back(name);
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const std::string plainPath = exchange + "\\" + name;
+        m_view.m_nDataOffset = 5 + name.size();
+        Prepare(m_view, plainPath + ".kst", PathOf("back"), kPassword);
+        RunJob(m_view, DecryptThreadProc);
+        EXPECT_EQ(ReadBytes(PathOf("back")), ReadBytes(plainPath));
+        Prepare(m_view, plainPath, plainPath + ".job.kst", kPassword);
+        RunJob(m_view, EncryptThreadProc);
+        ++exchanged;
+    }
+    EXPECT_GE(exchanged, 3);
+    EXPECT_TRUE(m_driver.Shown().empty());
+}
