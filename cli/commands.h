@@ -2,7 +2,12 @@
 // what went wrong.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
+#include "locked_format.h"
 #include "options.h"
+#include "platform.h"
 
 namespace kst {
 
@@ -10,6 +15,10 @@ int RunEncrypt(const Options& options);
 int RunDecrypt(const Options& options);
 int RunShred(const Options& options);
 int RunInfo(const Options& options);
+
+// Opens a locked file and reads its header, leaving the file at the tail count. Returns
+// kExitDone, or the status of a refusal it has already explained.
+int OpenLockedFile(const std::string& path, FileHandle& file, uint64_t& length, lockedfile::HeaderInfo& header);
 
 // Says "kst: <message>" on stderr and returns `status`.
 int Refuse(int status, const std::string& message);

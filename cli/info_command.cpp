@@ -12,21 +12,10 @@ int RunInfo(const Options& options)
 {
     FileHandle file;
     uint64_t length = 0;
-    const FileResult opened = OpenForReading(options.file, file, length);
-    if (!opened.ok)
-        return Refuse(kExitIoError, options.file + ": " + opened.reason);
+    lockedfile::HeaderInfo header;
+    if (int status = OpenLockedFile(options.file, file, length, header))
+        return status;
     FileSource source(file);
-    const lockedfile::HeaderInfo header = lockedfile::ReadHeader(source);
-    switch (header.status) {
-    case lockedfile::HeaderStatus::Ok: break;
-    case lockedfile::HeaderStatus::NotLocked:
-        return Refuse(kExitNotLocked, options.file + ": not a locked file: it does not begin with the magic BLOW");
-    case lockedfile::HeaderStatus::BadHeader:
-        return Refuse(kExitNotLocked,
-                      options.file + ": not a locked file: its name length is 0 or the file ends inside the stored name");
-    case lockedfile::HeaderStatus::ReadFailed:
-        return Refuse(kExitIoError, "error reading " + options.file);
-    }
 
     std::printf("file:          %s\n", options.file.c_str());
     std::printf("stored name:   %s\n", header.storedName.c_str());

@@ -152,20 +152,10 @@ int RunDecrypt(const Options& options)
 {
     FileHandle file;
     uint64_t length = 0;
-    const FileResult opened = OpenForReading(options.file, file, length);
-    if (!opened.ok)
-        return Refuse(kExitIoError, options.file + ": " + opened.reason);
+    lockedfile::HeaderInfo header;
+    if (int status = OpenLockedFile(options.file, file, length, header))
+        return status;
     FileSource source(file);
-    const lockedfile::HeaderInfo header = lockedfile::ReadHeader(source);
-    switch (header.status) {
-    case lockedfile::HeaderStatus::Ok: break;
-    case lockedfile::HeaderStatus::NotLocked:
-        return Refuse(kExitNotLocked, options.file + ": not a locked file (it does not begin with BLOW)");
-    case lockedfile::HeaderStatus::BadHeader:
-        return Refuse(kExitNotLocked, options.file + ": damaged header (no stored name, or the file ends inside it)");
-    case lockedfile::HeaderStatus::ReadFailed:
-        return Refuse(kExitIoError, "error reading " + options.file);
-    }
 
     std::string destination = options.output;
     if (destination.empty()) {

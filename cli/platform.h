@@ -17,7 +17,15 @@ public:
     explicit FileHandle(intptr_t handle) : m_handle(handle) {}
     ~FileHandle() { Close(); }
     FileHandle(FileHandle&& other) noexcept : m_handle(other.m_handle) { other.m_handle = kNone; }
-    FileHandle& operator=(FileHandle&& other) noexcept;
+    FileHandle& operator=(FileHandle&& other) noexcept
+    {
+        if (this != &other) {
+            Close();
+            m_handle = other.m_handle;
+            other.m_handle = kNone;
+        }
+        return *this;
+    }
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
 

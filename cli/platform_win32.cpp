@@ -107,16 +107,6 @@ bool ReadLine(HANDLE input, std::string& line)
 
 }  // namespace
 
-FileHandle& FileHandle::operator=(FileHandle&& other) noexcept
-{
-    if (this != &other) {
-        Close();
-        m_handle = other.m_handle;
-        other.m_handle = kNone;
-    }
-    return *this;
-}
-
 bool FileHandle::Close()
 {
     if (m_handle == kNone)

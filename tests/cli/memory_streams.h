@@ -1,4 +1,4 @@
-// Byte streams over memory, with a failure that can be switched on at a chosen byte.
+// Byte streams over memory for kst's tests, and the codec's own output to compare with.
 #pragma once
 
 #include <algorithm>
@@ -7,49 +7,14 @@
 #include <cstring>
 #include <vector>
 
+#include "codec_fakes.h"
 #include "locked_format.h"
 
-class MemorySource : public lockedfile::ByteSource {
-public:
-    explicit MemorySource(const std::vector<uint8_t>& bytes, size_t failAt = SIZE_MAX)
-        : m_bytes(bytes), m_next(0), m_failAt(failAt) {}
-    bool Read(uint8_t* buffer, size_t want, size_t& got) override
-    {
-        if (m_next >= m_failAt)
-            return false;
-        got = std::min(want, m_bytes.size() - m_next);
-        std::memcpy(buffer, m_bytes.data() + m_next, got);
-        m_next += got;
-        return true;
-    }
-
-private:
-    const std::vector<uint8_t>& m_bytes;
-    size_t m_next;
-    size_t m_failAt;
-};
-
-class MemorySink : public lockedfile::ByteSink {
-public:
-    explicit MemorySink(size_t failAfter = SIZE_MAX) : bytes(), m_failAfter(failAfter) {}
-    bool Write(const uint8_t* buffer, size_t count) override
-    {
-        if (bytes.size() + count > m_failAfter)
-            return false;
-        bytes.insert(bytes.end(), buffer, buffer + count);
-        return true;
-    }
-    std::vector<uint8_t> bytes;
-
-private:
-    size_t m_failAfter;
-};
-
-class SilentProgress : public lockedfile::ProgressSink {
-public:
-    void SetRange() override {}
-    void SetPos(int) override {}
-};
+// The codec's own test streams: a source that can fail at a chosen byte, a sink that can
+// refuse writes past a chosen count, and a progress sink that only records.
+using testing_codec::MemorySink;
+using testing_codec::MemorySource;
+using SilentProgress = testing_codec::RecordingProgress;
 
 inline std::vector<uint8_t> Pattern(size_t length, uint32_t seed)
 {

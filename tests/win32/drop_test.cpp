@@ -21,7 +21,9 @@
 #include "locked_format.h"
 #include "message_pump.h"
 #include "resource.h"
+#include "view_flow_support.h"
 
+using namespace kst_test;  // the flows' answers and files
 using kst_test::ComRef;
 using kst_test::DialogAnswer;
 using kst_test::DialogDriver;
@@ -31,10 +33,7 @@ using kst_test::DragOutcome;
 
 namespace {
 
-constexpr DWORD kJobTimeoutMs = 120000;
 constexpr char kTargetProperty[] = "OleDropTargetInterface";
-constexpr char kPasswordCaption[] = "Password Protection";
-constexpr int kFileNameCombo = 1148;
 constexpr char kOneFileMessage[] = "You may only drag and drop 1 file at a time.";
 
 // OLE for the whole test program, on the thread that runs the tests and owns the windows.
@@ -45,24 +44,6 @@ public:
 };
 ::testing::Environment* const kOle = ::testing::AddGlobalTestEnvironment(new OleEnvironment);
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-void WriteAll(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
-std::string LockedHead(const std::string& storedName, uint64_t length) {
-    const std::vector<uint8_t> head = lockedfile::BuildHeader(storedName, length);
-    return std::string(head.begin(), head.end());
-}
-
-DialogAnswer ChooseFile(const char* title, const std::string& path) {
-    return DialogAnswer::Press(IDOK).WithCaption(title).Fill(kFileNameCombo, path);
-}
-DialogAnswer Cancel(const char* title) { return DialogAnswer::Press(IDCANCEL).WithCaption(title); }
-DialogAnswer Acknowledge() { return DialogAnswer::Press(IDOK).WithCaption("Kestrine"); }
-
 // A full path of exactly `length` characters ending in ".txt".
 std::string PathOfLength(size_t length) {
     std::string path = "C:\\dropped";
@@ -71,31 +52,6 @@ std::string PathOfLength(size_t length) {
     path += std::string(length - path.size() - 4, 'f');
     return path + ".txt";
 }
-
-// Holds a job's first read until the test lets it go, so that a drop can arrive while
-// the job certainly runs.
-class GatedFile : public CFile {
-public:
-    explicit GatedFile(HANDLE gate) : m_gate(gate) {}
-    bool Read(void* pBuffer, UINT nCount, UINT& got) override {
-        ::WaitForSingleObject(m_gate, kJobTimeoutMs);
-        return CFile::Read(pBuffer, nCount, got);
-    }
-
-private:
-    HANDLE m_gate;
-};
-
-class GatedView : public CBlowfishView {
-public:
-    GatedView() : m_gate(::CreateEventA(nullptr, TRUE, TRUE, nullptr), &::CloseHandle) {}
-    std::unique_ptr<CFile> NewJobFile() const override { return std::make_unique<GatedFile>(m_gate.get()); }
-    void HoldJobs() { ::ResetEvent(m_gate.get()); }
-    void ReleaseJobs() { ::SetEvent(m_gate.get()); }
-
-private:
-    std::unique_ptr<void, decltype(&::CloseHandle)> m_gate;
-};
 
 class DropTest : public ::testing::Test {
 protected:

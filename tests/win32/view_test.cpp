@@ -19,40 +19,16 @@
 #include "message_pump.h"
 #include "resource.h"
 #include "ui_actor.h"
+#include "view_flow_support.h"
 #include "wnd.h"
 
-using kst_test::DialogAnswer;
-using kst_test::DialogDriver;
+using namespace kst_test;  // the flows' answers and files
 
 namespace {
 
-constexpr DWORD kJobTimeoutMs = 120000;
-constexpr char kPasswordCaption[] = "Password Protection";
-// The file name field of the common file dialog (a combo box with an edit field).
-constexpr int kFileNameCombo = 1148;
 constexpr int kFileTypeCombo = 1136;
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-void WriteAll(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-DialogAnswer ChooseFile(const char* title, const std::string& path) {
-    return DialogAnswer::Press(IDOK).WithCaption(title).Fill(kFileNameCombo, path);
-}
-DialogAnswer Cancel(const char* title) { return DialogAnswer::Press(IDCANCEL).WithCaption(title); }
-DialogAnswer EncryptPassword(const std::string& password) {
-    return DialogAnswer::Press(IDOK).WithCaption(kPasswordCaption).Fill(IDC_PASSWORD, password).Fill(IDC_RETYPE,
-                                                                                                      password);
-}
-DialogAnswer DecryptPassword(const std::string& password) {
-    return DialogAnswer::Press(IDOK).WithCaption(kPasswordCaption).Fill(IDC_PASSWORD, password);
-}
-DialogAnswer Acknowledge() { return DialogAnswer::Press(IDOK).WithCaption("Kestrine"); }
 
 // The file name field is several windows with one id (combo box and its edit field).
 std::string FileNameShown(const kst_test::ShownDialog& shown) {
@@ -60,12 +36,6 @@ std::string FileNameShown(const kst_test::ShownDialog& shown) {
         if (control.first == kFileNameCombo && !control.second.empty())
             return control.second;
     return "";
-}
-
-// A locked file's head as the program writes it, followed by `body`.
-std::string LockedHead(const std::string& storedName, uint64_t length) {
-    const std::vector<uint8_t> head = lockedfile::BuildHeader(storedName, length);
-    return std::string(head.begin(), head.end());
 }
 
 class ViewTest : public ::testing::Test {
@@ -432,36 +402,6 @@ TEST_F(ViewTest, ALongStoredNameIsProposedShortEnoughForItsFolder) {
 
 namespace {
 
-// A file whose first write waits until the test lets it go on: the job stands still in
-// the middle, with its worker thread alive.
-class GatedFile : public CFile {
-public:
-    GatedFile(HANDLE hReached, HANDLE hRelease) : m_hReached(hReached), m_hRelease(hRelease), m_bPassed(false) {}
-    bool Write(const void* pBuffer, UINT nCount) override {
-        if (!m_bPassed) {
-            m_bPassed = true;
-            ::SetEvent(m_hReached);
-            ::WaitForSingleObject(m_hRelease, kJobTimeoutMs);
-        }
-        return CFile::Write(pBuffer, nCount);
-    }
-
-private:
-    HANDLE m_hReached;
-    HANDLE m_hRelease;
-    bool m_bPassed;
-};
-
-class GatedView : public CBlowfishView {
-public:
-    GatedView(HANDLE hReached, HANDLE hRelease) : m_hReached(hReached), m_hRelease(hRelease) {}
-    std::unique_ptr<CFile> NewJobFile() const override { return std::make_unique<GatedFile>(m_hReached, m_hRelease); }
-
-private:
-    HANDLE m_hReached;
-    HANDLE m_hRelease;
-};
-
 // Answers only messages sent from other threads: a posted WM_JOB_DONE stays queued.
 bool AnswerSentUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     const DWORD start = ::GetTickCount();
@@ -482,12 +422,10 @@ bool AnswerSentUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 TEST(ViewStatus, TheJobsClosingTextReachesTheStatusLineOnlyThroughItsDoneMessage) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
-    HANDLE hReached = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE hRelease = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     CWnd parent;
     ASSERT_TRUE(parent.CreateEx(0, nullptr, "Kestrine status test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 295,
                                 135, nullptr, nullptr));
-    GatedView view(hReached, hRelease);
+    GatedView view;
     RECT client{};
     parent.GetClientRect(&client);
     ASSERT_TRUE(view.Create(&parent, client, 0xE900));
@@ -510,10 +448,10 @@ TEST(ViewStatus, TheJobsClosingTextReachesTheStatusLineOnlyThroughItsDoneMessage
     driver.Expect(ChooseFile("Select File to Encrypt", source));
     driver.Expect(ChooseFile("Encrypted File", locked));
     driver.Expect(EncryptPassword("race"));
+    view.HoldJobs();
     view.SendMessage(WM_COMMAND, MAKEWPARAM(ID_ENCRYPT, BN_CLICKED), 0);
     ASSERT_EQ(view.m_bBusy, 1);
-    ASSERT_TRUE(kst_test::PumpUntil([&] { return ::WaitForSingleObject(hReached, 0) == WAIT_OBJECT_0; },
-                                    kJobTimeoutMs));
+    ASSERT_TRUE(kst_test::PumpUntil([&] { return view.JobHeld(); }, kJobTimeoutMs));
 
     // Mid-job: a hand-over refreshes the controls from the fields.
     view.OnInitialUpdate();
@@ -521,7 +459,7 @@ TEST(ViewStatus, TheJobsClosingTextReachesTheStatusLineOnlyThroughItsDoneMessage
     EXPECT_EQ(std::string(view.m_strStatus), running);
 
     // The job ends and posts WM_JOB_DONE; until that is handled nothing has changed.
-    ::SetEvent(hRelease);
+    view.ReleaseJobs();
     ASSERT_TRUE(AnswerSentUntil([&] { return view.JobEndText() != nullptr; }, kJobTimeoutMs));
     view.OnInitialUpdate();
     EXPECT_EQ(statusLine(), running);
@@ -535,8 +473,6 @@ TEST(ViewStatus, TheJobsClosingTextReachesTheStatusLineOnlyThroughItsDoneMessage
     view.DestroyWindow();
     parent.DestroyWindow();
     kst_test::PumpPending();
-    ::CloseHandle(hReached);
-    ::CloseHandle(hRelease);
     ::DeleteFileA(source.c_str());
     ::DeleteFileA(locked.c_str());
 }

@@ -1,0 +1,27 @@
+// The head of a locked file, as info and decrypt both read it.
+#include "commands.h"
+#include "exit_status.h"
+#include "file_streams.h"
+
+namespace kst {
+
+int OpenLockedFile(const std::string& path, FileHandle& file, uint64_t& length, lockedfile::HeaderInfo& header)
+{
+    const FileResult opened = OpenForReading(path, file, length);
+    if (!opened.ok)
+        return Refuse(kExitIoError, path + ": " + opened.reason);
+    FileSource source(file);
+    header = lockedfile::ReadHeader(source);
+    switch (header.status) {
+    case lockedfile::HeaderStatus::Ok: return kExitDone;
+    case lockedfile::HeaderStatus::NotLocked:
+        return Refuse(kExitNotLocked, path + ": not a locked file: it does not begin with the magic BLOW");
+    case lockedfile::HeaderStatus::BadHeader:
+        return Refuse(kExitNotLocked,
+                      path + ": not a locked file: its name length is 0 or the file ends inside the stored name");
+    case lockedfile::HeaderStatus::ReadFailed: break;
+    }
+    return Refuse(kExitIoError, "error reading " + path);
+}
+
+}  // namespace kst
