@@ -21,4 +21,13 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     }
 }
 
+void PutCursor(POINT pt) {
+    ::SetCursorPos(pt.x, pt.y);
+    PumpUntil([&] {
+        POINT now{};
+        ::GetCursorPos(&now);
+        return now.x == pt.x && now.y == pt.y;
+    }, 2000);
+}
+
 }  // namespace kst_test

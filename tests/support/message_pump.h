@@ -15,4 +15,8 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 // Dispatches whatever is queued for the calling thread now.
 void PumpPending();
 
+// Puts the mouse cursor at pt (screen) and waits, pumping, until the system reports it
+// there: the move reaches the display asynchronously, and painting goes by the cursor.
+void PutCursor(POINT pt);
+
 }  // namespace kst_test

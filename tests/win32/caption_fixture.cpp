@@ -26,14 +26,6 @@ LRESULT CCaptionTestFrame::OnPaintCaption(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-CCanvas::CCanvas(int cx, int cy, COLORREF crFill) : m_dc(), m_bitmap(), m_selection() {
-    HDC hScreen = ::GetDC(nullptr);
-    m_bitmap.CreateCompatibleBitmap(hScreen, cx, cy);
-    ::ReleaseDC(nullptr, hScreen);
-    m_selection.emplace(m_dc, m_bitmap);
-    m_dc.FillSolidRect(0, 0, cx, cy, crFill);
-}
-
 CSysColors::CSysColors(std::vector<std::pair<int, COLORREF>> colors) : m_indexes(), m_saved() {
     std::vector<COLORREF> values;
     for (const auto& c : colors) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "caption_painter.h"
+#include "canvas.h"
 #include "dc.h"
 #include "gdi_count.h"
 #include "frame_wnd.h"
@@ -41,19 +42,6 @@ public:
 protected:
     LRESULT OnPaintCaption(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
-};
-
-// A screen-format bitmap selected into a memory DC.
-class CCanvas {
-public:
-    CCanvas(int cx, int cy, COLORREF crFill);
-    CDC& dc() { return m_dc; }
-    COLORREF At(int x, int y) const { return m_dc.GetPixel(x, y); }
-
-private:
-    CMemoryDC m_dc;
-    CBitmap m_bitmap;
-    std::optional<CSelectObject> m_selection;
 };
 
 // Sets system colours and puts the old ones back at the end of the scope.

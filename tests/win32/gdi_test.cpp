@@ -8,30 +8,14 @@
 #include <stdexcept>
 
 #include "gdi.h"
+#include "canvas.h"
 #include "gdi_count.h"
 
 namespace {
 
 bool IsLiveObject(HGDIOBJ hObject) { return ::GetObjectType(hObject) != 0; }
 
-// A screen-format bitmap selected into a memory DC, filled with one colour.
-class CCanvas {
-public:
-    CCanvas(int cx, int cy, COLORREF crFill) : m_dc(), m_bitmap(), m_selection() {
-        HDC hScreen = ::GetDC(nullptr);
-        m_bitmap.CreateCompatibleBitmap(hScreen, cx, cy);
-        ::ReleaseDC(nullptr, hScreen);
-        m_selection.emplace(m_dc, m_bitmap);
-        m_dc.FillSolidRect(0, 0, cx, cy, crFill);
-    }
-    CDC& dc() { return m_dc; }
-    COLORREF At(int x, int y) const { return m_dc.GetPixel(x, y); }
-
-private:
-    CMemoryDC m_dc;
-    CBitmap m_bitmap;
-    std::optional<CSelectObject> m_selection;
-};
+using kst_test::CCanvas;
 
 // Draws into hDC with a brush of its own and leaves early or throws half way through.
 enum class Exit { Early, Thrown, Normal };

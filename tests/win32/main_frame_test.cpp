@@ -37,17 +37,6 @@ constexpr int kFileNameCombo = 0x47C;
 
 namespace {
 
-// Puts the mouse cursor at pt (screen) and waits until the system reports it there: the
-// move reaches the display asynchronously, and the bar paints by where the cursor is.
-void PutCursor(POINT pt) {
-    ::SetCursorPos(pt.x, pt.y);
-    kst_test::PumpUntil([&] {
-        POINT now{};
-        ::GetCursorPos(&now);
-        return now.x == pt.x && now.y == pt.y;
-    }, 2000);
-}
-
 // Saves the main window as it shows on the screen; Wine hands a window's drawing to the
 // display when its thread waits for messages, so let it wait a little first.
 bool SaveScreenshot(HWND hWnd, const std::string& name) {
@@ -335,7 +324,7 @@ TEST_F(MainFrameTest, NewSystemColoursReachTheToolBarThroughTheFrame) {
     const COLORREF crSaved = ::GetSysColor(COLOR_BTNFACE), crNew = RGB(210, 230, 200);
     ASSERT_TRUE(::SetSysColors(1, &nIndex, &crNew));
     ::SendMessageA(Frame()->GetSafeHwnd(), WM_SYSCOLORCHANGE, 0, 0);
-    PutCursor(POINT{1000, 740});
+    kst_test::PutCursor(POINT{1000, 740});
     ::InvalidateRect(ToolBar(), nullptr, FALSE);
     ::UpdateWindow(ToolBar());
     RECT rc{};
@@ -360,7 +349,7 @@ TEST_F(MainFrameTest, JobButtonsGreyOutEmbossedWhileBusyAboutStays) {
         ::UpdateWindow(ToolBar());
     };
     ::SetForegroundWindow(Frame()->GetSafeHwnd());
-    PutCursor(POINT{1000, 740});
+    kst_test::PutCursor(POINT{1000, 740});
     Idle();
     for (UINT id : {ID_ENCRYPT, ID_DECRYPT, ID_SHRED, ID_APP_ABOUT}) EXPECT_TRUE(Enabled(id)) << id;
     repaint();
@@ -371,12 +360,12 @@ TEST_F(MainFrameTest, JobButtonsGreyOutEmbossedWhileBusyAboutStays) {
     POINT centre{(encrypt.left + encrypt.right) / 2, (encrypt.top + encrypt.bottom) / 2};
     ::SendMessageA(ToolBar(), WM_MOUSEMOVE, 0, MAKELPARAM(centre.x, centre.y));
     ::ClientToScreen(ToolBar(), &centre);
-    PutCursor(centre);
+    kst_test::PutCursor(centre);
     repaint();
     EXPECT_EQ(bar.GetHotButton(), bar.CommandToIndex(ID_ENCRYPT));
     EXPECT_EQ(BarPixels(ToolBar(), RECT{encrypt.left, encrypt.top, encrypt.left + 1, encrypt.top + 1})[0], highlight);
     EXPECT_TRUE(SaveScreenshot(Frame()->GetSafeHwnd(), "toolbar_hot.png"));
-    PutCursor(POINT{1000, 740});
+    kst_test::PutCursor(POINT{1000, 740});
     kst_test::PumpUntil([&] { return bar.GetHotButton() == -1; }, 2000);
 
     // A job runs: the idle update redraws the three job buttons, and only them.

@@ -96,17 +96,6 @@ private:
     BYTE m_vk;
 };
 
-// Puts the mouse cursor at pt (screen) and waits until the system reports it there: the
-// move reaches the display asynchronously, and the bar paints by where the cursor is.
-void PutCursor(POINT pt) {
-    ::SetCursorPos(pt.x, pt.y);
-    kst_test::PumpUntil([&] {
-        POINT now{};
-        ::GetCursorPos(&now);
-        return now.x == pt.x && now.y == pt.y;
-    }, 2000);
-}
-
 bool InRegion(HRGN hRgn, const RECT& rc) {
     return ::PtInRegion(hRgn, (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2) != FALSE;
 }
@@ -114,7 +103,7 @@ bool InRegion(HRGN hRgn, const RECT& rc) {
 class FlatToolBarTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        PutCursor(kFarAway);
+        kst_test::PutCursor(kFarAway);
         ASSERT_TRUE(m_host.CreateEx(0, nullptr, "Flat bar host", WS_POPUP | WS_VISIBLE, 100, 100, 420, 90, nullptr,
                                     nullptr));
         ::SetForegroundWindow(m_host);
@@ -127,7 +116,7 @@ protected:
     void TearDown() override {
         m_bar.DestroyWindow();
         m_host.DestroyWindow();
-        PutCursor(kFarAway);
+        kst_test::PutCursor(kFarAway);
     }
 
     void Repaint() {
@@ -158,7 +147,7 @@ protected:
     void CursorOver(const RECT& rc) {
         POINT pt{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
         ::ClientToScreen(m_bar, &pt);
-        PutCursor(pt);
+        kst_test::PutCursor(pt);
     }
     void MoveTo(const RECT& rc) {
         ::SendMessageA(m_bar, WM_MOUSEMOVE, 0, MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2));
@@ -325,7 +314,7 @@ TEST_F(FlatToolBarTest, HotTrackingInvalidatesAtMostTwoButtonsAndTheTimerEndsIt)
     MoveTo(shred);
     ASSERT_EQ(m_bar.GetHotButton(), 3);
     const DWORD start = ::GetTickCount();
-    PutCursor(kFarAway);
+    kst_test::PutCursor(kFarAway);
     ASSERT_TRUE(kst_test::PumpUntil([&] { return m_bar.GetHotButton() == -1; }, 2000));
     const DWORD elapsed = ::GetTickCount() - start;
     std::printf("hot button flat after %lu ms\n", static_cast<unsigned long>(elapsed));
