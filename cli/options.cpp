@@ -32,13 +32,13 @@ const char* const kUsageText =
 
 namespace {
 
-struct CommandSpec {
+struct CommandEntry {
     const char* name;
     Command command;
     bool takesOutput;
 };
 
-const CommandSpec kCommands[] = {
+const CommandEntry kCommands[] = {
     {"encrypt", Command::Encrypt, true},
     {"decrypt", Command::Decrypt, true},
     {"shred", Command::Shred, false},
@@ -57,14 +57,14 @@ bool ParseCount(const std::string& text, long low, long high, long& value)
 // Each option's effect; returns an error text, or nullptr when the value is taken.
 using ApplyOption = const char* (*)(Options& options, const std::string& value);
 
-struct OptionSpec {
+struct OptionEntry {
     const char* longName;
     char shortName;
     bool takesValue;
     ApplyOption apply;
 };
 
-const OptionSpec kOptions[] = {
+const OptionEntry kOptions[] = {
     {"output", 'o', true, [](Options& o, const std::string& v) -> const char* {
          o.output = v;
          return v.empty() ? "the output path is empty" : nullptr;
@@ -101,12 +101,12 @@ const OptionSpec kOptions[] = {
      }},
 };
 
-const OptionSpec* FindOption(const std::string& argument)
+const OptionEntry* FindOption(const std::string& argument)
 {
-    for (const OptionSpec& spec : kOptions) {
-        if (argument == std::string("--") + spec.longName ||
-            (spec.shortName != 0 && argument == std::string("-") + spec.shortName))
-            return &spec;
+    for (const OptionEntry& entry : kOptions) {
+        if (argument == std::string("--") + entry.longName ||
+            (entry.shortName != 0 && argument == std::string("-") + entry.shortName))
+            return &entry;
     }
     return nullptr;
 }
@@ -147,22 +147,22 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             argument.erase(equals);
             hasInlineValue = true;
         }
-        const OptionSpec* spec = FindOption(argument);
-        if (spec == nullptr) {
+        const OptionEntry* entry = FindOption(argument);
+        if (entry == nullptr) {
             parsed.error = "unknown option " + argument;
             return parsed;
         }
-        if (spec->takesValue && !hasInlineValue) {
+        if (entry->takesValue && !hasInlineValue) {
             if (i + 1 == arguments.size()) {
                 parsed.error = argument + " needs a value";
                 return parsed;
             }
             value = arguments[++i];
-        } else if (!spec->takesValue && hasInlineValue) {
+        } else if (!entry->takesValue && hasInlineValue) {
             parsed.error = argument + " takes no value";
             return parsed;
         }
-        if (const char* error = spec->apply(options, value)) {
+        if (const char* error = entry->apply(options, value)) {
             parsed.error = error;
             return parsed;
         }
@@ -172,10 +172,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
         parsed.error = "no command given";
         return parsed;
     }
-    const CommandSpec* command = nullptr;
-    for (const CommandSpec& spec : kCommands) {
-        if (operands[0] == spec.name)
-            command = &spec;
+    const CommandEntry* command = nullptr;
+    for (const CommandEntry& entry : kCommands) {
+        if (operands[0] == entry.name)
+            command = &entry;
     }
     if (command == nullptr) {
         parsed.error = "unknown command " + operands[0];
