@@ -12,11 +12,17 @@ const ULONG_PTR kOpenRequestTag = 0x4B535430;  // "KST0"
 // Longest path the shell can hand us, in bytes with its terminator.
 const DWORD kMaxRequestBytes = 32768;
 
+struct MarkedWindowSearch {
+    std::string strProperty;  // built once for the whole enumeration
+    HWND hFound;
+};
+
 BOOL CALLBACK FindMarkedWindow(HWND hWnd, LPARAM lParam) {
+    auto* search = reinterpret_cast<MarkedWindowSearch*>(lParam);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hWnd, &pid);
-    if (pid != ::GetCurrentProcessId() && ::GetPropA(hWnd, MainWindowProperty().c_str())) {
-        *reinterpret_cast<HWND*>(lParam) = hWnd;
+    if (pid != ::GetCurrentProcessId() && ::GetPropA(hWnd, search->strProperty.c_str())) {
+        search->hFound = hWnd;
         return FALSE;
     }
     return TRUE;
@@ -32,9 +38,9 @@ void MarkRunningMainWindow(HWND hWnd, bool bMark) {
 }
 
 HWND FindRunningMainWindow() {
-    HWND hFound = nullptr;
-    ::EnumWindows(FindMarkedWindow, reinterpret_cast<LPARAM>(&hFound));
-    return hFound;
+    MarkedWindowSearch search{MainWindowProperty(), nullptr};
+    ::EnumWindows(FindMarkedWindow, reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
 }
 
 bool SendOpenRequest(HWND hTarget, const std::string& strPath) {

@@ -64,7 +64,7 @@ int RunCodecJob(CBlowfishView& view, uint64_t sourceOffset, CodecJobFile codecFi
     std::unique_ptr<CFile> source = view.NewJobFile();
     if (!OpenJobFile(*source, view.m_strSource, CFile::modeRead | CFile::shareDenyWrite, texts.openSourceFailed))
         return 0;
-    if (sourceOffset != 0) source->Seek(static_cast<int64_t>(sourceOffset), CFile::begin);
+    source->Seek(static_cast<int64_t>(sourceOffset), CFile::begin);
     std::unique_ptr<CFile> dest = view.NewJobFile();
     if (!OpenJobFile(*dest, view.m_strDest, CFile::modeCreate | CFile::modeReadWrite, texts.openDestFailed)) {
         source->Close();

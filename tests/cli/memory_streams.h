@@ -16,18 +16,7 @@ using testing_codec::MemorySink;
 using testing_codec::MemorySource;
 using SilentProgress = testing_codec::RecordingProgress;
 
-inline std::vector<uint8_t> Pattern(size_t length, uint32_t seed)
-{
-    std::vector<uint8_t> bytes(length);
-    uint32_t state = 2463534242u ^ (seed * 2654435761u);
-    for (auto& value : bytes) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        value = static_cast<uint8_t>(state);
-    }
-    return bytes;
-}
+using testing_codec::Pattern;
 
 // What the codec itself writes for these bytes: the reference kst must match.
 inline std::vector<uint8_t> CodecLocked(const std::vector<uint8_t>& plain, const std::string& storedName,

@@ -95,4 +95,18 @@ public:
     int stopAfterChecks = std::numeric_limits<int>::max();
 };
 
+// Bytes that look random and come back the same for the same seed.
+inline std::vector<uint8_t> Pattern(size_t length, uint32_t seed)
+{
+    std::vector<uint8_t> bytes(length);
+    uint32_t state = 2463534242u ^ (seed * 2654435761u);
+    for (auto& value : bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        value = static_cast<uint8_t>(state);
+    }
+    return bytes;
+}
+
 }  // namespace testing_codec

@@ -99,6 +99,25 @@ wait_status() { probe wait "$main_window" "${2:-60000}" "$1" >/dev/null; }
 
 password=Kestrel-42
 
+# The refusal of a file that is not locked: waits for it (MS ms) and presses its button.
+not_locked="This file was not encrypted with Kestrine."
+wait_not_locked() { probe wait Kestrine "$1" "$not_locked" >/dev/null; }
+dismiss_not_locked() {
+  probe press Kestrine 2 "$not_locked" >/dev/null || probe press Kestrine 1 "$not_locked" >/dev/null
+}
+# Starts a second program with PATH and waits for it to hand the file over and end;
+# fails (and stops it) when it does not end within 30 s.
+second_start_ends() {
+  wine "$exe" "$(winpath "$1")" >/dev/null 2>&1 &
+  local second=$!
+  for _ in $(seq 1 300); do
+    kill -0 "$second" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  kill "$second" 2>/dev/null
+  return 1
+}
+
 # --- started without arguments: the window with an empty status line -------------------
 case_start_plain() {
   start_app
@@ -229,24 +248,15 @@ case_drop_on_view() {
 # --- a second start with a file hands it to the running program ------------------------
 case_second_start() {
   printf 'plain words\n' >"$work/notes.txt"
-  wine "$exe" "$(winpath "$work/notes.txt")" >/dev/null 2>&1 &
-  local second=$!
-  local ended=1
-  for _ in $(seq 1 300); do
-    kill -0 "$second" 2>/dev/null || { ended=0; break; }
-    sleep 0.1
-  done
-  if [ $ended -ne 0 ]; then
-    kill "$second" 2>/dev/null
+  if ! second_start_ends "$work/notes.txt"; then
     report second_start_hands_over "the second start did not end"
     return
   fi
-  if ! probe wait Kestrine 30000 "This file was not encrypted with Kestrine." >/dev/null; then
+  if ! wait_not_locked 30000; then
     report second_start_hands_over "the running program did not check the file"
     return
   fi
-  probe press Kestrine 2 "This file was not encrypted with Kestrine." >/dev/null ||
-    probe press Kestrine 1 "This file was not encrypted with Kestrine." >/dev/null
+  dismiss_not_locked
   sleep 1
   local windows
   windows=$(probe count "$main_window")
@@ -279,12 +289,11 @@ case_command_line_locked() {
 case_command_line_plain() {
   printf 'not locked at all\n' >"$work/plain.txt"
   start_app "$(winpath "$work/plain.txt")"
-  if ! probe wait Kestrine 60000 "This file was not encrypted with Kestrine." >/dev/null; then
+  if ! wait_not_locked 60000; then
     report command_line_plain_file "no refusal"
     return
   fi
-  probe press Kestrine 2 "This file was not encrypted with Kestrine." >/dev/null ||
-    probe press Kestrine 1 "This file was not encrypted with Kestrine." >/dev/null
+  dismiss_not_locked
   local shown
   shown=$(probe wait "$main_window" 30000 "") || { report command_line_plain_file "no main window"; return; }
   for _ in $(seq 1 50); do
@@ -305,25 +314,17 @@ case_second_start_during_startup_flow() {
     report second_start_during_startup_flow "no destination dialog"
     return
   fi
-  wine "$exe" "$(winpath "$work/later.txt")" >/dev/null 2>&1 &
-  local second=$! ended=1
-  for _ in $(seq 1 300); do
-    kill -0 "$second" 2>/dev/null || { ended=0; break; }
-    sleep 0.1
-  done
-  if [ $ended -ne 0 ]; then
-    kill "$second" 2>/dev/null
+  if ! second_start_ends "$work/later.txt"; then
     report second_start_during_startup_flow "the second start did not hand its file over"
     return
   fi
   # The first program takes the file up once its own flow is over.
   probe press "Decrypted File" 2 >/dev/null
-  if ! probe wait Kestrine 30000 "This file was not encrypted with Kestrine." >/dev/null; then
+  if ! wait_not_locked 30000; then
     report second_start_during_startup_flow "the running program did not take the file"
     return
   fi
-  probe press Kestrine 2 "This file was not encrypted with Kestrine." >/dev/null ||
-    probe press Kestrine 1 "This file was not encrypted with Kestrine." >/dev/null
+  dismiss_not_locked
   report second_start_during_startup_flow ""
 }
 

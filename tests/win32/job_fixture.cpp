@@ -7,6 +7,7 @@
 #include <new>
 
 #include "app_messages.h"
+#include "codec_fakes.h"
 #include "message_box.h"
 #include "message_pump.h"
 
@@ -182,14 +183,4 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::vector<uint8_t> PatternBytes(size_t length, uint8_t seed) {
-    std::vector<uint8_t> bytes(length);
-    uint32_t state = 2463534242u ^ seed;
-    for (auto& value : bytes) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        value = static_cast<uint8_t>(state);
-    }
-    return bytes;
-}
+std::vector<uint8_t> PatternBytes(size_t length, uint8_t seed) { return testing_codec::Pattern(length, seed); }
