@@ -37,7 +37,7 @@ REG
 }
 
 kst_xvfb_start() {
-  local n=90
+  local n=${KST_XVFB_FIRST:-90}
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
   Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
   KST_XVFB_PID=$!
