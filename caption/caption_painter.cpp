@@ -1,6 +1,7 @@
 #include "caption_painter.h"
 
 #include "caption_buttons.h"
+#include "composition_policy.h"
 #include "dc.h"
 #include "frame_wnd.h"
 #include "thread_state.h"
@@ -56,6 +57,8 @@ CCaptionPainter::~CCaptionPainter() = default;  // the font and bitmaps delete t
 BOOL CCaptionPainter::Install(CFrameWnd* pFrameWnd, UINT nPaintMsg, BOOL bMarkModified) {
     m_nPaintMsg = nPaintMsg;
     m_bMarkModified = bMarkModified;
+    // Under desktop composition the system would draw its own caption beneath this one.
+    if (pFrameWnd != nullptr) LeaveNonClientRenderingToProgram(pFrameWnd->GetSafeHwnd());
     return SetHook(pFrameWnd);
 }
 

@@ -6,9 +6,11 @@
 
 class CCommandLineInfo {
 public:
-    enum ShellCommand { FileNew, FileOpen, FilePrint, FilePrintTo, FileNothing };
+    // FileVerb: an action of the application's own (m_strVerb) for the file; the framework
+    // hands it to the running program or to the new main frame (CFrameWnd::OnShellVerb).
+    enum ShellCommand { FileNew, FileOpen, FilePrint, FilePrintTo, FileNothing, FileVerb };
 
-    CCommandLineInfo() : m_nShellCommand(FileNew), m_strFileName() {}
+    CCommandLineInfo() : m_nShellCommand(FileNew), m_strFileName(), m_strVerb() {}
     virtual ~CCommandLineInfo() = default;
 
     // Called for each argument after the program name; bFlag when it began with '/' or '-'
@@ -17,6 +19,7 @@ public:
 
     ShellCommand m_nShellCommand;
     std::string m_strFileName;
+    std::string m_strVerb;  // with FileVerb: the application's name for the action
 };
 
 // Feeds the arguments (without the program name) to info.ParseParam.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "cmd_ui.h"
 #include "control_bar.h"
 #include "document.h"
 #include "instance_handover.h"
@@ -47,7 +48,7 @@ CString ToolTipOf(UINT nID) {
 }  // namespace
 
 CFrameWnd::CFrameWnd()
-    : m_strTitle(), m_nIDHelp(0), m_bDeleteWithWindow(FALSE), m_hMenuDefault(nullptr), m_hIcon(nullptr), m_pCreateContext(nullptr),
+    : m_strTitle(), m_nIDHelp(0), m_bDeleteWithWindow(FALSE), m_hMenuDefault(nullptr), m_hAccelTable(nullptr), m_hIcon(nullptr), m_pCreateContext(nullptr),
       m_pViewActive(nullptr), m_bTitleUpdatePending(FALSE), m_controlBars(), m_ownedViews(), m_pendingOpens() {}
 
 CFrameWnd::~CFrameWnd() {
@@ -70,6 +71,7 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
     m_strTitle = nBreak < 0 ? strFull : strFull.Left(nBreak);
     m_hIcon = ::LoadIconA(hInstance, MAKEINTRESOURCEA(nIDResource));
     m_hMenuDefault = ::LoadMenuA(hInstance, MAKEINTRESOURCEA(nIDResource));
+    m_hAccelTable = ::LoadAcceleratorsA(hInstance, MAKEINTRESOURCEA(nIDResource));
 
     m_pCreateContext = pContext;
     const BOOL bCreated = CreateEx(0, nullptr, m_strTitle, dwDefaultStyle, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -125,6 +127,24 @@ BOOL CFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* 
     if (CWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo)) return TRUE;
     CWinApp* pApp = AfxGetApp();
     return pApp != nullptr && pApp->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}
+
+BOOL CFrameWnd::PreTranslateMessage(MSG* pMsg) {
+    if (m_hAccelTable == nullptr || m_hWnd == nullptr || pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST)
+        return FALSE;
+    if (pMsg->hwnd != m_hWnd && !::IsChild(m_hWnd, pMsg->hwnd)) return FALSE;
+    return ::TranslateAcceleratorA(m_hWnd, m_hAccelTable, pMsg) != 0;
+}
+
+BOOL CFrameWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
+    if (lParam != 0) return CWnd::OnCommand(wParam, lParam);  // a control's command or notification
+    // A key (notification code 1) or a menu item: the command itself.
+    const UINT nID = LOWORD(wParam);
+    CCmdUI state;
+    state.m_nID = nID;
+    state.DoUpdate(this, FALSE);
+    if (!state.m_bEnabled) return TRUE;  // disabled: nothing happens
+    return OnCmdMsg(nID, CN_COMMAND, nullptr, nullptr);
 }
 
 void CFrameWnd::AddControlBar(CControlBar* pBar) {
@@ -275,13 +295,20 @@ void CFrameWnd::OnDropFiles(HDROP hDropInfo) {
 BOOL CFrameWnd::CanOpenDocumentNow() { return TRUE; }
 
 LRESULT CFrameWnd::OnCopyData(WPARAM, LPARAM lParam) {
-    std::string path;
-    if (!ReadOpenRequest(reinterpret_cast<const COPYDATASTRUCT*>(lParam), path)) return FALSE;
-    // The sender waits for this answer: the file is opened after it has gone back.
-    m_pendingOpens.emplace_back(path);
-    PostMessage(WM_KST_SHELL_OPEN);
+    const auto* pData = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    std::string verb, path;
+    if (!ReadOpenRequest(pData, path) && !ReadVerbRequest(pData, verb, path)) return FALSE;
+    // The sender waits for this answer: the file is taken up after it has gone back.
+    QueueShellVerb(verb.c_str(), path.c_str());
     return TRUE;
 }
+
+void CFrameWnd::QueueShellVerb(LPCSTR lpszVerb, LPCSTR lpszPath) {
+    m_pendingOpens.push_back(PendingShellRequest{lpszVerb, lpszPath});
+    PostMessage(WM_KST_SHELL_OPEN);
+}
+
+void CFrameWnd::OnShellVerb(const CString&, const CString&) {}
 
 LRESULT CFrameWnd::OnShellOpen(WPARAM, LPARAM) {
     if (m_pendingOpens.empty()) return 0;
@@ -290,12 +317,14 @@ LRESULT CFrameWnd::OnShellOpen(WPARAM, LPARAM) {
         ::SetTimer(m_hWnd, kRetryShellOpenTimer, 500, nullptr);
         return 0;
     }
-    const CString path = m_pendingOpens.front();
+    const PendingShellRequest request = m_pendingOpens.front();
     m_pendingOpens.pop_front();
     if (::IsIconic(m_hWnd)) ::ShowWindow(m_hWnd, SW_RESTORE);
     ::SetForegroundWindow(m_hWnd);
-    if (CanOpenDocumentNow()) {
-        if (CWinApp* pApp = AfxGetApp()) pApp->OpenDocumentFile(path);
+    if (!request.strVerb.IsEmpty()) {
+        OnShellVerb(request.strVerb, request.strPath);
+    } else if (CanOpenDocumentNow()) {
+        if (CWinApp* pApp = AfxGetApp()) pApp->OpenDocumentFile(request.strPath);
     }
     if (!m_pendingOpens.empty()) PostMessage(WM_KST_SHELL_OPEN);
     return 0;

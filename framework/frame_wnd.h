@@ -57,6 +57,19 @@ public:
     // Idle-time update of the title, when one is pending, and of the control bars' commands.
     void OnIdleUpdateCmdUI();
 
+    // The frame's keyboard accelerators (the table of the frame's resource id) for a key
+    // message aimed at the frame or a window inside it; TRUE when it became a command.
+    virtual BOOL PreTranslateMessage(MSG* pMsg);
+    // A command from a key or a menu has no button that shows it greyed out: it is carried
+    // out only when its update handler enables it.
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+
+    // Runs an action of the application's own for a file (a verb from its command line, or
+    // handed over by another start) from the message loop, as soon as no modal dialog is up.
+    void QueueShellVerb(LPCSTR lpszVerb, LPCSTR lpszPath);
+    // The application's actions; the framework knows none of them and ignores the request.
+    virtual void OnShellVerb(const CString& strVerb, const CString& strPath);
+
     // Control bars register themselves when created.
     void AddControlBar(CControlBar* pBar);
     void RemoveControlBar(CControlBar* pBar);
@@ -96,6 +109,7 @@ protected:
     // A window that fails during its creation leaves the object to the one who made it.
     BOOL m_bDeleteWithWindow;
     HMENU m_hMenuDefault;
+    HACCEL m_hAccelTable;  // a resource of the module: never destroyed
     HICON m_hIcon;
     CCreateContext* m_pCreateContext;  // valid only during LoadFrame
     CView* m_pViewActive;
@@ -103,8 +117,13 @@ protected:
     std::vector<CControlBar*> m_controlBars;
     // Views the frame created; deleted with the frame, after their windows are gone.
     std::vector<std::unique_ptr<CView>> m_ownedViews;
-    // Paths handed over by another start of the program, opened one by one.
-    std::deque<CString> m_pendingOpens;
+    // Files handed over by another start of the program, taken up one by one: a path to
+    // open as the document (no verb), or the application's verb for a path.
+    struct PendingShellRequest {
+        CString strVerb;
+        CString strPath;
+    };
+    std::deque<PendingShellRequest> m_pendingOpens;
 
     DECLARE_MESSAGE_MAP()
 };

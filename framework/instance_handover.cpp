@@ -9,6 +9,9 @@ namespace {
 std::string MainWindowProperty() { return std::string(AfxGetAppName()) + ".MainWindow"; }
 // Tags our open requests among whatever else may arrive as WM_COPYDATA.
 const ULONG_PTR kOpenRequestTag = 0x4B535430;  // "KST0"
+// A verb request: the verb and the path, each ending in its zero byte. Programs that only
+// know open requests turn this tag away.
+const ULONG_PTR kVerbRequestTag = 0x4B535431;  // "KST1"
 // Longest path the shell can hand us, in bytes with its terminator.
 const DWORD kMaxRequestBytes = 32768;
 
@@ -43,11 +46,14 @@ HWND FindRunningMainWindow() {
     return search.hFound;
 }
 
-bool SendOpenRequest(HWND hTarget, const std::string& strPath) {
+namespace {
+
+// Sends the bytes (which end in a zero byte) under the tag; true when the window took them.
+bool SendRequest(HWND hTarget, ULONG_PTR tag, const std::string& strBytes) {
     COPYDATASTRUCT data{};
-    data.dwData = kOpenRequestTag;
-    data.cbData = static_cast<DWORD>(strPath.size() + 1);
-    data.lpData = const_cast<char*>(strPath.c_str());
+    data.dwData = tag;
+    data.cbData = static_cast<DWORD>(strBytes.size());
+    data.lpData = const_cast<char*>(strBytes.data());
     DWORD_PTR result = 0;
     // The running window may be inside a modal dialog; it still answers sent messages.
     return ::SendMessageTimeoutA(hTarget, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL,
@@ -55,14 +61,46 @@ bool SendOpenRequest(HWND hTarget, const std::string& strPath) {
            result != 0;
 }
 
-bool ReadOpenRequest(const COPYDATASTRUCT* pData, std::string& strPath) {
-    if (!pData || pData->dwData != kOpenRequestTag || !pData->lpData || pData->cbData < 2 ||
+// Splits a request of the tag into exactly `nCount` non-empty texts, each ending in its
+// zero byte and the last one ending the data; false for anything else.
+bool ReadRequest(const COPYDATASTRUCT* pData, ULONG_PTR tag, size_t nCount, std::string* pTexts) {
+    if (!pData || pData->dwData != tag || !pData->lpData || pData->cbData < 2 * nCount ||
         pData->cbData > kMaxRequestBytes)
         return false;
-    const char* pszText = static_cast<const char*>(pData->lpData);
-    // The text must end exactly at its terminator: no embedded zero, no missing end.
-    if (pszText[pData->cbData - 1] != '\0' || std::string(pszText).size() != pData->cbData - 1)
-        return false;
-    strPath.assign(pszText);
+    const char* pszData = static_cast<const char*>(pData->lpData);
+    if (pszData[pData->cbData - 1] != '\0') return false;
+    size_t offset = 0;
+    for (size_t i = 0; i < nCount; ++i) {
+        if (offset >= pData->cbData) return false;
+        pTexts[i].assign(pszData + offset);
+        if (pTexts[i].empty()) return false;
+        offset += pTexts[i].size() + 1;
+    }
+    return offset == pData->cbData;  // no embedded zero, nothing after the last text
+}
+
+}  // namespace
+
+bool SendOpenRequest(HWND hTarget, const std::string& strPath) {
+    return SendRequest(hTarget, kOpenRequestTag, std::string(strPath.c_str(), strPath.size() + 1));
+}
+
+bool ReadOpenRequest(const COPYDATASTRUCT* pData, std::string& strPath) {
+    return ReadRequest(pData, kOpenRequestTag, 1, &strPath);
+}
+
+bool SendVerbRequest(HWND hTarget, const std::string& strVerb, const std::string& strPath) {
+    std::string bytes = strVerb;
+    bytes += '\0';
+    bytes += strPath;
+    bytes += '\0';
+    return SendRequest(hTarget, kVerbRequestTag, bytes);
+}
+
+bool ReadVerbRequest(const COPYDATASTRUCT* pData, std::string& strVerb, std::string& strPath) {
+    std::string texts[2];
+    if (!ReadRequest(pData, kVerbRequestTag, 2, texts)) return false;
+    strVerb = texts[0];
+    strPath = texts[1];
     return true;
 }

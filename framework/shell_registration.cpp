@@ -40,3 +40,15 @@ bool RegisterShellFileType(const ShellFileType& type, bool bCompat) {
     return WriteEntries(HKEY_CLASSES_ROOT, "", entries, nCount) ||
            WriteEntries(HKEY_CURRENT_USER, "Software\\Classes\\", entries, nCount);
 }
+
+std::string UserFileVerbKey(const ShellFileVerb& verb) {
+    return "Software\\Classes\\" + verb.strFileClass + "\\shell\\" + verb.strVerbKey;
+}
+
+bool RegisterUserFileVerb(const ShellFileVerb& verb) {
+    const ClassEntry entries[] = {
+        {"", verb.strMenuText},
+        {"\\command", verb.strCommand},
+    };
+    return WriteEntries(HKEY_CURRENT_USER, UserFileVerbKey(verb), entries, sizeof entries / sizeof entries[0]);
+}

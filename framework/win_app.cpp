@@ -92,14 +92,21 @@ int CWinApp::Run() {
         do {
             const BOOL bGot = ::GetMessageA(&msg, nullptr, 0, 0);
             if (bGot == 0 || bGot == -1) return ExitInstance();
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
+            if (!PreTranslateMessage(&msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageA(&msg);
+            }
             if (IsIdleMessage(msg)) {
                 bIdle = true;
                 lIdleCount = 0;
             }
         } while (::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
     }
+}
+
+BOOL CWinApp::PreTranslateMessage(MSG* pMsg) {
+    if (m_pMainWnd == nullptr || !m_pMainWnd->IsKindOf(RUNTIME_CLASS(CFrameWnd))) return FALSE;
+    return static_cast<CFrameWnd*>(m_pMainWnd)->PreTranslateMessage(pMsg);
 }
 
 void CWinApp::SetRegistryKey(LPCSTR lpszRegistryKey) {
@@ -141,6 +148,18 @@ void CWinApp::RegisterShellFileTypes(BOOL bCompat) {
 
 void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo) { ParseCommandLineArgs(m_args, rCmdInfo); }
 
+namespace {
+
+// The full path of a file named on the command line: the running program that may take it
+// over has another current folder.
+std::string FullPathOf(const std::string& strFileName) {
+    char fullPath[MAX_PATH * 2] = {};
+    const DWORD n = ::GetFullPathNameA(strFileName.c_str(), sizeof fullPath, fullPath, nullptr);
+    return n > 0 && n < sizeof fullPath ? fullPath : strFileName;
+}
+
+}  // namespace
+
 BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
     BOOL bResult = TRUE;
     switch (rCmdInfo.m_nShellCommand) {
@@ -153,13 +172,25 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
         // There is nothing to print: the print verbs open the file like the open verb.
         if (m_bShellOpen) {
             if (HWND hRunning = FindRunningMainWindow()) {
-                char fullPath[MAX_PATH * 2] = {};
-                const DWORD n = ::GetFullPathNameA(rCmdInfo.m_strFileName.c_str(), sizeof fullPath, fullPath, nullptr);
-                const std::string path = n > 0 && n < sizeof fullPath ? fullPath : rCmdInfo.m_strFileName;
-                if (SendOpenRequest(hRunning, path)) return FALSE;  // the running program has it
+                if (SendOpenRequest(hRunning, FullPathOf(rCmdInfo.m_strFileName))) return FALSE;  // the running program has it
             }
         }
         bResult = OpenDocumentFile(rCmdInfo.m_strFileName.c_str()) != nullptr;
+        break;
+    }
+    case CCommandLineInfo::FileVerb: {
+        const std::string path = FullPathOf(rCmdInfo.m_strFileName);
+        if (m_bShellOpen) {
+            if (HWND hRunning = FindRunningMainWindow()) {
+                if (SendVerbRequest(hRunning, rCmdInfo.m_strVerb, path)) return FALSE;
+            }
+        }
+        // No running program took it (there is none, or it is one that does not know verbs):
+        // this start makes its own window, and the frame runs the verb from its message loop
+        // once start-up has shown the window.
+        bResult = GetFirstDocTemplate() != nullptr && GetFirstDocTemplate()->OpenDocumentFile(nullptr) != nullptr;
+        if (bResult && m_pMainWnd != nullptr && m_pMainWnd->IsKindOf(RUNTIME_CLASS(CFrameWnd)))
+            static_cast<CFrameWnd*>(m_pMainWnd)->QueueShellVerb(rCmdInfo.m_strVerb.c_str(), path.c_str());
         break;
     }
     case CCommandLineInfo::FileNothing:
@@ -175,9 +206,7 @@ void CWinApp::MarkMainWindowAsRunningInstance() {
 CDocument* CWinApp::OpenDocumentFile(LPCSTR lpszFileName) {
     CDocTemplate* pTemplate = GetFirstDocTemplate();
     if (pTemplate == nullptr || lpszFileName == nullptr) return nullptr;
-    char fullPath[MAX_PATH * 2] = {};
-    const DWORD n = ::GetFullPathNameA(lpszFileName, sizeof fullPath, fullPath, nullptr);
-    return pTemplate->OpenDocumentFile(n > 0 && n < sizeof fullPath ? fullPath : lpszFileName);
+    return pTemplate->OpenDocumentFile(FullPathOf(lpszFileName).c_str());
 }
 
 void CWinApp::OnFileNew() {

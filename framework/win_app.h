@@ -34,6 +34,9 @@ public:
     // The message loop; returns ExitInstance's result when the loop ends.
     virtual int Run();
     virtual int ExitInstance();
+    // A message the loop took from the queue, before it is translated and dispatched: the
+    // main frame's keyboard accelerators. TRUE when it was handled here.
+    virtual BOOL PreTranslateMessage(MSG* pMsg);
     // Idle work after the queue has emptied; TRUE asks for another round.
     virtual BOOL OnIdle(LONG lCount);
 

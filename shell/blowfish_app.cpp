@@ -9,6 +9,7 @@
 #include "main_frame.h"
 #include "message_box.h"
 #include "resource.h"
+#include "shell_verbs.h"
 
 IMPLEMENT_DYNAMIC(CBlowfishApp, CWinApp)
 
@@ -34,9 +35,15 @@ BOOL CBlowfishApp::InitInstance() {
                                           &AfxNewView<CBlowfishView>));
     EnableShellOpen();
     RegisterShellFileTypes(TRUE);
+    RegisterExplorerVerbs();
 
-    CCommandLineInfo cmdInfo;
+    CKestrineCommandLineInfo cmdInfo;
     ParseCommandLine(cmdInfo);
+    const std::string refusal = cmdInfo.Refusal();
+    if (!refusal.empty()) {
+        AfxMessageBox(refusal.c_str());
+        return FALSE;  // nothing the command line asked for is done halfway
+    }
     if (!ProcessShellCommand(cmdInfo)) return FALSE;
 
     if (m_pMainWnd == nullptr) return FALSE;

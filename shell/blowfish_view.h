@@ -52,6 +52,11 @@ public:
     // The encrypt flow for the file already named by m_strSource (a dropped file).
     // Refused while a job runs.
     void EncryptDroppedFile();
+    // The flows for a file chosen in Explorer: encrypt it from the destination dialog on, or
+    // shred it after the user has said Yes to a question. Refused while a job runs; a path
+    // that names no file is reported.
+    void EncryptFileFromShell(const CString& strPath);
+    void ShredFileFromShell(const CString& strPath);
 
     // The jobs, run on a worker thread. Each returns 1 when the job ran (even if it then
     // failed and said so), 0 when a file could not be opened. The sources of an encryption

@@ -3,6 +3,7 @@
 #include "blowfish_view.h"
 #include "message_box.h"
 #include "resource.h"
+#include "shell_verbs.h"
 #include "version_stamp.h"
 #include "win_app.h"
 #include "window_placement.h"
@@ -88,6 +89,10 @@ CBlowfishView* CMainFrame::GetBlowfishView() const {
     CView* pView = GetActiveView();
     return pView != nullptr && pView->IsKindOf(RUNTIME_CLASS(CBlowfishView)) ? static_cast<CBlowfishView*>(pView)
                                                                               : nullptr;
+}
+
+void CMainFrame::OnShellVerb(const CString& strVerb, const CString& strPath) {
+    if (CBlowfishView* pView = GetBlowfishView()) RunShellVerb(*pView, strVerb, strPath);
 }
 
 void CMainFrame::OnClose() {

@@ -25,6 +25,9 @@ public:
     void CheckVersionStamp();
     void WriteVersionStamp();
 
+    // "/encrypt FILE" and "/shred FILE", from this start or handed over by another.
+    void OnShellVerb(const CString& strVerb, const CString& strPath) override;
+
     // The view when it is the program's main view, else null.
     CBlowfishView* GetBlowfishView() const;
 

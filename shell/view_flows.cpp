@@ -9,24 +9,13 @@
 #include "file_streams.h"
 #include "locked_format.h"
 #include "message_box.h"
+#include "preparing_scope.h"
 
 namespace {
 
 constexpr char kBusyMessage[] = "Kestrine is busy with another file. Please wait until it has finished.";
 constexpr char kNoPasswordMessage[] = "You did not specify a password.";
 constexpr char kOpenLockedFailedMessage[] = "Error opening source file to decrypt.";
-
-// Marks the view as inside a flow's dialogs for as long as the flow runs.
-class CPreparingScope {
-public:
-    explicit CPreparingScope(BOOL& flag) : m_flag(flag) { m_flag = TRUE; }
-    ~CPreparingScope() { m_flag = FALSE; }
-    CPreparingScope(const CPreparingScope&) = delete;
-    CPreparingScope& operator=(const CPreparingScope&) = delete;
-
-private:
-    BOOL& m_flag;
-};
 
 // The message of a header that cannot be decrypted; null for a good one.
 const char* HeaderRefusal(lockedfile::HeaderStatus status) {

@@ -168,6 +168,9 @@ void DialogDriver::Answer(HWND dialog) {
     for (HWND child : children) {
         std::string text = WindowTextOf(child);
         shown.controls.emplace_back(::GetDlgCtrlID(child), text);
+        if (ClassOf(child) == "Button" && shown.defaultButton == 0 &&
+            (::GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+            shown.defaultButton = ::GetDlgCtrlID(child);
         if (ClassOf(child) != "Static") continue;
         if (!text.empty()) {
             if (!shown.text.empty()) shown.text += '\n';

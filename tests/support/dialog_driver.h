@@ -46,6 +46,7 @@ struct ShownDialog {
     std::string text;      // the texts of its static controls, joined by '\n'
     UINT icon = 0;         // MB_ICONHAND, MB_ICONQUESTION, MB_ICONEXCLAMATION, MB_ICONASTERISK or 0
     std::vector<std::pair<int, std::string>> controls;  // every child: id and window text
+    int defaultButton = 0;  // the button Enter presses (the default push button), 0 if none
     DWORD threadId = 0;    // the thread that showed it
     int pressed = 0;       // the button the driver pressed, 0 when it closed a window instead
     bool unexpected = false;

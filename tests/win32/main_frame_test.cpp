@@ -260,7 +260,10 @@ TEST_F(MainFrameTest, ToolTipsComeFromTheCommandStrings) {
     const struct {
         UINT id;
         const char* tip;
-    } cases[] = {{ID_ENCRYPT, "Encrypt"}, {ID_DECRYPT, "Decrypt"}, {ID_SHRED, "Shred"}, {ID_APP_ABOUT, ""}};
+    } cases[] = {{ID_ENCRYPT, "Encrypt (Ctrl+E)"},
+                 {ID_DECRYPT, "Decrypt (Ctrl+D)"},
+                 {ID_SHRED, "Shred (Ctrl+Shift+S)"},
+                 {ID_APP_ABOUT, "About (F1)"}};
     for (const auto& c : cases) {
         NMTTDISPINFOA info{};
         info.hdr.hwndFrom = ToolBar();

@@ -1,0 +1,99 @@
+#include "shell_verbs.h"
+
+#include <windows.h>
+#include <strings.h>
+
+#include "blowfish_view.h"
+#include "message_box.h"
+#include "shell_registration.h"
+
+namespace {
+
+struct ExplorerVerb {
+    const char* pszSwitch;    // on the command line, after '/' or '-', in any letter case
+    const char* pszKey;       // the entry's key: named after the program, so no other's is touched
+    const char* pszMenuText;  // what Explorer's context menu shows
+    void (CBlowfishView::*pfnFlow)(const CString& strPath);
+};
+
+const ExplorerVerb kExplorerVerbs[] = {
+    {"encrypt", "Kestrine.Encrypt", "Encrypt with Kestrine", &CBlowfishView::EncryptFileFromShell},
+    {"shred", "Kestrine.Shred", "Shred with Kestrine", &CBlowfishView::ShredFileFromShell},
+};
+
+const ExplorerVerb* FindVerb(const char* pszSwitch) {
+    for (const ExplorerVerb& verb : kExplorerVerbs)
+        if (::strcasecmp(verb.pszSwitch, pszSwitch) == 0) return &verb;
+    return nullptr;
+}
+
+bool IsShellPrintSwitch(const char* pszParam) {
+    return ::strcasecmp(pszParam, "p") == 0 || ::strcasecmp(pszParam, "pt") == 0;
+}
+
+std::string UnknownSwitchMessage(const std::string& strSwitch) {
+    return "Kestrine does not know the switch \"/" + strSwitch +
+           "\".\n\nIt takes /encrypt FILE, /shred FILE or the name of a locked file.";
+}
+
+ShellFileVerb ShellFileVerbOf(const ExplorerVerb& verb, const char* pszExePath) {
+    return ShellFileVerb{"*", verb.pszKey, verb.pszMenuText, ExplorerVerbCommand(pszExePath, verb.pszSwitch)};
+}
+
+}  // namespace
+
+std::string ExplorerVerbCommand(const char* pszExePath, const char* pszSwitch) {
+    return std::string("\"") + pszExePath + "\" /" + pszSwitch + " \"%1\"";
+}
+
+std::string ExplorerVerbKey(const char* pszSwitch) {
+    const ExplorerVerb* pVerb = FindVerb(pszSwitch);
+    return pVerb != nullptr ? UserFileVerbKey(ShellFileVerbOf(*pVerb, "")) : std::string();
+}
+
+void RegisterExplorerVerbs() {
+    char exePath[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, exePath, MAX_PATH);
+    for (const ExplorerVerb& verb : kExplorerVerbs) RegisterUserFileVerb(ShellFileVerbOf(verb, exePath));
+}
+
+void CKestrineCommandLineInfo::ParseParam(const char* pszParam, bool bFlag, bool bLast) {
+    if (bFlag) {
+        if (const ExplorerVerb* pVerb = FindVerb(pszParam)) {
+            ++m_nSwitches;
+            m_nShellCommand = FileVerb;
+            m_strVerb = pVerb->pszSwitch;
+        } else if (IsShellPrintSwitch(pszParam)) {
+            m_bShellPrint = true;
+            if (m_nShellCommand != FileVerb) CCommandLineInfo::ParseParam(pszParam, bFlag, bLast);
+        } else if (m_strUnknownSwitch.empty()) {
+            m_strUnknownSwitch = pszParam;
+        }
+        return;
+    }
+    ++m_nFiles;
+    if (m_nShellCommand == FileVerb) {
+        if (m_strFileName.empty()) m_strFileName = pszParam;
+        return;
+    }
+    CCommandLineInfo::ParseParam(pszParam, bFlag, bLast);
+}
+
+std::string CKestrineCommandLineInfo::Refusal() const {
+    if (!m_strUnknownSwitch.empty()) return UnknownSwitchMessage(m_strUnknownSwitch);
+    // One of our switches stands alone with its one file; the locked files' print verbs
+    // beside it make no sense either.
+    if (m_nShellCommand == FileVerb && (m_nSwitches != 1 || m_nFiles != 1 || m_bShellPrint))
+        return "The switch /" + m_strVerb + " takes the name of one file.";
+    return std::string();
+}
+
+void RunShellVerb(CBlowfishView& view, const CString& strVerb, const CString& strPath) {
+    const ExplorerVerb* pVerb = FindVerb(strVerb);
+    if (pVerb == nullptr) {
+        // Another start of a newer program may hand over what this one cannot do.
+        AfxMessageBox(UnknownSwitchMessage(strVerb.GetString()).c_str());
+        return;
+    }
+    (view.*(pVerb->pfnFlow))(strPath);
+}

@@ -1,0 +1,42 @@
+// What Kestrine offers on every file in Explorer's context menu, "Encrypt with Kestrine"
+// and "Shred with Kestrine", and the command-line switches those entries start it with:
+// /encrypt FILE and /shred FILE.
+#pragma once
+
+#include <string>
+
+#include "command_line_info.h"
+#include "cstring.h"
+
+class CBlowfishView;
+
+// Writes both entries for the current user at every start; a second start writes the same
+// keys again.
+void RegisterExplorerVerbs();
+// The command an entry runs, as it is registered: the program's path quoted, the switch and
+// "%1" quoted. lpszSwitch is "encrypt" or "shred".
+std::string ExplorerVerbCommand(const char* pszExePath, const char* pszSwitch);
+// The registry key of the entry for the switch, below HKEY_CURRENT_USER.
+std::string ExplorerVerbKey(const char* pszSwitch);
+
+// The command line with the program's switches: a switch and its one file become the
+// framework's verb request; anything it cannot take is kept as a refusal to show.
+class CKestrineCommandLineInfo : public CCommandLineInfo {
+public:
+    CKestrineCommandLineInfo() : CCommandLineInfo(), m_strUnknownSwitch(), m_nSwitches(0), m_nFiles(0), m_bShellPrint(false) {}
+
+    void ParseParam(const char* pszParam, bool bFlag, bool bLast) override;
+    // The message for a command line the program will not act on, or empty.
+    std::string Refusal() const;
+
+private:
+    std::string m_strUnknownSwitch;  // the first switch that is neither ours nor the shell's
+    int m_nSwitches;                 // verb switches seen
+    int m_nFiles;                    // plain arguments seen
+    bool m_bShellPrint;              // the locked files' print switch /p or /pt was given
+};
+
+// Runs the view's flow for a verb that reached the main frame (from this start's command
+// line or handed over by another start); a verb this program does not know is refused with
+// a message.
+void RunShellVerb(CBlowfishView& view, const CString& strVerb, const CString& strPath);

@@ -1,0 +1,307 @@
+// "Encrypt with Kestrine" and "Shred with Kestrine" as Explorer offers them: the entries a
+// start registers for the user, the switches they start the program with, the flows those
+// run, and the hand-over of a switch to the program that already runs.
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "dialog_driver.h"
+#include "instance_handover.h"
+#include "registry_key.h"
+#include "started_program.h"
+
+using namespace kst_test;
+
+namespace {
+
+constexpr char kShellKey[] = "Software\\Classes\\*\\shell";
+constexpr char kBusyMessage[] = "Kestrine is busy with another file. Please wait until it has finished.";
+
+std::string ExePath() {
+    char exe[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    return exe;
+}
+
+// Every key and value below HKEY_CURRENT_USER\<subKey>, one line each, in the registry's order.
+void DescribeKey(HKEY hParent, const std::string& subKey, const std::string& name, std::string& out) {
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExA(hParent, subKey.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS) return;
+    out += "[" + name + "]\n";
+    for (DWORD i = 0;; ++i) {
+        char valueName[256] = {};
+        BYTE data[1024] = {};
+        DWORD nameSize = sizeof valueName, dataSize = sizeof data, type = 0;
+        if (::RegEnumValueA(hKey, i, valueName, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
+        out += std::string(valueName) + "=" + std::to_string(type) + ":" +
+               std::string(reinterpret_cast<char*>(data), dataSize) + "\n";
+    }
+    for (DWORD i = 0;; ++i) {
+        char child[256] = {};
+        DWORD childSize = sizeof child;
+        if (::RegEnumKeyExA(hKey, i, child, &childSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        DescribeKey(hKey, child, name + "\\" + child, out);
+    }
+    ::RegCloseKey(hKey);
+}
+
+std::string DescribeShellKey() {
+    std::string out;
+    DescribeKey(HKEY_CURRENT_USER, kShellKey, kShellKey, out);
+    return out;
+}
+
+std::string DefaultValue(HKEY hRoot, const std::string& subKey) {
+    CRegistryKey key;
+    std::string value;
+    if (!key.Open(hRoot, subKey) || !key.QueryString(nullptr, value)) return "<missing>";
+    return value;
+}
+
+bool Zeros(const std::string& bytes) { return bytes.find_first_not_of('\0') == std::string::npos; }
+
+DialogAnswer ShredQuestion(int button) { return DialogAnswer::Press(button).WithCaption("Kestrine"); }
+
+class ExplorerVerbTest : public StartedProgramTest {
+protected:
+    void SetUp() override {
+        m_plain = TempFile("kst_verb_plain.txt");
+        m_locked = TempFile("kst_verb_plain.kst");
+        m_lockedByToolBar = TempFile("kst_verb_toolbar.kst");
+        m_content = "Minutes of the meeting\r\n" + std::string(3000, '\xA7') + "end.";
+        WriteAll(m_plain, m_content);
+        for (const std::string& path : {m_locked, m_lockedByToolBar}) ::DeleteFileA(path.c_str());
+    }
+    void TearDown() override {
+        StartedProgramTest::TearDown();
+        for (const std::string& path : {m_plain, m_locked, m_lockedByToolBar}) ::DeleteFileA(path.c_str());
+    }
+    void ExpectAllAnswered(const DialogDriver& driver) {
+        EXPECT_EQ(driver.PendingAnswers(), 0u);
+        for (const auto& shown : driver.Shown())
+            EXPECT_FALSE(shown.unexpected) << shown.caption << ": " << shown.text << " (pressed " << shown.pressed << ")";
+    }
+    // The locked file the tool bar's Encrypt makes of the same file with the same password,
+    // its dialogs answered by the test's one driver.
+    std::string LockedByToolBar(DialogDriver& driver, const std::string& password) {
+        driver.Clear();
+        driver.Expect(ChooseFile("Select File to Encrypt", m_plain));
+        driver.Expect(ChooseFile("Encrypted File", m_lockedByToolBar));
+        driver.Expect(EncryptPassword(password));
+        ::SendMessageA(FrameWindow(), WM_COMMAND, MAKEWPARAM(ID_ENCRYPT, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(Frame()->m_wndToolBar.GetSafeHwnd()));
+        EXPECT_TRUE(WaitForJob());
+        ExpectAllAnswered(driver);
+        return ReadAll(m_lockedByToolBar);
+    }
+    std::string ShredQuestionText() const {
+        return "Shred kst_verb_plain.txt? Its contents will be overwritten with zeros and cannot be recovered.";
+    }
+
+    std::string m_plain, m_locked, m_lockedByToolBar, m_content;
+};
+
+}  // namespace
+
+TEST_F(ExplorerVerbTest, EveryStartRegistersBothEntriesForTheUserAndASecondWritesTheSameKeys) {
+    for (const char* verb : {"Kestrine.Encrypt", "Kestrine.Shred"})
+        ::SHDeleteKeyA(HKEY_CURRENT_USER, (std::string(kShellKey) + "\\" + verb).c_str());
+    ASSERT_TRUE(Start({}));
+    const std::string exe = ExePath();
+    const struct {
+        const char* key;
+        const char* text;
+        const char* command;
+    } entries[] = {{"Kestrine.Encrypt", "Encrypt with Kestrine", " /encrypt \"%1\""},
+                   {"Kestrine.Shred", "Shred with Kestrine", " /shred \"%1\""}};
+    for (const auto& entry : entries) {
+        // Read back where the program wrote them: this platform's classes root does not show
+        // the user's classes.
+        const std::string key = std::string(kShellKey) + "\\" + entry.key;
+        EXPECT_EQ(DefaultValue(HKEY_CURRENT_USER, key), entry.text);
+        EXPECT_EQ(DefaultValue(HKEY_CURRENT_USER, key + "\\command"), "\"" + exe + "\"" + entry.command);
+        EXPECT_EQ(DefaultValue(HKEY_LOCAL_MACHINE, "Software\\Classes\\*\\shell\\" + std::string(entry.key)),
+                  "<missing>")
+            << "written for the user only";
+    }
+    const std::string first = DescribeShellKey();
+    Stop();
+
+    ASSERT_TRUE(Start({}));
+    EXPECT_EQ(DescribeShellKey(), first) << "the second start changed or added keys";
+}
+
+TEST_F(ExplorerVerbTest, EncryptSwitchLeadsThroughTheEncryptFlowToTheToolBarsLockedFile) {
+    DialogDriver driver;
+    driver.Expect(ChooseFile("Encrypted File", m_locked));
+    driver.Expect(EncryptPassword("Kestrel 42"));
+    ASSERT_TRUE(Start({"/encrypt", m_plain}));
+    // The flow runs from the message loop, once the window is up.
+    ASSERT_TRUE(driver.WaitForShown(2, 30000));
+    EXPECT_TRUE(::IsWindowVisible(FrameWindow()));
+    ASSERT_TRUE(WaitForJob());
+    ExpectAllAnswered(driver);
+    EXPECT_STREQ(View()->m_strSource, m_plain.c_str());
+    EXPECT_EQ(StatusLine(), "Done Encrypting");
+    const std::string locked = ReadAll(m_locked);
+    EXPECT_EQ(locked.substr(0, 4), "BLOW");
+    EXPECT_TRUE(locked == LockedByToolBar(driver, "Kestrel 42")) << "not the tool bar's locked file";
+}
+
+TEST_F(ExplorerVerbTest, ShredSwitchAsksFirstAndNoLeavesTheFileAsItWas) {
+    DialogDriver driver;
+    driver.Expect(ShredQuestion(IDNO));
+    ASSERT_TRUE(Start({"-SHRED", m_plain}));
+    ASSERT_TRUE(driver.WaitForShown(1, 30000));
+    PumpPending();
+    const ShownDialog question = driver.Shown()[0];
+    EXPECT_EQ(question.text, ShredQuestionText());
+    EXPECT_EQ(question.caption, "Kestrine");
+    EXPECT_EQ(question.defaultButton, IDNO) << "No is the default";
+    std::vector<int> buttons;
+    for (const auto& control : question.controls)
+        if (control.first == IDYES || control.first == IDNO || control.first == IDOK || control.first == IDCANCEL)
+            buttons.push_back(control.first);
+    EXPECT_EQ(buttons, (std::vector<int>{IDYES, IDNO}));
+    EXPECT_EQ(View()->m_bBusy, 0);
+    EXPECT_TRUE(ReadAll(m_plain) == m_content) << "the file changed";
+    EXPECT_EQ(StatusLine(), "") << "no job started";
+    ExpectAllAnswered(driver);
+}
+
+TEST_F(ExplorerVerbTest, ShredSwitchAnsweredYesOverwritesTheFileWithZeros) {
+    DialogDriver driver;
+    driver.Expect(ShredQuestion(IDYES));
+    ASSERT_TRUE(Start({"/shred", m_plain}));
+    ASSERT_TRUE(driver.WaitForShown(1, 30000));
+    ASSERT_TRUE(PumpUntil([&] { return View()->m_bBusy == 0 && StatusLine() == "Done Shredding"; }, kJobTimeoutMs));
+    const std::string after = ReadAll(m_plain);
+    EXPECT_EQ(after.size(), m_content.size());
+    EXPECT_TRUE(Zeros(after));
+    ExpectAllAnswered(driver);
+}
+
+TEST_F(ExplorerVerbTest, EachSwitchHandedOverToTheRunningProgramRunsItsFlowThere) {
+    ASSERT_TRUE(Start({}));
+    DialogDriver driver;
+    driver.Expect(ChooseFile("Encrypted File", m_locked));
+    driver.Expect(EncryptPassword("handed over"));
+    ASSERT_TRUE(SendVerbRequest(FrameWindow(), "encrypt", m_plain));
+    ASSERT_TRUE(driver.WaitForShown(2, 30000));
+    ASSERT_TRUE(WaitForJob());
+    EXPECT_TRUE(ReadAll(m_locked) == LockedByToolBar(driver, "handed over")) << "not the tool bar's locked file";
+
+    driver.Clear();
+    driver.Expect(ShredQuestion(IDNO));
+    ASSERT_TRUE(SendVerbRequest(FrameWindow(), "shred", m_plain));
+    ASSERT_TRUE(driver.WaitForShown(1, 30000));
+    EXPECT_EQ(driver.Shown()[0].text, ShredQuestionText());
+    PumpPending();
+    EXPECT_TRUE(ReadAll(m_plain) == m_content) << "the file changed";
+
+    driver.Clear();
+    driver.Expect(ShredQuestion(IDYES));
+    ASSERT_TRUE(SendVerbRequest(FrameWindow(), "shred", m_plain));
+    ASSERT_TRUE(driver.WaitForShown(1, 30000));
+    ASSERT_TRUE(PumpUntil([&] { return View()->m_bBusy == 0 && StatusLine() == "Done Shredding"; }, kJobTimeoutMs));
+    EXPECT_TRUE(Zeros(ReadAll(m_plain)));
+    ExpectAllAnswered(driver);
+}
+
+TEST_F(ExplorerVerbTest, WhileAJobRunsBothSwitchesAreRefusedAndTheJobsFileStays) {
+    ASSERT_TRUE(Start({}));
+    View()->m_strSource = "C:\\job\\source.txt";
+    View()->m_bBusy = 1;
+    for (const char* verb : {"encrypt", "shred"}) {
+        DialogDriver driver;
+        driver.Expect(DialogAnswer::Press(IDOK).WithCaption("Kestrine"));
+        ASSERT_TRUE(SendVerbRequest(FrameWindow(), verb, m_plain));
+        ASSERT_TRUE(driver.WaitForShown(1, 30000)) << verb;
+        PumpPending();
+        EXPECT_EQ(driver.Shown()[0].text, kBusyMessage) << verb << ": no question, no dialog, only the refusal";
+        EXPECT_STREQ(View()->m_strSource, "C:\\job\\source.txt");
+        ExpectAllAnswered(driver);
+    }
+    View()->m_bBusy = 0;
+    EXPECT_TRUE(ReadAll(m_plain) == m_content) << "the file changed";
+}
+
+TEST_F(ExplorerVerbTest, AMissingFileIsReportedAndNothingStarts) {
+    const std::string missing = TempFile("kst_verb_no_such_file.txt");
+    ::DeleteFileA(missing.c_str());
+    char folder[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, folder);
+    for (const char* verb : {"/encrypt", "/shred"}) {
+        for (const std::string& path : {missing, std::string(folder)}) {
+            DialogDriver driver;
+            driver.Expect(DialogAnswer::Press(IDOK).WithCaption("Kestrine"));
+            ASSERT_TRUE(Start({verb, path})) << "the window stays, as after any refused file";
+            ASSERT_TRUE(driver.WaitForShown(1, 30000));
+            PumpPending();
+            EXPECT_EQ(driver.Shown()[0].text, "Kestrine cannot find the file \"" + path + "\".") << verb;
+            EXPECT_EQ(View()->m_bBusy, 0);
+            ExpectAllAnswered(driver);
+            Stop();
+        }
+    }
+}
+
+TEST_F(ExplorerVerbTest, ACommandLineItCannotTakeIsRefusedBeforeAnyWindow) {
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{"/frobnicate", "a.txt"},
+         "Kestrine does not know the switch \"/frobnicate\".\n\nIt takes /encrypt FILE, /shred FILE or the name of a "
+         "locked file."},
+        {{"/shred"}, "The switch /shred takes the name of one file."},
+        {{"/encrypt", "a.txt", "b.txt"}, "The switch /encrypt takes the name of one file."},
+        {{"/encrypt", "/shred", "a.txt"}, "The switch /shred takes the name of one file."},
+        {{"/encrypt", "a.txt", "/p"}, "The switch /encrypt takes the name of one file."},
+    };
+    for (const auto& c : cases) {
+        DialogDriver driver;
+        driver.Expect(DialogAnswer::Press(IDOK).WithCaption("Kestrine"));
+        EXPECT_FALSE(Start(c.args)) << c.message;
+        ASSERT_EQ(driver.Shown().size(), 1u) << c.message;
+        EXPECT_EQ(driver.Shown()[0].text, c.message);
+        EXPECT_EQ(m_app->m_pMainWnd, nullptr);
+        Stop();
+    }
+}
+
+TEST(VerbRequest, AProgramThatKnowsOnlyOpenRequestsTurnsItAwayInsteadOfOpeningTheFile) {
+    // What an older running program does with WM_COPYDATA: it reads open requests only.
+    static COPYDATASTRUCT s_received{};
+    static std::string s_bytes;
+    struct OlderProgram {
+        static LRESULT CALLBACK Proc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {
+            if (nMsg != WM_COPYDATA) return ::DefWindowProcA(hWnd, nMsg, wParam, lParam);
+            const auto* pData = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+            s_received = *pData;
+            s_bytes.assign(static_cast<const char*>(pData->lpData), pData->cbData);
+            s_received.lpData = &s_bytes[0];
+            std::string path;
+            return ReadOpenRequest(pData, path) ? TRUE : FALSE;
+        }
+    };
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &OlderProgram::Proc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "KestrineOlderProgram";
+    ::RegisterClassA(&wc);
+    HWND hOlder = ::CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                    wc.hInstance, nullptr);
+    ASSERT_NE(hOlder, nullptr);
+    EXPECT_FALSE(SendVerbRequest(hOlder, "shred", "C:\\data\\report.kst"))
+        << "a ready answer would have made it open the locked file to decrypt";
+    std::string verb, path;
+    ASSERT_TRUE(ReadVerbRequest(&s_received, verb, path));
+    EXPECT_EQ(verb, "shred");
+    EXPECT_EQ(path, "C:\\data\\report.kst");
+    ::DestroyWindow(hOlder);
+}
