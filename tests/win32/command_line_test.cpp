@@ -2,9 +2,11 @@
 #include "command_line_info.h"
 #include "instance_handover.h"
 #include "message_box.h"
+#include "shell_verbs.h"
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +62,64 @@ TEST(OpenRequest, OnlyWellFormedRequestsAreRead) {
     COPYDATASTRUCT emptyPath{0x4B535430, sizeof empty, empty};
     EXPECT_FALSE(ReadOpenRequest(&emptyPath, read));
     EXPECT_FALSE(ReadOpenRequest(nullptr, read));
+}
+
+TEST(CommandLine, TheProgramsSwitchesNameTheirVerbAndFileAndLeaveTheShellsAlone) {
+    const struct {
+        std::vector<std::string> args;
+        CCommandLineInfo::ShellCommand command;
+        const char* verb;
+        const char* file;
+    } cases[] = {
+        {{"/encrypt", "C:\\data\\report.txt"}, CCommandLineInfo::FileVerb, "encrypt", "C:\\data\\report.txt"},
+        {{"-Shred", "notes.txt"}, CCommandLineInfo::FileVerb, "shred", "notes.txt"},
+        {{"notes.txt", "/SHRED"}, CCommandLineInfo::FileVerb, "shred", "notes.txt"},
+        {{"C:\\data\\report.kst"}, CCommandLineInfo::FileOpen, "", "C:\\data\\report.kst"},
+        {{"/p", "a.kst"}, CCommandLineInfo::FilePrint, "", "a.kst"},
+        {{"/pt", "a.kst", "printer", "driver", "port"}, CCommandLineInfo::FilePrintTo, "", "a.kst"},
+        {{}, CCommandLineInfo::FileNew, "", ""},
+    };
+    for (const auto& c : cases) {
+        CKestrineCommandLineInfo info;
+        ParseCommandLineArgs(c.args, info);
+        const std::string first = c.args.empty() ? "(none)" : c.args[0];
+        EXPECT_EQ(info.m_nShellCommand, c.command) << first;
+        EXPECT_EQ(info.m_strVerb, c.verb) << first;
+        EXPECT_EQ(info.m_strFileName, c.file) << first;
+        EXPECT_EQ(info.Refusal(), "") << first;
+    }
+}
+
+TEST(VerbRequest, OnlyWellFormedRequestsAreRead) {
+    const auto request = [](ULONG_PTR tag, const std::string& bytes) {
+        static std::string s_bytes;
+        s_bytes = bytes;
+        return COPYDATASTRUCT{tag, static_cast<DWORD>(s_bytes.size()), &s_bytes[0]};
+    };
+    const ULONG_PTR kVerbTag = 0x4B535431;
+    std::string verb, path;
+    COPYDATASTRUCT good = request(kVerbTag, std::string("shred\0C:\\x\\y.txt\0", 17));
+    ASSERT_TRUE(ReadVerbRequest(&good, verb, path));
+    EXPECT_EQ(verb, "shred");
+    EXPECT_EQ(path, "C:\\x\\y.txt");
+
+    const struct {
+        const char* what;
+        ULONG_PTR tag;
+        std::string bytes;
+    } bad[] = {
+        {"an open request's tag", 0x4B535430, std::string("shred\0a\0", 8)},
+        {"no path", kVerbTag, std::string("shred\0", 6)},
+        {"an empty verb", kVerbTag, std::string("\0a.txt\0", 7)},
+        {"an empty path", kVerbTag, std::string("shred\0\0", 7)},
+        {"a third text", kVerbTag, std::string("shred\0a\0b\0", 10)},
+        {"no end", kVerbTag, std::string("shred\0a.txt", 11)},
+    };
+    for (const auto& b : bad) {
+        COPYDATASTRUCT data = request(b.tag, b.bytes);
+        EXPECT_FALSE(ReadVerbRequest(&data, verb, path)) << b.what;
+    }
+    EXPECT_FALSE(ReadVerbRequest(nullptr, verb, path));
 }
 
 namespace {
