@@ -14,6 +14,8 @@
 //                                             take the activation and keep it MS ms
 //   kst_probe button CAPTION ID               print "button X Y", the screen centre of the
 //                                             window's tool bar button with command ID
+//   kst_probe explorer VERB PATH              run the command of the user's Explorer entry VERB
+//                                             for PATH as Explorer does ("%1" is the path)
 #include <windows.h>
 #include <commctrl.h>
 
@@ -163,6 +165,32 @@ int HoldActivation(const std::string& caption, DWORD ms) {
     return 0;
 }
 
+// Explorer runs an entry of the context menu by putting the file's path for "%1" into the
+// entry's command and starting that command line. This platform's Explorer looks only at
+// the machine's classes, so the user's entry is read here from where it was registered.
+int RunExplorerVerb(const std::string& verb, const std::string& path) {
+    HKEY hKey = nullptr;
+    const std::string key = "Software\\Classes\\*\\shell\\" + verb + "\\command";
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS) return 1;
+    char value[2048] = {};
+    DWORD size = sizeof value - 1;
+    const LONG read = ::RegQueryValueExA(hKey, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+    ::RegCloseKey(hKey);
+    std::string command = value;
+    const size_t at = command.find("%1");
+    if (read != ERROR_SUCCESS || at == std::string::npos) return 1;
+    command.replace(at, 2, path);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return 1;
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    std::printf("started %s\n", command.c_str());
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (argc < 3) return 2;
     const std::string command = argv[1];
@@ -187,6 +215,7 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+    if (command == "explorer" && argc >= 4) return RunExplorerVerb(argv[2], argv[3]);
     if (command == "count") {
         std::printf("%u\n", static_cast<unsigned>(Find(caption).size()));
         return 0;

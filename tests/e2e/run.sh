@@ -178,13 +178,16 @@ case_caption() {
 }
 
 # --- encrypt through the tool bar and the dialogs, then decrypt back ----------------------
+toolbar_encrypt() {  # toolbar_encrypt SOURCE DEST: the tool bar's Encrypt with the tests' password
+  click_button Encrypt &&
+    answer_file_dialog "Select File to Encrypt" "$1" &&
+    answer_file_dialog "Encrypted File" "$2" &&
+    answer_password "$password" "$password" &&
+    wait_status "Done Encrypting"
+}
 case_encrypt_decrypt() {
   head -c 100003 /dev/urandom >"$work/report.bin"
-  click_button Encrypt &&
-    answer_file_dialog "Select File to Encrypt" "$work/report.bin" &&
-    answer_file_dialog "Encrypted File" "$work/report.kst" &&
-    answer_password "$password" "$password" &&
-    wait_status "Done Encrypting" || { report encrypt_with_toolbar "flow did not finish"; return; }
+  toolbar_encrypt "$work/report.bin" "$work/report.kst" || { report encrypt_with_toolbar "flow did not finish"; return; }
   if [ "$(head -c 4 "$work/report.kst")" != BLOW ] || [ ! -s "$work/report.kst" ]; then
     report encrypt_with_toolbar "no locked file written"
   else
@@ -263,6 +266,69 @@ case_second_start() {
   if [ "$windows" = 1 ]; then report second_start_hands_over ""; else report second_start_hands_over "$windows windows"; fi
 }
 
+# --- Explorer's entries, run on a file as Explorer runs them, with the program running ---
+# "Encrypt with Kestrine" leads through the encrypt flow to the same locked file as the tool
+# bar's Encrypt; "Shred with Kestrine" answered No leaves the file as it was.
+running_program() {  # starts the program unless it runs already
+  [ "$(probe count "$main_window")" = 1 ] && return 0
+  start_app
+  probe wait "$main_window" 60000 >/dev/null
+}
+wait_same() {  # wait_same FILE FILE: until both hold the same bytes (60 s)
+  for _ in $(seq 1 600); do
+    cmp -s "$1" "$2" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+case_explorer_verbs() {
+  running_program || { report explorer_encrypt "no main window"; return; }
+  head -c 70001 /dev/urandom >"$work/minutes.bin"
+  cp "$work/minutes.bin" "$work/minutes.copy"
+  toolbar_encrypt "$work/minutes.bin" "$work/minutes-toolbar.kst" ||
+    { report explorer_encrypt "the tool bar's encryption did not finish"; return; }
+  # The dialogs are answered through their controls: keystrokes go to the foreground
+  # window, which the started command's process may still hold.
+  probe explorer Kestrine.Encrypt "$(winpath "$work/minutes.bin")" >&2 &&
+    probe wait "Encrypted File" 60000 >/dev/null &&
+    probe settext "Encrypted File" 1148 "$(winpath "$work/minutes-explorer.kst")" &&
+    probe press "Encrypted File" 1 &&
+    probe wait "Password Protection" 30000 >/dev/null &&
+    probe settext "Password Protection" 1003 "$password" &&
+    probe settext "Password Protection" 1004 "$password" &&
+    probe press "Password Protection" 1 || { report explorer_encrypt "flow did not come up"; return; }
+  if wait_same "$work/minutes-toolbar.kst" "$work/minutes-explorer.kst"; then
+    report explorer_encrypt ""
+  else
+    report explorer_encrypt "the locked file differs from the tool bar's"
+  fi
+
+  local question="Shred minutes.bin? Its contents will be overwritten with zeros and cannot be recovered."
+  probe explorer Kestrine.Shred "$(winpath "$work/minutes.bin")" >&2 &&
+    probe wait Kestrine 60000 "$question" >/dev/null || { report explorer_shred_no "no question"; return; }
+  probe press Kestrine 7 "$question" >/dev/null  # No
+  probe gone Kestrine 10000
+  sleep 2
+  if cmp -s "$work/minutes.bin" "$work/minutes.copy"; then report explorer_shred_no ""; else
+    report explorer_shred_no "the file changed"; fi
+}
+
+# --- the keys: Ctrl+E on the active window opens the encrypt flow ----------------------
+case_keyboard() {
+  running_program || { report keyboard_ctrl_e "no main window"; return; }
+  local x y w h
+  read -r x y w h <<<"$(probe wait "$main_window" 20000 | awk '/^window/ {print $2, $3, $4, $5}')"
+  xdotool mousemove $((x + w - 20)) $((y + h - 10)) click 1  # into the view: the window is active
+  sleep 0.5
+  xdotool key ctrl+e
+  if probe wait "Select File to Encrypt" 30000 >/dev/null; then
+    probe press "Select File to Encrypt" 2 >/dev/null
+    report keyboard_ctrl_e ""
+  else
+    report keyboard_ctrl_e "no source dialog"
+  fi
+}
+
 # --- a locked file on the command line: the decrypt flow before the window shows -------
 case_command_line_locked() {
   start_app "$(winpath "$work/report.kst")"
@@ -336,6 +402,8 @@ run_cases() {
   run_case shred
   run_case drop_on_view
   run_case second_start
+  run_case explorer_verbs
+  run_case keyboard
   stop_app || echo "note: the first program had to be ended by force" >&2
   run_case command_line_locked
   stop_app || echo "note: the program had to be ended by force" >&2
