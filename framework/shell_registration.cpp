@@ -41,14 +41,11 @@ bool RegisterShellFileType(const ShellFileType& type, bool bCompat) {
            WriteEntries(HKEY_CURRENT_USER, "Software\\Classes\\", entries, nCount);
 }
 
-std::string UserFileVerbKey(const ShellFileVerb& verb) {
-    return "Software\\Classes\\" + verb.strFileClass + "\\shell\\" + verb.strVerbKey;
-}
-
 bool RegisterUserFileVerb(const ShellFileVerb& verb) {
     const ClassEntry entries[] = {
         {"", verb.strMenuText},
         {"\\command", verb.strCommand},
     };
-    return WriteEntries(HKEY_CURRENT_USER, UserFileVerbKey(verb), entries, sizeof entries / sizeof entries[0]);
+    const std::string key = "Software\\Classes\\" + verb.strFileClass + "\\shell\\" + verb.strVerbKey;
+    return WriteEntries(HKEY_CURRENT_USER, key, entries, sizeof entries / sizeof entries[0]);
 }

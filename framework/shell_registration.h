@@ -28,5 +28,3 @@ struct ShellFileVerb {
     std::string strCommand;    // "\"C:\...\kestrine.exe\" /encrypt \"%1\""
 };
 bool RegisterUserFileVerb(const ShellFileVerb& verb);
-// The key that RegisterUserFileVerb writes, below HKEY_CURRENT_USER.
-std::string UserFileVerbKey(const ShellFileVerb& verb);

@@ -36,25 +36,16 @@ std::string UnknownSwitchMessage(const std::string& strSwitch) {
            "\".\n\nIt takes /encrypt FILE, /shred FILE or the name of a locked file.";
 }
 
-ShellFileVerb ShellFileVerbOf(const ExplorerVerb& verb, const char* pszExePath) {
-    return ShellFileVerb{"*", verb.pszKey, verb.pszMenuText, ExplorerVerbCommand(pszExePath, verb.pszSwitch)};
-}
-
 }  // namespace
-
-std::string ExplorerVerbCommand(const char* pszExePath, const char* pszSwitch) {
-    return std::string("\"") + pszExePath + "\" /" + pszSwitch + " \"%1\"";
-}
-
-std::string ExplorerVerbKey(const char* pszSwitch) {
-    const ExplorerVerb* pVerb = FindVerb(pszSwitch);
-    return pVerb != nullptr ? UserFileVerbKey(ShellFileVerbOf(*pVerb, "")) : std::string();
-}
 
 void RegisterExplorerVerbs() {
     char exePath[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, exePath, MAX_PATH);
-    for (const ExplorerVerb& verb : kExplorerVerbs) RegisterUserFileVerb(ShellFileVerbOf(verb, exePath));
+    for (const ExplorerVerb& verb : kExplorerVerbs) {
+        // The program's path quoted, the switch, and the file's path quoted: "%1".
+        const std::string command = std::string("\"") + exePath + "\" /" + verb.pszSwitch + " \"%1\"";
+        RegisterUserFileVerb(ShellFileVerb{"*", verb.pszKey, verb.pszMenuText, command});
+    }
 }
 
 void CKestrineCommandLineInfo::ParseParam(const char* pszParam, bool bFlag, bool bLast) {

@@ -13,11 +13,6 @@ class CBlowfishView;
 // Writes both entries for the current user at every start; a second start writes the same
 // keys again.
 void RegisterExplorerVerbs();
-// The command an entry runs, as it is registered: the program's path quoted, the switch and
-// "%1" quoted. lpszSwitch is "encrypt" or "shred".
-std::string ExplorerVerbCommand(const char* pszExePath, const char* pszSwitch);
-// The registry key of the entry for the switch, below HKEY_CURRENT_USER.
-std::string ExplorerVerbKey(const char* pszSwitch);
 
 // The command line with the program's switches: a switch and its one file become the
 // framework's verb request; anything it cannot take is kept as a refusal to show.
