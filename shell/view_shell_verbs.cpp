@@ -24,31 +24,26 @@ bool FindFileName(const CString& strPath, std::string& strName) {
     return true;
 }
 
-void ReportMissingFile(const CString& strPath) {
+// Finds the file's name, or says that the path names no file and answers false.
+bool FindFileOrSayWhy(const CString& strPath, std::string& strName) {
+    if (FindFileName(strPath, strName)) return true;
     AfxMessageBox(("Kestrine cannot find the file \"" + std::string(strPath.GetString()) + "\".").c_str());
+    return false;
 }
 
 }  // namespace
 
 void CBlowfishView::EncryptFileFromShell(const CString& strPath) {
-    // Before anything is looked at: a running job's or a waiting flow's fields stay as they are.
-    if (RefuseWhileBusy()) return;
     std::string name;
-    if (!FindFileName(strPath, name)) {
-        ReportMissingFile(strPath);
-        return;
-    }
+    // The busy check comes first: a running job's or a waiting flow's fields stay as they are.
+    if (RefuseWhileBusy() || !FindFileOrSayWhy(strPath, name)) return;
     m_strSource = strPath;
     EncryptDroppedFile();
 }
 
 void CBlowfishView::ShredFileFromShell(const CString& strPath) {
-    if (RefuseWhileBusy()) return;
     std::string name;
-    if (!FindFileName(strPath, name)) {
-        ReportMissingFile(strPath);
-        return;
-    }
+    if (RefuseWhileBusy() || !FindFileOrSayWhy(strPath, name)) return;
     {
         // No file dialog stands between the click in Explorer and the zeros: ask first.
         CPreparingScope preparing(m_bPreparing);

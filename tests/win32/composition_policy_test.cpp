@@ -7,16 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "composition_policy.h"
+#include "fake_dwmapi.h"
 
 namespace {
-
-struct FakeDwmCall {
-    int nCalls;
-    HWND hWnd;
-    DWORD dwAttribute;
-    DWORD dwValue;
-    DWORD cbValue;
-};
 
 std::string BesideThisProgram(const char* name) {
     char path[MAX_PATH] = {};
@@ -43,7 +36,7 @@ TEST_F(CompositionPolicyTest, WhereTheFunctionExistsNonClientRenderingIsTurnedOf
     // Held here too, so that what it recorded outlives the program's own load and release.
     HMODULE hFake = ::LoadLibraryA(fake.c_str());
     ASSERT_NE(hFake, nullptr) << fake;
-    auto pfnLastCall = reinterpret_cast<void(WINAPI*)(FakeDwmCall*)>(
+    auto pfnLastCall = reinterpret_cast<FakeDwmLastCallProc>(
         reinterpret_cast<void (*)()>(::GetProcAddress(hFake, "FakeDwmLastCall")));
     ASSERT_NE(pfnLastCall, nullptr);
 

@@ -1,14 +1,6 @@
 // Stands in for the window manager's library (dwmapi.dll) where the platform has none to
 // watch: it records the attribute call it gets and answers that it took it.
-#include <windows.h>
-
-struct FakeDwmCall {
-    int nCalls;
-    HWND hWnd;
-    DWORD dwAttribute;
-    DWORD dwValue;
-    DWORD cbValue;
-};
+#include "fake_dwmapi.h"
 
 namespace {
 FakeDwmCall g_lastCall = {0, nullptr, 0, 0, 0};
