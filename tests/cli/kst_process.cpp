@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -64,10 +65,13 @@ KstRun KstProcess::Wait()
 {
     KstRun run;
     int status = 0;
-    while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+    rusage usage {};
+    while (::wait4(m_pid, &status, 0, &usage) < 0 && errno == EINTR) {
     }
+    run.peakKiB = usage.ru_maxrss;
     m_waited = true;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.signaled = WIFSIGNALED(status);
     run.out = Slurp(m_scratch + ".out");
     run.err = Slurp(m_scratch + ".err");
     for (const char* suffix : {".in", ".out", ".err"})
