@@ -165,7 +165,7 @@ TEST_F(KstNames, NamesPlantedWhereTheTemporaryFileMayGoDoNotBlockIt)
 TEST_F(KstNames, InfoShowsAHostileStoredNameEscapedWithItsLength)
 {
     const std::string hostile = std::string("\x1b]0;owned\x07\x1b[2J") + "a\nfile:          forged" +
-                                std::string("\0.txt\\\x7f\xff", 9);
+                                std::string("\0.txt\\\x7f\xff", 8);
     WriteFile(Path("hostile.kst"), CodecLocked(Pattern(3, 1), hostile, kPassword));
     const KstRun run = Run({"info", Path("hostile.kst")});
     ASSERT_EQ(run.status, 0) << run.err;
