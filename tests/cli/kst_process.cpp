@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -65,10 +64,8 @@ KstRun KstProcess::Wait()
 {
     KstRun run;
     int status = 0;
-    rusage usage {};
-    while (::wait4(m_pid, &status, 0, &usage) < 0 && errno == EINTR) {
+    while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
     }
-    run.peakKiB = usage.ru_maxrss;
     m_waited = true;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     run.signaled = WIFSIGNALED(status);

@@ -10,7 +10,6 @@
 struct KstRun {
     int status = -1;  // exit status, or 128 + the signal that ended it
     bool signaled = false;  // ended by a signal, as a calling shell sees it
-    long peakKiB = 0;       // the most memory it held at once
     std::string out;
     std::string err;
 };
