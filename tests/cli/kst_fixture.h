@@ -39,6 +39,16 @@ inline void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
+// The names in a folder, sorted.
+inline std::vector<std::string> NamesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 class Kst : public ::testing::Test {
 protected:
     void SetUp() override
@@ -66,14 +76,7 @@ protected:
     }
 
     // The names in the folder, so a left-over temporary file shows.
-    std::vector<std::string> Names() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(m_dir))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Names() const { return NamesIn(m_dir); }
 
     // Waits until a temporary file (a hidden name) holds bytes: the work is under way.
     // Returns its path, or "" when none came.

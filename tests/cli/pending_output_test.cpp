@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "kst_fixture.h"
 #include "pending_output.h"
 
 namespace fs = std::filesystem;
@@ -46,14 +47,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
-    std::vector<std::string> Names() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(m_dir))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Names() const { return kst_testing::NamesIn(m_dir); }
 
     std::string m_dir;
     kst::FileHandle m_source;

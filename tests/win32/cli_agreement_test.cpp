@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "blowfish_view.h"
+#include "codec_fakes.h"
 #include "dialog_driver.h"
 #include "encrypt_password_dlg.h"
+#include "kst_exe.h"
 #include "locked_format.h"
 #include "message_pump.h"
 #include "resource.h"
@@ -34,28 +36,6 @@ UINT ExpectedCodePage() {
 // 932 it has double-byte characters and a single-byte katakana.
 std::wstring TypedPassword(UINT codePage) {
     return codePage == 932 ? L"\x30D1\x30B9\x30EF\x30FC\x30C9\x6F22\x5B57\xFF76" : L"p\x00E4ssw\x00F6rd \x00E9t\x00E9";
-}
-
-std::string WindowsPath(std::string path) {
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
-// Runs kst.exe in this process's console, in `folder`, and answers its exit status.
-DWORD RunKstExe(const std::string& arguments) {
-    std::string commandLine = "\"" + WindowsPath(KST_EXE_PATH) + "\" " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return DWORD(-1);
-    ::WaitForSingleObject(process.hProcess, 120000);
-    DWORD status = DWORD(-1);
-    ::GetExitCodeProcess(process.hProcess, &status);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    return status;
 }
 
 // Queues a line as key presses in the console's input, as a user types it.
@@ -81,32 +61,12 @@ bool TypeIntoConsole(HANDLE input, const std::wstring& line) {
 }
 
 std::string Locked(const std::string& plain, const std::string& storedName, const std::string& key) {
-    const std::vector<uint8_t> bytes(plain.begin(), plain.end());
-    struct Source : lockedfile::ByteSource {
-        explicit Source(const std::vector<uint8_t>& data) : bytes(data) {}
-        bool Read(uint8_t* buffer, size_t want, size_t& got) override {
-            got = std::min(want, bytes.size() - at);
-            std::copy(bytes.begin() + at, bytes.begin() + at + got, buffer);
-            at += got;
-            return true;
-        }
-        const std::vector<uint8_t>& bytes;
-        size_t at = 0;
-    } source(bytes);
-    struct Sink : lockedfile::ByteSink {
-        bool Write(const uint8_t* buffer, size_t count) override {
-            text.append(reinterpret_cast<const char*>(buffer), count);
-            return true;
-        }
-        std::string text;
-    } sink;
-    struct Silent : lockedfile::ProgressSink {
-        void SetRange() override {}
-        void SetPos(int) override {}
-    } progress;
-    lockedfile::EncryptStream(source, bytes.size(), storedName, sink, reinterpret_cast<const uint8_t*>(key.data()),
+    testing_codec::MemorySource source(std::vector<uint8_t>(plain.begin(), plain.end()));
+    testing_codec::MemorySink sink;
+    testing_codec::RecordingProgress progress;
+    lockedfile::EncryptStream(source, plain.size(), storedName, sink, reinterpret_cast<const uint8_t*>(key.data()),
                               int(key.size()), progress);
-    return sink.text;
+    return std::string(sink.bytes.begin(), sink.bytes.end());
 }
 
 // The file name field is several windows with one id (combo box and its edit field).
@@ -156,7 +116,7 @@ TEST_F(KstExeAndProgram, APasswordTypedIntoTheConsoleKeysAsTheDialogsText) {
     const std::string plain = m_dir + "\\typed.txt";
     const std::string locked = plain + ".kst";
     WriteAll(plain, "typed on the console");
-    EXPECT_EQ(RunKstExe("encrypt \"" + plain + "\" -q"), 0u);
+    EXPECT_EQ(RunKstExe("encrypt " + Quoted(plain) + " -q"), 0u);
     ::CloseHandle(input);
     ::FreeConsole();
     EXPECT_EQ(ReadAll(locked), Locked("typed on the console", "typed.txt", dialogBytes))
@@ -203,7 +163,7 @@ TEST_F(KstExeAndProgram, ADoubleByteOrLongStoredNameGivesTheNameTheProgramPropos
         const std::string proposed = FileNameShown(shown[0]);
         ASSERT_FALSE(proposed.empty());
 
-        EXPECT_EQ(RunKstExe("decrypt \"" + locked + "\" -q --password-file \"" + m_dir + "\\password\""), 0u);
+        EXPECT_EQ(RunKstExe("decrypt " + Quoted(locked) + " -q --password-file " + Quoted(m_dir + "\\password")), 0u);
         EXPECT_EQ(ReadAll(c.folder + "\\" + proposed), "same name") << "kst.exe wrote " << proposed;
         ::DeleteFileA((c.folder + "\\" + proposed).c_str());
         ::DeleteFileA(locked.c_str());
