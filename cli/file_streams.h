@@ -8,29 +8,44 @@
 
 namespace kst {
 
+// Both keep the system's reason for their first failure, taken on the thread that failed.
 class FileSource : public lockedfile::ByteSource {
 public:
-    explicit FileSource(FileHandle& file) : m_file(file) {}
-    bool Read(uint8_t* buffer, size_t want, size_t& got) override { return m_file.Read(buffer, want, got); }
+    explicit FileSource(FileHandle& file) : m_file(file), m_failure() {}
+    bool Read(uint8_t* buffer, size_t want, size_t& got) override
+    {
+        if (m_file.Read(buffer, want, got))
+            return true;
+        if (m_failure.empty())
+            m_failure = LastErrorText();
+        return false;
+    }
+    const std::string& Failure() const { return m_failure; }
 
 private:
     FileHandle& m_file;
+    std::string m_failure;
 };
 
 class FileSink : public lockedfile::ByteSink {
 public:
-    FileSink(FileHandle& file, ProgressMeter& meter) : m_file(file), m_meter(meter) {}
+    FileSink(FileHandle& file, ProgressMeter& meter) : m_file(file), m_meter(meter), m_failure() {}
     bool Write(const uint8_t* buffer, size_t count) override
     {
-        if (!m_file.WriteAll(buffer, count))
+        if (!m_file.WriteAll(buffer, count)) {
+            if (m_failure.empty())
+                m_failure = LastErrorText();
             return false;
+        }
         m_meter.Add(count);
         return true;
     }
+    const std::string& Failure() const { return m_failure; }
 
 private:
     FileHandle& m_file;
     ProgressMeter& m_meter;
+    std::string m_failure;
 };
 
 // The codec's progress positions are not needed here; its stop question is the signal flag.

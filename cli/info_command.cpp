@@ -1,5 +1,8 @@
 // info: what a locked file's header says, read without the password.
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
+#include <string>
 
 #include "commands.h"
 #include "exit_status.h"
@@ -7,6 +10,37 @@
 #include "locked_layout.h"
 
 namespace kst {
+
+namespace {
+
+// The stored name comes from the file: shown as it is, its control bytes would drive the
+// terminal (retitle it, clear it) or forge lines of this output. Only printable ASCII is
+// shown as itself; every other byte, and the backslash, is escaped.
+std::string Escaped(const std::string& name)
+{
+    static const struct {
+        char byte;
+        const char* text;
+    } kShortEscapes[] = {{'\\', "\\\\"}, {'\n', "\\n"}, {'\r', "\\r"}, {'\t', "\\t"}};
+    std::string shown;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        const auto escape = std::find_if(std::begin(kShortEscapes), std::end(kShortEscapes),
+                                         [c](const auto& entry) { return entry.byte == c; });
+        if (escape != std::end(kShortEscapes)) {
+            shown += escape->text;
+        } else if (byte >= 0x20 && byte < 0x7F) {
+            shown += c;
+        } else {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02x", byte);
+            shown += hex;
+        }
+    }
+    return shown;
+}
+
+}  // namespace
 
 int RunInfo(const Options& options)
 {
@@ -18,12 +52,8 @@ int RunInfo(const Options& options)
     FileSource source(file);
 
     std::printf("file:          %s\n", options.file.c_str());
-    std::printf("stored name:   %s\n", header.storedName.c_str());
-    if (length <= header.dataOffset) {
-        std::printf("tail count:    missing (the file ends after the name)\n");
-        std::printf("plain length:  0 bytes\n");
-        return kExitDone;
-    }
+    std::printf("stored name:   %s (%u bytes)\n", Escaped(header.storedName).c_str(),
+                unsigned(header.storedName.size()));
     uint8_t tailCount = 0;
     size_t got = 0;
     if (!source.Read(&tailCount, 1, got) || got != 1)

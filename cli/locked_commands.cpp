@@ -1,5 +1,6 @@
 // encrypt and decrypt: check the files, ask the password, then write the output through a
 // pending file, on several threads for large files.
+#include <algorithm>
 #include <functional>
 #include <thread>
 
@@ -17,15 +18,16 @@ namespace {
 // Below this size handing chunks between threads costs more than the second core saves:
 // measured on two cores, 4 MiB took longer on two threads than on one, 64 MiB far less.
 constexpr uint64_t kParallelThreshold = uint64_t(8) << 20;
+// Beyond a few threads a core, more only hold more chunks in memory (256 took 270 MB).
+constexpr unsigned kThreadsPerCore = 4;
 
 unsigned ThreadsFor(const Options& options, uint64_t length)
 {
+    const unsigned reported = std::thread::hardware_concurrency();
+    const unsigned cores = reported == 0 ? 1 : reported;
     if (options.threads != 0)
-        return options.threads;
-    if (length < kParallelThreshold)
-        return 1;
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores == 0 ? 1 : cores;
+        return std::min(options.threads, kThreadsPerCore * cores);
+    return length < kParallelThreshold ? 1 : cores;
 }
 
 ParallelSettings SettingsFor(unsigned threads)
@@ -36,11 +38,21 @@ ParallelSettings SettingsFor(unsigned threads)
     return settings;
 }
 
-int CheckDestination(const std::string& source, const std::string& destination, bool force)
+// "-o -": the output goes to standard output, and no file is made.
+bool ToStandardOutput(const Options& options)
 {
-    if (SameFile(source, destination))
+    return options.output == "-";
+}
+
+int CheckDestination(const Options& options, const std::string& destination)
+{
+    if (ToStandardOutput(options))
+        return kExitDone;
+    if (SameFile(options.file, destination))
         return Refuse(kExitUsage, destination + ": is the source itself; the source is never replaced");
-    if (PathExists(destination) && !force)
+    if (IsFolder(destination))
+        return Refuse(kExitIoError, destination + ": is a directory");
+    if (PathExists(destination) && !options.force)
         return Refuse(kExitDestinationExists, destination + ": exists; use --force to replace it");
     return kExitDone;
 }
@@ -66,33 +78,67 @@ public:
 
 using CodecRun = std::function<lockedfile::CodecStatus(lockedfile::ByteSink& sink)>;
 
-// Runs the codec into a pending output and puts it in place only when all went well.
-int WriteOutput(const Options& options, const std::string& destination, const char* verb, uint64_t total,
-                const CodecRun& run)
+struct CodecOutcome {
+    lockedfile::CodecStatus status;
+    std::string writeFailure;  // the system's reason when a write failed
+};
+
+CodecOutcome RunInto(FileHandle& output, const Options& options, const char* verb, uint64_t total,
+                     const CodecRun& run)
 {
-    PendingOutput output(destination);
+    ProgressMeter meter(!options.quiet && StderrIsTerminal(), verb, total);
+    FileSink sink(output, meter);
+    const lockedfile::CodecStatus status = run(sink);
+    return {InterruptRequested() ? lockedfile::CodecStatus::Stopped : status, sink.Failure()};
+}
+
+// Explains a run that did not end well; `output` names where it went, `left` says what
+// became of it.
+int RefuseFailedRun(const CodecOutcome& outcome, const Options& options, const FileSource& source,
+                    const std::string& output, const std::string& left)
+{
+    switch (outcome.status) {
+    case lockedfile::CodecStatus::Ok: break;
+    case lockedfile::CodecStatus::Stopped: return Refuse(InterruptExitStatus(), "interrupted; " + left);
+    case lockedfile::CodecStatus::ReadFailed:
+        return Refuse(kExitIoError, "error reading " + options.file + ": " + source.Failure() + "; " + left);
+    case lockedfile::CodecStatus::WriteFailed:
+        return Refuse(kExitIoError, "error writing " + output + ": " + outcome.writeFailure + "; " + left);
+    case lockedfile::CodecStatus::EmptyKey: return Refuse(kExitUsage, "an empty password is refused");
+    }
+    return kExitDone;
+}
+
+// Streams to standard output: there is nothing to put in place, and what a failure leaves
+// there is the reader's to throw away.
+int WriteStandardOutput(const Options& options, const FileSource& source, const char* verb, uint64_t total,
+                        const CodecRun& run)
+{
+    FileHandle output;
+    const FileResult opened = OpenStandardOutput(output);
+    if (!opened.ok)
+        return Refuse(kExitIoError, "cannot write to standard output: " + opened.reason);
+    CodecOutcome outcome = RunInto(output, options, verb, total, run);
+    if (outcome.status == lockedfile::CodecStatus::Ok && !output.Close())
+        outcome = {lockedfile::CodecStatus::WriteFailed, LastErrorText()};
+    return RefuseFailedRun(outcome, options, source, "standard output", "the output there is incomplete");
+}
+
+// Runs the codec into a pending output and puts it in place only when all went well.
+int WriteOutput(const Options& options, FileHandle& sourceFile, const FileSource& source,
+                const std::string& destination, const char* verb, uint64_t total, const CodecRun& run)
+{
+    if (ToStandardOutput(options))
+        return WriteStandardOutput(options, source, verb, total, run);
+    PendingOutput output(destination, sourceFile);
     const FileResult created = output.Create();
     if (!created.ok)
         return Refuse(kExitIoError, "cannot create a file in the folder of " + destination + ": " + created.reason);
 
-    lockedfile::CodecStatus status;
-    {
-        ProgressMeter meter(!options.quiet && StderrIsTerminal(), verb, total);
-        FileSink sink(output.File(), meter);
-        status = run(sink);
-    }
-    if (InterruptRequested())
-        status = lockedfile::CodecStatus::Stopped;
-    switch (status) {
-    case lockedfile::CodecStatus::Ok: break;
-    case lockedfile::CodecStatus::Stopped:
-        return Refuse(InterruptExitStatus(), "interrupted; " + destination + " was not written");
-    case lockedfile::CodecStatus::ReadFailed:
-        return Refuse(kExitIoError, "error reading " + options.file + "; " + destination + " was not written");
-    case lockedfile::CodecStatus::WriteFailed:
-        return Refuse(kExitIoError, "error writing " + destination + "; nothing was left behind");
-    case lockedfile::CodecStatus::EmptyKey:
-        return Refuse(kExitUsage, "an empty password is refused");
+    const CodecOutcome outcome = RunInto(output.File(), options, verb, total, run);
+    if (outcome.status != lockedfile::CodecStatus::Ok) {
+        output.Discard();
+        return RefuseFailedRun(outcome, options, source, destination, destination + " was not written");
     }
 
     std::string reason;
@@ -126,10 +172,10 @@ int RunEncrypt(const Options& options)
     if (!opened.ok)
         return Refuse(kExitIoError, options.file + ": " + opened.reason);
     const std::string destination = options.output.empty() ? options.file + ".kst" : options.output;
-    if (int status = CheckDestination(options.file, destination, options.force))
+    if (int status = CheckDestination(options, destination))
         return status;
     const std::string storedName =
-        lockedfile::StoredNameFor(options.file.substr(FileNameStart(options.file)), NameLeadBytes());
+        lockedfile::StoredNameFor(options.file.substr(FileNameStart(options.file)), NameLeadBytes(), NamePathStyle());
 
     Secret password;
     if (int status = GetPassword(options, PasswordUse::Encrypt, password.Text()))
@@ -137,7 +183,7 @@ int RunEncrypt(const Options& options)
     const int keyLength = int(password.Text().size());
     const unsigned threads = ThreadsFor(options, length);
     FileSource source(file);
-    return WriteOutput(options, destination, "encrypting", length, [&](lockedfile::ByteSink& sink) {
+    return WriteOutput(options, file, source, destination, "encrypting", length, [&](lockedfile::ByteSink& sink) {
         if (threads > 1)
             return ParallelEncrypt(source, length, storedName, sink, KeyBytes(password.Text()), keyLength,
                                    SettingsFor(threads));
@@ -159,12 +205,16 @@ int RunDecrypt(const Options& options)
 
     std::string destination = options.output;
     if (destination.empty()) {
-        const std::string proposed = lockedfile::SafeProposedName(header.storedName);
+        // The name the program proposes for the same locked file: made safe, then fitted to
+        // the room the folder leaves.
+        const std::string folder = FolderOf(options.file);
+        const std::string proposed = lockedfile::FitProposedName(
+            lockedfile::SafeProposedName(header.storedName, NameLeadBytes()), RoomForNameIn(folder), NameLeadBytes());
         if (proposed.empty())
             return Refuse(kExitUsage, options.file + ": the stored name gives no usable file name; name the output with -o");
-        destination = FolderOf(options.file) + proposed;
+        destination = folder + proposed;
     }
-    if (int status = CheckDestination(options.file, destination, options.force))
+    if (int status = CheckDestination(options, destination))
         return status;
 
     Secret password;
@@ -174,7 +224,7 @@ int RunDecrypt(const Options& options)
     const unsigned threads = ThreadsFor(options, length);
     const uint64_t plainLength =
         length > header.dataOffset ? length - header.dataOffset - 1 : 0;  // near enough for progress
-    return WriteOutput(options, destination, "decrypting", plainLength, [&](lockedfile::ByteSink& sink) {
+    return WriteOutput(options, file, source, destination, "decrypting", plainLength, [&](lockedfile::ByteSink& sink) {
         if (threads > 1)
             return ParallelDecrypt(source, length, header.dataOffset, sink, KeyBytes(password.Text()), keyLength,
                                    SettingsFor(threads));

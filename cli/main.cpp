@@ -49,10 +49,14 @@ int Run(const std::vector<std::string>& arguments)
 int main(int argc, char** argv)
 {
     kst::InstallInterruptHandler();
+    int status = kst::kExitIoError;
     try {
-        return Run(std::vector<std::string>(argv + 1, argv + argc));
+        status = Run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::exception& error) {
         kst::WriteToStderr(std::string("kst: ") + error.what() + "\n");
-        return kst::kExitIoError;
     }
+    // Everything is cleaned up by now; a run that an interrupt ended ends by that signal.
+    if (status == kst::InterruptExitStatus())
+        kst::EndByInterrupt();
+    return status;
 }

@@ -56,9 +56,9 @@ std::string PasswordRefusal(const std::string& password, PasswordUse use)
 {
     if (password.empty())
         return "an empty password is refused";
-    if (use == PasswordUse::Encrypt && password.size() > kMaxPasswordLength)
-        return "the password is longer than the " + std::to_string(kMaxPasswordLength) +
-               " characters Kestrine for Windows accepts";
+    if (use == PasswordUse::Encrypt && password.size() > lockedfile::kMaxPasswordBytes)
+        return "the password is longer than the " + std::to_string(lockedfile::kMaxPasswordBytes) +
+               " bytes Kestrine for Windows accepts";
     return "";
 }
 
@@ -67,13 +67,14 @@ PasswordResult ObtainPassword(const Options& options, PasswordUse use, std::stri
     PasswordResult result;
     if (!options.passwordFile.empty()) {
         if (!ReadFirstLine(options.passwordFile, password)) {
-            result.error = "cannot read the password file " + options.passwordFile;
+            result.error = "cannot read the password file " + options.passwordFile + ": " + LastErrorText();
             return result;
         }
     } else if (options.passwordFd >= 0) {
         if (!ReadLineFromDescriptor(options.passwordFd, password)) {
             result.interrupted = InterruptRequested();
-            result.error = "cannot read the password from descriptor " + std::to_string(options.passwordFd);
+            result.error =
+                "cannot read the password from descriptor " + std::to_string(options.passwordFd) + ": " + LastErrorText();
             return result;
         }
     } else {

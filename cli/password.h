@@ -4,12 +4,11 @@
 
 #include <string>
 
+#include "locked_format.h"
 #include "options.h"
 
 namespace kst {
 
-// The longest password the Windows program's encryption dialog accepts.
-constexpr size_t kMaxPasswordLength = 56;
 
 enum class PasswordUse { Encrypt, Decrypt };
 

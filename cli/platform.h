@@ -57,14 +57,24 @@ struct FileResult {
 FileResult OpenForReading(const std::string& path, FileHandle& file, uint64_t& length);
 // Opens an existing regular file for writing in place, neither truncated nor moved.
 FileResult OpenForOverwriting(const std::string& path, FileHandle& file, uint64_t& length);
-// Creates a new file of a name no one else uses, in `directory`, beginning with `stem`.
-FileResult CreateUniqueFile(const std::string& directory, const std::string& stem, FileHandle& file,
-                            std::string& path);
+// Creates a new file in `directory` that only its owner may open, under a short name no one
+// else can guess or take first, whatever the length of the name it will get.
+FileResult CreateUniqueFile(const std::string& directory, FileHandle& file, std::string& path);
+// Narrows what others may do with `file` to what they may do with `source` and, when
+// `replaced` exists, with it: plaintext is never readable by more users than its source.
+FileResult LimitAccess(FileHandle& file, FileHandle& source, const std::string& replaced);
+// Makes the names in `folder` (a rename just done there) last across a power cut.
+bool SyncFolder(const std::string& folder);
+// A second handle on standard output, closed on its own.
+FileResult OpenStandardOutput(FileHandle& file);
+// The last failed system call's error, in the system's words.
+std::string LastErrorText();
 // Gives the closed file `from` the name `to`. Without `replace` an existing `to` is left
 // alone and `existed` is set.
 FileResult RenameFile(const std::string& from, const std::string& to, bool replace, bool& existed);
 bool RemoveFile(const std::string& path);
 bool PathExists(const std::string& path);
+bool IsFolder(const std::string& path);
 // Whether both paths name the same existing file (links and other spellings included).
 bool SameFile(const std::string& first, const std::string& second);
 
@@ -72,8 +82,12 @@ bool SameFile(const std::string& first, const std::string& second);
 size_t FileNameStart(const std::string& path);
 // The folder part of a path, with its separator ("" for a bare name).
 std::string FolderOf(const std::string& path);
+// The bytes a file name may take in `folder` ("" for the current one) on this system.
+size_t RoomForNameIn(const std::string& folder);
 // How the system's narrow names are cut into characters (nullptr: UTF-8).
 lockedfile::LeadBytePredicate NameLeadBytes();
+// Which characters separate the components of this system's paths.
+lockedfile::PathStyle NamePathStyle();
 
 bool StderrIsTerminal();
 // Asks on the terminal with echo off; false when there is no terminal or on interruption.
@@ -87,5 +101,8 @@ void WriteToStderr(const std::string& text);
 void InstallInterruptHandler();
 bool InterruptRequested();
 int InterruptExitStatus();
+// After the cleanup, ends the process by the interrupting signal itself, so that a calling
+// shell sees the death by it (and a loop in a script stops); returns when there is none.
+void EndByInterrupt();
 
 }  // namespace kst

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -171,22 +172,56 @@ FileResult OpenForOverwriting(const std::string& path, FileHandle& file, uint64_
     return OpenRegular(path, O_WRONLY, file, length);
 }
 
-FileResult CreateUniqueFile(const std::string& directory, const std::string& stem, FileHandle& file,
-                            std::string& path)
+FileResult CreateUniqueFile(const std::string& directory, FileHandle& file, std::string& path)
 {
-    for (unsigned attempt = 0;; ++attempt) {
-        path = directory + stem + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            file = FileHandle(fd);
-            return {};
-        }
-        if (errno != EEXIST || attempt == 100) {
-            const int error = errno;
-            path.clear();
-            return Failure(error);
-        }
-    }
+    // mkostemp draws random names (many more than anyone can plant) and opens with O_EXCL
+    // and mode 0600, so nothing planted is followed and nobody else can read what comes.
+    std::string name = directory + ".kst-part.XXXXXX";
+    const int fd = ::mkostemp(&name[0], O_CLOEXEC);
+    if (fd < 0)
+        return Failure(errno);
+    file = FileHandle(fd);
+    path = name;
+    return {};
+}
+
+FileResult LimitAccess(FileHandle& file, FileHandle& source, const std::string& replaced)
+{
+    struct stat info;
+    if (::fstat(Descriptor(source), &info) != 0)
+        return Failure(errno);
+    mode_t mode = info.st_mode & 0777;
+    // As a new file would be made; the umask cannot be read without being set.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode &= ~mask;
+    if (::stat(replaced.c_str(), &info) == 0)
+        mode &= info.st_mode & 0777;
+    return ::fchmod(Descriptor(file), mode) == 0 ? FileResult{} : Failure(errno);
+}
+
+bool SyncFolder(const std::string& folder)
+{
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    FileHandle handle(fd);
+    // Some file systems cannot flush a folder; they keep their names by other means.
+    return ::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
+}
+
+FileResult OpenStandardOutput(FileHandle& file)
+{
+    const int fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+        return Failure(errno);
+    file = FileHandle(fd);
+    return {};
+}
+
+std::string LastErrorText()
+{
+    return std::strerror(errno);
 }
 
 FileResult RenameFile(const std::string& from, const std::string& to, bool replace, bool& existed)
@@ -222,6 +257,12 @@ bool PathExists(const std::string& path)
     return ::lstat(path.c_str(), &info) == 0;
 }
 
+bool IsFolder(const std::string& path)
+{
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 bool SameFile(const std::string& first, const std::string& second)
 {
     struct stat a, b;
@@ -240,9 +281,20 @@ std::string FolderOf(const std::string& path)
     return path.substr(0, FileNameStart(path));
 }
 
+size_t RoomForNameIn(const std::string& folder)
+{
+    const long longest = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+    return longest > 0 ? size_t(longest) : lockedfile::kMaxStoredName;
+}
+
 lockedfile::LeadBytePredicate NameLeadBytes()
 {
     return nullptr;
+}
+
+lockedfile::PathStyle NamePathStyle()
+{
+    return lockedfile::PathStyle::Posix;
 }
 
 bool StderrIsTerminal()
@@ -293,15 +345,22 @@ void WriteToStderr(const std::string& text)
 
 void InstallInterruptHandler()
 {
+    // A reader that has gone shows as a failed write, which is reported; the signal would
+    // end the process before it removes its temporary file.
+    ::signal(SIGPIPE, SIG_IGN);
     struct sigaction action;
     std::memset(&action, 0, sizeof action);
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     // No SA_RESTART: a read waiting on the terminal returns, so the prompt can end too.
     action.sa_flags = 0;
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGHUP, &action, nullptr);
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        // A signal ignored on entry (nohup, a background job) stays ignored.
+        struct sigaction previous;
+        if (::sigaction(signalNumber, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
+            continue;
+        ::sigaction(signalNumber, &action, nullptr);
+    }
 }
 
 bool InterruptRequested()
@@ -312,6 +371,19 @@ bool InterruptRequested()
 int InterruptExitStatus()
 {
     return 128 + (g_interruptSignal != 0 ? int(g_interruptSignal) : SIGINT);
+}
+
+void EndByInterrupt()
+{
+    const int signalNumber = g_interruptSignal;
+    if (signalNumber == 0)
+        return;
+    ::signal(signalNumber, SIG_DFL);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signalNumber);
+    ::sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    ::raise(signalNumber);
 }
 
 }  // namespace kst

@@ -5,6 +5,8 @@
 
 #include <io.h>
 
+#include "console_text.h"
+
 namespace kst {
 
 namespace {
@@ -105,6 +107,26 @@ bool ReadLine(HANDLE input, std::string& line)
     return true;
 }
 
+// Reads a typed line as UTF-16 and gives the bytes the program would key with.
+bool ReadConsoleLine(HANDLE console, std::string& line)
+{
+    std::wstring typed;
+    bool ended = false;
+    while (!ended) {
+        wchar_t c = 0;
+        DWORD got = 0;
+        if (!::ReadConsoleW(console, &c, 1, &got, nullptr))
+            break;
+        ended = got == 0 || c == L'\n';
+        if (!ended && c != L'\r')
+            typed.push_back(c);
+    }
+    line = AnsiBytesOf(typed);
+    for (wchar_t& c : typed)
+        *const_cast<volatile wchar_t*>(&c) = 0;
+    return ended;
+}
+
 }  // namespace
 
 bool FileHandle::Close()
@@ -155,11 +177,11 @@ FileResult OpenForOverwriting(const std::string& path, FileHandle& file, uint64_
     return OpenRegular(path, GENERIC_WRITE, 0, file, length);
 }
 
-FileResult CreateUniqueFile(const std::string& directory, const std::string& stem, FileHandle& file,
-                            std::string& path)
+FileResult CreateUniqueFile(const std::string& directory, FileHandle& file, std::string& path)
 {
+    // A short name, so that the room a long destination name needs is not taken.
     for (unsigned attempt = 0;; ++attempt) {
-        path = directory + stem + "." + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(attempt) +
+        path = directory + ".kst-part." + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(attempt) +
                ".tmp";
         HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                       nullptr);
@@ -168,11 +190,38 @@ FileResult CreateUniqueFile(const std::string& directory, const std::string& ste
             return {};
         }
         const DWORD error = ::GetLastError();
-        if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt == 100) {
+        if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt == 1000) {
             path.clear();
             return Failure(error);
         }
     }
+}
+
+FileResult LimitAccess(FileHandle&, FileHandle&, const std::string&)
+{
+    // A new file takes the access its folder gives, as the program's outputs do.
+    return {};
+}
+
+bool SyncFolder(const std::string&)
+{
+    // The rename was made with MOVEFILE_WRITE_THROUGH: it is on the disk when it returns.
+    return true;
+}
+
+FileResult OpenStandardOutput(FileHandle& file)
+{
+    HANDLE duplicate = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), ::GetStdHandle(STD_OUTPUT_HANDLE), ::GetCurrentProcess(),
+                           &duplicate, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        return Failure(::GetLastError());
+    file = FileHandle(reinterpret_cast<intptr_t>(duplicate));
+    return {};
+}
+
+std::string LastErrorText()
+{
+    return SystemText(::GetLastError());
 }
 
 FileResult RenameFile(const std::string& from, const std::string& to, bool replace, bool& existed)
@@ -194,6 +243,12 @@ bool RemoveFile(const std::string& path)
 bool PathExists(const std::string& path)
 {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsFolder(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool SameFile(const std::string& first, const std::string& second)
@@ -234,9 +289,28 @@ std::string FolderOf(const std::string& path)
     return path.substr(0, FileNameStart(path));
 }
 
+size_t RoomForNameIn(const std::string& folder)
+{
+    // As the program fits its proposal: the full folder, its separator, the name and the
+    // terminator within MAX_PATH, the most its file dialog takes.
+    char full[MAX_PATH * 2] = {};
+    const DWORD length = ::GetFullPathNameA(folder.empty() ? "." : folder.c_str(), sizeof full, full, nullptr);
+    if (length == 0 || length >= sizeof full)
+        return 0;
+    size_t used = length + 1;
+    if (full[length - 1] != '\\' && full[length - 1] != '/')
+        ++used;
+    return used < MAX_PATH ? MAX_PATH - used : 0;
+}
+
 lockedfile::LeadBytePredicate NameLeadBytes()
 {
     return [](uint8_t byte) { return ::IsDBCSLeadByte(byte) != FALSE; };
+}
+
+lockedfile::PathStyle NamePathStyle()
+{
+    return lockedfile::PathStyle::Windows;
 }
 
 bool StderrIsTerminal()
@@ -257,7 +331,7 @@ bool ReadSecretFromTerminal(const char* prompt, std::string& secret)
         return false;
     EchoOff quiet(input);
     WriteToStderr(prompt);
-    const bool read = ReadLine(input, secret);
+    const bool read = ReadConsoleLine(input, secret);
     WriteToStderr("\n");
     return read && !InterruptRequested();
 }
@@ -292,6 +366,12 @@ int InterruptExitStatus()
 {
     // As a POSIX shell reports SIGINT, so scripts test one number on both systems.
     return 130;
+}
+
+void EndByInterrupt()
+{
+    // A console program has no signal to die by: the exit status says it (130, as a POSIX
+    // shell shows SIGINT).
 }
 
 }  // namespace kst

@@ -16,6 +16,10 @@ namespace lockedfile {
 
 constexpr char kMagic[4] = {'B', 'L', 'O', 'W'};
 constexpr size_t kMaxStoredName = 255;
+// The longest password a locked file is made with, counted in bytes of the narrow (on
+// Windows the ANSI) code page the key is taken from: Blowfish keys with at most 56 bytes,
+// and the program's password dialog takes no more.
+constexpr size_t kMaxPasswordBytes = 56;
 
 // The user-visible texts of a refused header.
 extern const char* const kNotLockedMessage;   // "This file was not encrypted with Kestrine."
@@ -55,13 +59,19 @@ enum class CodecStatus {
 // On Windows the job layer passes a function calling IsDBCSLeadByte.
 using LeadBytePredicate = bool (*)(uint8_t byte);
 
+// Which characters separate path components where the source's name was given: on Windows
+// '\\', '/' and the drive's ':'; on POSIX systems '/' and, as names from Windows may carry
+// it, '\\' (there ':' is an ordinary character of a name).
+enum class PathStyle { Windows, Posix };
+
 // The stored name for a source file name (the last path component): at most 255 bytes,
 // never cut inside a character. With a lead-byte predicate the name is read as a
 // double-byte code page (a lead byte and the byte after it form one character, so a
 // trail byte equal to '\\' is not taken for a separator); without one it is read as
 // UTF-8, and a byte that does not begin a well-formed sequence counts as one character.
 // Empty when the path ends in a separator; the header needs a name of 1 byte or more.
-std::string StoredNameFor(const std::string& fileName, LeadBytePredicate isLeadByte = nullptr);
+std::string StoredNameFor(const std::string& fileName, LeadBytePredicate isLeadByte = nullptr,
+                          PathStyle style = PathStyle::Windows);
 
 // Reduces an untrusted stored name to a safe bare file name to propose: no drive,
 // directory or ".." parts, no characters Windows forbids in names. May be empty. The name
@@ -79,15 +89,23 @@ std::string FitProposedName(const std::string& safeName, size_t maxBytes, LeadBy
 // already cuts on a character boundary).
 std::vector<uint8_t> BuildHeader(const std::string& storedName, uint64_t sourceLength);
 
-enum class HeaderStatus { Ok, NotLocked, BadHeader, ReadFailed };
+enum class HeaderStatus {
+    Ok,
+    NotLocked,    // no magic: not a locked file
+    NoTailCount,  // the file ends right after the stored name: not a locked file either
+    BadHeader,    // a name length of 0, or a file that ends inside the stored name
+    ReadFailed,
+};
 struct HeaderInfo {
     HeaderStatus status = HeaderStatus::BadHeader;
     std::string storedName;   // raw bytes as stored
     uint64_t dataOffset = 0;  // 5 + n: the offset of the tail count
 };
-// Reads the magic, the name length and the stored name from the start of `source`,
-// never more bytes than the file holds.
-HeaderInfo ReadHeader(ByteSource& source);
+// Reads the magic, the name length and the stored name from the start of `source`, a
+// locked file of `totalLength` bytes, never more bytes than the file holds. The source is
+// left at `dataOffset`, so the caller can go on with DecryptStream; whether the tail count
+// is there is judged from `totalLength`, without reading it.
+HeaderInfo ReadHeader(ByteSource& source, uint64_t totalLength);
 
 // Writes the whole locked file (header and blocks) from `length` bytes of `source`.
 // A source that ends before `length` bytes is a read failure. Nothing is written for an

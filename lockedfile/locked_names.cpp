@@ -107,14 +107,15 @@ void DropTrailingDotsAndSpaces(std::string& name, LeadBytePredicate isLeadByte)
 
 }  // namespace
 
-std::string StoredNameFor(const std::string& fileName, LeadBytePredicate isLeadByte)
+std::string StoredNameFor(const std::string& fileName, LeadBytePredicate isLeadByte, PathStyle style)
 {
     // Walk whole characters, so that a trail byte never passes for a separator.
     size_t nameStart = 0;
     for (size_t at = 0; at < fileName.size();) {
         const size_t length = CharacterLength(fileName, at, isLeadByte);
         at += length;
-        if (length == 1 && IsSeparator(fileName[at - 1]))
+        const char c = fileName[at - 1];
+        if (length == 1 && (style == PathStyle::Windows ? IsSeparator(c) : c == '/' || c == '\\'))
             nameStart = at;
     }
 

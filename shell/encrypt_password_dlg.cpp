@@ -1,12 +1,13 @@
 #include "encrypt_password_dlg.h"
 
 #include "data_exchange.h"
+#include "locked_format.h"
 #include "message_box.h"
 #include "resource.h"
 
 namespace {
-// Blowfish takes at most 56 key bytes.
-constexpr int kMaxPassword = 56;
+// DDV_MaxChars counts the characters of the narrow text: the ANSI code page's bytes.
+constexpr int kMaxPassword = static_cast<int>(lockedfile::kMaxPasswordBytes);
 }  // namespace
 
 CEncryptPasswordDlg::CEncryptPasswordDlg(CWnd* pParent) : CDialog(IDD_ENCRYPT_PASSWORD, pParent) {}

@@ -68,6 +68,7 @@ KstRun KstProcess::Wait()
     }
     m_waited = true;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.signaled = WIFSIGNALED(status);
     run.out = Slurp(m_scratch + ".out");
     run.err = Slurp(m_scratch + ".err");
     for (const char* suffix : {".in", ".out", ".err"})

@@ -9,6 +9,7 @@
 
 struct KstRun {
     int status = -1;  // exit status, or 128 + the signal that ended it
+    bool signaled = false;  // ended by a signal, as a calling shell sees it
     std::string out;
     std::string err;
 };

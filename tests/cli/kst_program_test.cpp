@@ -14,70 +14,11 @@
 #include <sstream>
 #include <thread>
 
-#include "kst_process.h"
-#include "memory_streams.h"
+#include "kst_fixture.h"
 
-namespace fs = std::filesystem;
+using namespace kst_testing;
 
 namespace {
-
-const std::string kPassword = "correct horse";
-
-std::vector<uint8_t> ReadFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
-}
-
-std::vector<uint8_t> Bytes(const std::string& text)
-{
-    return std::vector<uint8_t>(text.begin(), text.end());
-}
-
-void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-}
-
-class Kst : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/kst-cli-test-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-        m_scratch = fs::path(m_dir).parent_path() / (fs::path(m_dir).filename().string() + "-io");
-        WriteText(Path("password"), kPassword + "\n");
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    std::string Path(const std::string& name) const { return m_dir + "/" + name; }
-    void WriteText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-    KstRun Run(std::vector<std::string> arguments, const ChildSetup& setup = nullptr, const std::string& input = "")
-    {
-        return RunKst(arguments, input, m_scratch, setup);
-    }
-    // With the password from the password file.
-    KstRun RunWithPassword(std::vector<std::string> arguments, const ChildSetup& setup = nullptr)
-    {
-        arguments.insert(arguments.end(), {"--password-file", Path("password")});
-        return Run(arguments, setup);
-    }
-
-    // The names in the folder, so a left-over temporary file shows.
-    std::vector<std::string> Names() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(m_dir))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    std::string m_dir;
-    std::string m_scratch;
-};
 
 using KstRoundTrip = Kst;
 using KstRefusal = Kst;
@@ -172,11 +113,15 @@ TEST_F(KstRefusal, ExistingOutputsBadHeadersPasswordsAndSourcesThatCannotBeRead)
         {"magic.kst", "BLOX\x01" "a\x00"},
         {"zero.kst", std::string("BLOW\x00\x00", 6)},
         {"cut.kst", "BLOW\x09" "abc"},
+        {"no-tail-count.kst", "BLOW\x03" "abc"},
     };
     for (const auto& bad : badHeads) {
         SCOPED_TRACE(bad.name);
         WriteText(Path(bad.name), bad.content);
         EXPECT_EQ(RunWithPassword({"decrypt", Path(bad.name), "-o", Path("out")}).status, 3);
+        EXPECT_FALSE(fs::exists(Path("out")));
+        EXPECT_EQ(RunWithPassword({"decrypt", Path(bad.name)}).status, 3);
+        EXPECT_FALSE(fs::exists(Path("abc")));
         EXPECT_EQ(Run({"info", Path(bad.name)}).status, 3);
     }
 
@@ -219,7 +164,7 @@ TEST_F(KstRefusal, ExistingOutputsBadHeadersPasswordsAndSourcesThatCannotBeRead)
     EXPECT_NE(run.err.find("locked-away"), std::string::npos) << run.err;
     fs::remove(Path("locked-away"));
 
-    EXPECT_EQ(Names(), (std::vector<std::string>{"cut.kst", "magic.kst", "password", "plain", "plain.kst", "short.kst",
+    EXPECT_EQ(Names(), (std::vector<std::string>{"cut.kst", "magic.kst", "no-tail-count.kst", "password", "plain", "plain.kst", "short.kst",
                                                  "zero.kst"}));
 }
 
@@ -257,22 +202,11 @@ TEST_F(KstFailure, AnInterruptInTheMiddleLeavesTheOldDestinationAndNoTemporaryFi
         KstProcess process({"encrypt", Path("big"), "-o", Path("out.kst"), "--force", "--password-file",
                             Path("password")},
                            "", m_scratch);
-        // Wait until the temporary file holds blocks: the work is under way.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        bool started = false;
-        while (!started && std::chrono::steady_clock::now() < deadline) {
-            for (const auto& entry : fs::directory_iterator(m_dir)) {
-                const std::string name = entry.path().filename().string();
-                std::error_code error;
-                if (name.rfind(".out.kst", 0) == 0 && fs::file_size(entry.path(), error) > 0)
-                    started = true;
-            }
-            if (!started)
-                std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
-        ASSERT_TRUE(started);
+        ASSERT_NE(WaitForPendingOutput(), "");
         ::kill(process.Pid(), signalNumber);
         const KstRun run = process.Wait();
+        // Death by the signal itself, so that a calling shell loop stops too.
+        EXPECT_TRUE(run.signaled);
         EXPECT_EQ(run.status, 128 + signalNumber) << run.err;
         EXPECT_NE(run.err.find("interrupted"), std::string::npos) << run.err;
         EXPECT_EQ(ReadFile(Path("out.kst")), Bytes("keep me"));
@@ -285,7 +219,7 @@ TEST_F(KstInfo, TellsTheStoredNameTailCountAndPlainLength)
     WriteFile(Path("a.kst"), CodecLocked(Pattern(13, 1), "a.txt", kPassword));
     KstRun run = Run({"info", Path("a.kst")});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("stored name:   a.txt\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("stored name:   a.txt (5 bytes)\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("tail count:    5\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("plain length:  13 bytes\n"), std::string::npos) << run.out;
 

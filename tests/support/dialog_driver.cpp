@@ -83,6 +83,12 @@ DialogAnswer DialogAnswer::Fill(int controlId, std::string text) const {
     return answer;
 }
 
+DialogAnswer DialogAnswer::Type(int controlId, std::wstring text) const {
+    DialogAnswer answer(*this);
+    answer.typed.emplace_back(controlId, std::move(text));
+    return answer;
+}
+
 DialogDriver::DialogDriver() : m_defaultButton(IDCANCEL), m_stop(false), m_watcher([this] { Watch(); }) {}
 
 DialogDriver::~DialogDriver() {
@@ -199,6 +205,15 @@ void DialogDriver::Answer(HWND dialog) {
         DWORD_PTR ignored = 0;
         if (control != nullptr)
             ::SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(field.second.c_str()),
+                                  SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
+    }
+    for (const auto& field : answer.typed) {
+        HWND control = EditFieldOf(::GetDlgItem(dialog, field.first));
+        DWORD_PTR ignored = 0;
+        // Set as UTF-16 text: the system converts it for the narrow control as it converts
+        // typed characters. (Wine's own conversion of double-byte WM_CHAR is not usable.)
+        if (control != nullptr)
+            ::SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(field.second.c_str()),
                                   SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
     }
     shown.pressed = answer.closeInstead != nullptr ? 0 : answer.button;

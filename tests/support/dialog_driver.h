@@ -31,6 +31,7 @@ namespace kst_test {
 struct DialogAnswer {
     std::string captionContains;                    // empty: any caption
     std::vector<std::pair<int, std::string>> fill;  // control id, text to put into it
+    std::vector<std::pair<int, std::wstring>> typed;  // control id, UTF-16 text entered into it
     int button = IDOK;                              // control id to press
     HWND closeInstead = nullptr;                    // if set: WM_CLOSE to it, no button pressed
 
@@ -39,6 +40,9 @@ struct DialogAnswer {
     static DialogAnswer CloseWindowInstead(HWND window);
     DialogAnswer WithCaption(std::string caption) const;
     DialogAnswer Fill(int controlId, std::string text) const;
+    // Enters UTF-16 text, so the control's narrow text is whatever the code page makes of it,
+    // as with text a user types.
+    DialogAnswer Type(int controlId, std::wstring text) const;
 };
 
 struct ShownDialog {

@@ -11,36 +11,14 @@
 #include <vector>
 
 #include "job_fixture.h"
+#include "kst_exe.h"
+
+using kst_test::Quoted;
+using kst_test::RunKstExe;
 
 namespace {
 
 const char kPassword[] = "exchange secret";
-
-std::string WindowsPath(std::string path)
-{
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
-// Runs kst.exe with a command line and answers its exit status.
-DWORD RunKstExe(const std::string& arguments)
-{
-    std::string commandLine = "\"" + WindowsPath(KST_EXE_PATH) + "\" " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return DWORD(-1);
-    ::WaitForSingleObject(process.hProcess, 600000);
-    DWORD status = DWORD(-1);
-    ::GetExitCodeProcess(process.hProcess, &status);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    return status;
-}
-
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 std::vector<size_t> ExchangeLengths()
 {

@@ -1,0 +1,176 @@
+// kst.exe and the program agree where the code page decides: a password typed into
+// kst.exe's console keys as the same text typed into the program's password dialog, and a
+// stored name gives the name the program's "Decrypted File" dialog proposes. Run once in
+// code page 1252 and once in 932 (KST_EXPECTED_ACP says which).
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "blowfish_view.h"
+#include "codec_fakes.h"
+#include "dialog_driver.h"
+#include "encrypt_password_dlg.h"
+#include "kst_exe.h"
+#include "locked_format.h"
+#include "message_pump.h"
+#include "resource.h"
+#include "view_flow_support.h"
+
+using namespace kst_test;
+
+namespace {
+
+const char kPassword[] = "agreement";
+
+UINT ExpectedCodePage() {
+    const char* value = std::getenv("KST_EXPECTED_ACP");
+    return value == nullptr ? 0 : static_cast<UINT>(std::atoi(value));
+}
+
+// Non-ASCII text that the code page holds: its ANSI and OEM bytes differ in 1252, and in
+// 932 it has double-byte characters and a single-byte katakana.
+std::wstring TypedPassword(UINT codePage) {
+    return codePage == 932 ? L"\x30D1\x30B9\x30EF\x30FC\x30C9\x6F22\x5B57\xFF76" : L"p\x00E4ssw\x00F6rd \x00E9t\x00E9";
+}
+
+// Queues a line as key presses in the console's input, as a user types it.
+bool TypeIntoConsole(HANDLE input, const std::wstring& line) {
+    std::vector<INPUT_RECORD> records;
+    auto key = [&](wchar_t c, WORD virtualKey, BOOL down) {
+        INPUT_RECORD record{};
+        record.EventType = KEY_EVENT;
+        record.Event.KeyEvent.bKeyDown = down;
+        record.Event.KeyEvent.wRepeatCount = 1;
+        record.Event.KeyEvent.wVirtualKeyCode = virtualKey;
+        record.Event.KeyEvent.uChar.UnicodeChar = c;
+        records.push_back(record);
+    };
+    for (const wchar_t c : line) {
+        key(c, 0, TRUE);
+        key(c, 0, FALSE);
+    }
+    key(L'\r', VK_RETURN, TRUE);
+    key(L'\r', VK_RETURN, FALSE);
+    DWORD written = 0;
+    return ::WriteConsoleInputW(input, records.data(), DWORD(records.size()), &written) && written == records.size();
+}
+
+std::string Locked(const std::string& plain, const std::string& storedName, const std::string& key) {
+    testing_codec::MemorySource source(std::vector<uint8_t>(plain.begin(), plain.end()));
+    testing_codec::MemorySink sink;
+    testing_codec::RecordingProgress progress;
+    lockedfile::EncryptStream(source, plain.size(), storedName, sink, reinterpret_cast<const uint8_t*>(key.data()),
+                              int(key.size()), progress);
+    return std::string(sink.bytes.begin(), sink.bytes.end());
+}
+
+// The file name field is several windows with one id (combo box and its edit field).
+std::string FileNameShown(const ShownDialog& shown) {
+    for (const auto& control : shown.controls)
+        if (control.first == kFileNameCombo && !control.second.empty()) return control.second;
+    return "";
+}
+
+class KstExeAndProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(::GetACP(), ExpectedCodePage()) << "the run must be in the code page it is named for";
+        char temp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, temp);
+        m_dir = std::string(temp) + "kst_agreement_" + std::to_string(::GetACP());
+        ::CreateDirectoryA(m_dir.c_str(), nullptr);
+    }
+    void TearDown() override { ::RemoveDirectoryA(m_dir.c_str()); }
+
+    std::string m_dir;
+};
+
+}  // namespace
+
+TEST_F(KstExeAndProgram, APasswordTypedIntoTheConsoleKeysAsTheDialogsText) {
+    const std::wstring typed = TypedPassword(::GetACP());
+
+    DialogDriver driver;
+    driver.Expect(DialogAnswer::Press(IDOK).WithCaption(kPasswordCaption).Type(IDC_PASSWORD, typed).Type(IDC_RETYPE,
+                                                                                                         typed));
+    CEncryptPasswordDlg dialog;
+    ASSERT_EQ(dialog.DoModal(), IDOK);
+    const std::string dialogBytes(dialog.m_strPassword);
+    ASSERT_FALSE(dialogBytes.empty());
+    ASSERT_LE(dialogBytes.size(), lockedfile::kMaxPasswordBytes);
+
+    // kst.exe asks twice on the console this process shares with it.
+    ::FreeConsole();
+    ASSERT_TRUE(::AllocConsole());
+    HANDLE input = ::CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(input, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(TypeIntoConsole(input, typed));
+    ASSERT_TRUE(TypeIntoConsole(input, typed));
+
+    const std::string plain = m_dir + "\\typed.txt";
+    const std::string locked = plain + ".kst";
+    WriteAll(plain, "typed on the console");
+    EXPECT_EQ(RunKstExe("encrypt " + Quoted(plain) + " -q"), 0u);
+    ::CloseHandle(input);
+    ::FreeConsole();
+    EXPECT_EQ(ReadAll(locked), Locked("typed on the console", "typed.txt", dialogBytes))
+        << "kst.exe keys with the bytes of the ANSI code page, as the dialog does";
+    ::DeleteFileA(plain.c_str());
+    ::DeleteFileA(locked.c_str());
+}
+
+TEST_F(KstExeAndProgram, ADoubleByteOrLongStoredNameGivesTheNameTheProgramProposes) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+    CWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, "Kestrine agreement test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100,
+                                295, 135, nullptr, nullptr));
+    RECT client{};
+    parent.GetClientRect(&client);
+    CBlowfishView view;
+    ASSERT_TRUE(view.Create(&parent, client, 0xE900));
+    view.OnInitialUpdate();
+
+    WriteAll(m_dir + "\\password", kPassword);
+    // A deep folder, so that the folder and the longest stored name together pass MAX_PATH.
+    const std::string deep = m_dir + "\\" + std::string(120, 'd');
+    ::CreateDirectoryA(deep.c_str(), nullptr);
+    const struct {
+        std::string folder;
+        std::string storedName;
+    } cases[] = {
+        // In 932 two characters whose trail bytes are '\\'; in 1252 two separators.
+        {m_dir, "\x95\x5c\x83\x5c.txt"},
+        {deep, std::string(251, 'n') + ".txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.storedName.size());
+        const std::string locked = c.folder + "\\stored.kst";
+        WriteAll(locked, Locked("same name", c.storedName, kPassword));
+
+        DialogDriver driver;
+        driver.Expect(DialogAnswer::Press(IDCANCEL).WithCaption("Decrypted File"));
+        view.m_strSource = locked.c_str();
+        view.ReadLockedHeader();
+        const auto shown = driver.Shown();
+        ASSERT_EQ(shown.size(), 1u);
+        const std::string proposed = FileNameShown(shown[0]);
+        ASSERT_FALSE(proposed.empty());
+
+        EXPECT_EQ(RunKstExe("decrypt " + Quoted(locked) + " -q --password-file " + Quoted(m_dir + "\\password")), 0u);
+        EXPECT_EQ(ReadAll(c.folder + "\\" + proposed), "same name") << "kst.exe wrote " << proposed;
+        ::DeleteFileA((c.folder + "\\" + proposed).c_str());
+        ::DeleteFileA(locked.c_str());
+    }
+    ::DeleteFileA((m_dir + "\\password").c_str());
+    ::RemoveDirectoryA(deep.c_str());
+    view.DestroyWindow();
+    parent.DestroyWindow();
+    PumpPending();
+}
