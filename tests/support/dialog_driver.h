@@ -47,6 +47,8 @@ struct ShownDialog {
     UINT icon = 0;         // MB_ICONHAND, MB_ICONQUESTION, MB_ICONEXCLAMATION, MB_ICONASTERISK or 0
     std::vector<std::pair<int, std::string>> controls;  // every child: id and window text
     DWORD threadId = 0;    // the thread that showed it
+    HWND owner = nullptr;  // the window it stays above, and disables while it is up
+    bool ownerEnabled = false;  // whether that owner took input while the dialog was up
     int pressed = 0;       // the button the driver pressed, 0 when it closed a window instead
     bool unexpected = false;
 };

@@ -28,6 +28,7 @@ struct FileProbe {
     uint64_t failWritesAfter = UINT64_MAX;  // total bytes written before writes start failing
     uint64_t throwWritesAfter = UINT64_MAX; // total bytes written before a write runs out of memory
     uint64_t fakeLength = 0;                // with `fake`: no disk file, this length
+    bool failFlushes = false;               // every flush reports failure
     bool fake = false;
     uint64_t bytesWritten = 0;
     int flushes = 0;
@@ -75,4 +76,6 @@ public:
 std::vector<uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool FileExists(const std::string& path);
+// The names in a folder, sorted.
+std::vector<std::string> FolderNames(const std::string& folder);
 std::vector<uint8_t> PatternBytes(size_t length, uint8_t seed);
