@@ -154,6 +154,8 @@ TEST_F(ViewTest, BadLockedHeadsAreReportedAndStartNothing) {
         {"zero.kst", std::string("BLOW\0\0\0\0\0\0\0\0", 12), "Error reading Kestrine."},
         {"nolength.kst", "BLOW", "Error reading Kestrine."},
         {"cut.kst", "BLOW\x0arepo", "Error reading Kestrine."},
+        // Ends right after the stored name: the writer always stores the tail count.
+        {"notail.kst", "BLOW\x0a" "report.txt", "This file was not encrypted with Kestrine."},
     };
     DialogDriver driver;
     for (const Case& c : cases) {
