@@ -19,11 +19,6 @@ int RunInfo(const Options& options)
 
     std::printf("file:          %s\n", options.file.c_str());
     std::printf("stored name:   %s\n", header.storedName.c_str());
-    if (length <= header.dataOffset) {
-        std::printf("tail count:    missing (the file ends after the name)\n");
-        std::printf("plain length:  0 bytes\n");
-        return kExitDone;
-    }
     uint8_t tailCount = 0;
     size_t got = 0;
     if (!source.Read(&tailCount, 1, got) || got != 1)

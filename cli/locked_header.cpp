@@ -11,11 +11,13 @@ int OpenLockedFile(const std::string& path, FileHandle& file, uint64_t& length, 
     if (!opened.ok)
         return Refuse(kExitIoError, path + ": " + opened.reason);
     FileSource source(file);
-    header = lockedfile::ReadHeader(source);
+    header = lockedfile::ReadHeader(source, length);
     switch (header.status) {
     case lockedfile::HeaderStatus::Ok: return kExitDone;
     case lockedfile::HeaderStatus::NotLocked:
         return Refuse(kExitNotLocked, path + ": not a locked file: it does not begin with the magic BLOW");
+    case lockedfile::HeaderStatus::NoTailCount:
+        return Refuse(kExitNotLocked, path + ": not a locked file: it ends right after the stored name, without the tail count");
     case lockedfile::HeaderStatus::BadHeader:
         return Refuse(kExitNotLocked,
                       path + ": not a locked file: its name length is 0 or the file ends inside the stored name");

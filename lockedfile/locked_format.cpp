@@ -103,7 +103,7 @@ std::vector<uint8_t> BuildHeader(const std::string& storedName, uint64_t sourceL
     return header;
 }
 
-HeaderInfo ReadHeader(ByteSource& source)
+HeaderInfo ReadHeader(ByteSource& source, uint64_t totalLength)
 {
     HeaderInfo info;
     uint8_t magic[sizeof kMagic];
@@ -139,7 +139,9 @@ HeaderInfo ReadHeader(ByteSource& source)
     }
     info.storedName.assign(reinterpret_cast<const char*>(name), nameLength);
     info.dataOffset = sizeof kMagic + 1 + nameLength;
-    info.status = HeaderStatus::Ok;
+    // The writer always stores the tail count, even for an empty source: a file that ends
+    // right after the name was not written by it.
+    info.status = totalLength > info.dataOffset ? HeaderStatus::Ok : HeaderStatus::NoTailCount;
     return info;
 }
 

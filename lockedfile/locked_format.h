@@ -79,15 +79,23 @@ std::string FitProposedName(const std::string& safeName, size_t maxBytes, LeadBy
 // already cuts on a character boundary).
 std::vector<uint8_t> BuildHeader(const std::string& storedName, uint64_t sourceLength);
 
-enum class HeaderStatus { Ok, NotLocked, BadHeader, ReadFailed };
+enum class HeaderStatus {
+    Ok,
+    NotLocked,    // no magic: not a locked file
+    NoTailCount,  // the file ends right after the stored name: not a locked file either
+    BadHeader,    // a name length of 0, or a file that ends inside the stored name
+    ReadFailed,
+};
 struct HeaderInfo {
     HeaderStatus status = HeaderStatus::BadHeader;
     std::string storedName;   // raw bytes as stored
     uint64_t dataOffset = 0;  // 5 + n: the offset of the tail count
 };
-// Reads the magic, the name length and the stored name from the start of `source`,
-// never more bytes than the file holds.
-HeaderInfo ReadHeader(ByteSource& source);
+// Reads the magic, the name length and the stored name from the start of `source`, a
+// locked file of `totalLength` bytes, never more bytes than the file holds. The source is
+// left at `dataOffset`, so the caller can go on with DecryptStream; whether the tail count
+// is there is judged from `totalLength`, without reading it.
+HeaderInfo ReadHeader(ByteSource& source, uint64_t totalLength);
 
 // Writes the whole locked file (header and blocks) from `length` bytes of `source`.
 // A source that ends before `length` bytes is a read failure. Nothing is written for an

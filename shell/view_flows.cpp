@@ -35,6 +35,7 @@ const char* HeaderRefusal(lockedfile::HeaderStatus status) {
         const char* text;
     } kRefusals[] = {
         {lockedfile::HeaderStatus::NotLocked, lockedfile::kNotLockedMessage},
+        {lockedfile::HeaderStatus::NoTailCount, lockedfile::kNotLockedMessage},
         {lockedfile::HeaderStatus::BadHeader, lockedfile::kBadHeaderMessage},
         {lockedfile::HeaderStatus::ReadFailed, lockedfile::kBadHeaderMessage},
     };
@@ -112,7 +113,7 @@ void CBlowfishView::ReadLockedHeader() {
     lockedfile::HeaderInfo header;
     {
         FileSource reader(lockedFile);
-        header = lockedfile::ReadHeader(reader);
+        header = lockedfile::ReadHeader(reader, lockedFile.GetLength());
     }
     if (const char* refusal = HeaderRefusal(header.status)) {
         AfxMessageBox(refusal);

@@ -172,11 +172,15 @@ TEST_F(KstRefusal, ExistingOutputsBadHeadersPasswordsAndSourcesThatCannotBeRead)
         {"magic.kst", "BLOX\x01" "a\x00"},
         {"zero.kst", std::string("BLOW\x00\x00", 6)},
         {"cut.kst", "BLOW\x09" "abc"},
+        {"no-tail-count.kst", "BLOW\x03" "abc"},
     };
     for (const auto& bad : badHeads) {
         SCOPED_TRACE(bad.name);
         WriteText(Path(bad.name), bad.content);
         EXPECT_EQ(RunWithPassword({"decrypt", Path(bad.name), "-o", Path("out")}).status, 3);
+        EXPECT_FALSE(fs::exists(Path("out")));
+        EXPECT_EQ(RunWithPassword({"decrypt", Path(bad.name)}).status, 3);
+        EXPECT_FALSE(fs::exists(Path("abc")));
         EXPECT_EQ(Run({"info", Path(bad.name)}).status, 3);
     }
 
@@ -219,7 +223,7 @@ TEST_F(KstRefusal, ExistingOutputsBadHeadersPasswordsAndSourcesThatCannotBeRead)
     EXPECT_NE(run.err.find("locked-away"), std::string::npos) << run.err;
     fs::remove(Path("locked-away"));
 
-    EXPECT_EQ(Names(), (std::vector<std::string>{"cut.kst", "magic.kst", "password", "plain", "plain.kst", "short.kst",
+    EXPECT_EQ(Names(), (std::vector<std::string>{"cut.kst", "magic.kst", "no-tail-count.kst", "password", "plain", "plain.kst", "short.kst",
                                                  "zero.kst"}));
 }
 

@@ -43,7 +43,7 @@ std::vector<uint8_t> Encrypt(const std::vector<uint8_t>& plain, const std::strin
 std::vector<uint8_t> Decrypt(const std::vector<uint8_t>& locked, CodecStatus expected = CodecStatus::Ok)
 {
     MemorySource source(locked);
-    const HeaderInfo header = ReadHeader(source);
+    const HeaderInfo header = ReadHeader(source, locked.size());
     EXPECT_EQ(header.status, HeaderStatus::Ok);
     MemorySink sink;
     RecordingProgress progress;
@@ -148,13 +148,14 @@ TEST(LockedFile, TailCountOfEightOrMoreLeavesTheLastBlockWhole)
     }
 }
 
-TEST(LockedFile, FileEndingAtTheTailCountOrBeforeDecryptsToNothing)
+TEST(LockedFile, FileEndingAtTheTailCountDecryptsToNothingAndOneEndingBeforeItIsRefused)
 {
     auto locked = Encrypt({});
     EXPECT_EQ(locked.size(), 11u);
     EXPECT_TRUE(Decrypt(locked).empty());
     locked.pop_back();  // no tail count at all
-    EXPECT_TRUE(Decrypt(locked).empty());
+    MemorySource source(locked);
+    EXPECT_EQ(ReadHeader(source, locked.size()).status, HeaderStatus::NoTailCount);
 }
 
 TEST(LockedFile, LongNamesAreStoredCutToTheLengthByte)
@@ -164,7 +165,7 @@ TEST(LockedFile, LongNamesAreStoredCutToTheLengthByte)
     EXPECT_EQ(locked[4], 255);
     EXPECT_EQ(locked.size(), 6u + 255u + 8u);
     MemorySource source(locked);
-    const HeaderInfo header = ReadHeader(source);
+    const HeaderInfo header = ReadHeader(source, locked.size());
     EXPECT_EQ(header.storedName, std::string(255, 'n'));
     EXPECT_EQ(header.dataOffset, 260u);
 }
@@ -185,12 +186,15 @@ TEST(LockedHeader, RefusesWhatIsNotALockedFile)
         {"BLOW", HeaderStatus::BadHeader},
         {std::string("BLOW\0a", 6), HeaderStatus::BadHeader},
         {"BLOW\x05" "abcd", HeaderStatus::BadHeader},
-        {"BLOW\x01" "a", HeaderStatus::Ok},
+        // The file ends right after the stored name: without its tail count it is no locked file.
+        {"BLOW\x01" "a", HeaderStatus::NoTailCount},
+        {"BLOW\x05" "a.txt", HeaderStatus::NoTailCount},
+        {std::string("BLOW\x01" "a\x00", 7), HeaderStatus::Ok},
         {"BLOW\x02" "ab\x03zzzzzzzz", HeaderStatus::Ok},
     };
     for (const Case& c : cases) {
         MemorySource source(Bytes(c.bytes));
-        const HeaderInfo info = ReadHeader(source);
+        const HeaderInfo info = ReadHeader(source, c.bytes.size());
         EXPECT_EQ(info.status, c.status) << c.bytes;
         if (c.status == HeaderStatus::Ok) {
             EXPECT_EQ(info.dataOffset, 5u + uint8_t(c.bytes[4]));
@@ -204,7 +208,7 @@ TEST(LockedHeader, ReadErrorsAreNotTakenForBadFiles)
 {
     for (size_t failAfter : {0u, 3u, 4u, 6u}) {
         MemorySource source(Bytes("BLOW\x05" "a.txt\x05"), failAfter);
-        EXPECT_EQ(ReadHeader(source).status, HeaderStatus::ReadFailed) << failAfter;
+        EXPECT_EQ(ReadHeader(source, 11).status, HeaderStatus::ReadFailed) << failAfter;
     }
 }
 
@@ -248,14 +252,14 @@ TEST(LockedCodec, ReadAndWriteFailuresMidStreamAreReported)
     }
     for (size_t failAfter : {size_t(11), size_t(200000), locked.size() - 1}) {
         MemorySource source(locked, failAfter);
-        ASSERT_EQ(ReadHeader(source).status, HeaderStatus::Ok);
+        ASSERT_EQ(ReadHeader(source, locked.size()).status, HeaderStatus::Ok);
         MemorySink sink;
         EXPECT_EQ(DecryptStream(source, locked.size(), 10, sink, kKey.data(), 9, progress), CodecStatus::ReadFailed)
             << failAfter;
     }
     {
         MemorySource source(locked);
-        ASSERT_EQ(ReadHeader(source).status, HeaderStatus::Ok);
+        ASSERT_EQ(ReadHeader(source, locked.size()).status, HeaderStatus::Ok);
         MemorySink sink(plain.size() - 1);
         EXPECT_EQ(DecryptStream(source, locked.size(), 10, sink, kKey.data(), 9, progress), CodecStatus::WriteFailed);
     }
@@ -275,7 +279,7 @@ TEST(LockedCodec, StopsBetweenChunksWhenAsked)
 
     const auto locked = Encrypt(plain);
     MemorySource lockedSource(locked);
-    ASSERT_EQ(ReadHeader(lockedSource).status, HeaderStatus::Ok);
+    ASSERT_EQ(ReadHeader(lockedSource, locked.size()).status, HeaderStatus::Ok);
     RecordingProgress stopAtOnce;
     stopAtOnce.stopAfterChecks = 0;
     MemorySink plainSink;
@@ -289,7 +293,7 @@ TEST(LockedCodec, WrongKeyGivesTheRightLengthAndOtherContent)
     const auto plain = Pattern(21, 6);
     const auto locked = Encrypt(plain);
     MemorySource source(locked);
-    ASSERT_EQ(ReadHeader(source).status, HeaderStatus::Ok);
+    ASSERT_EQ(ReadHeader(source, locked.size()).status, HeaderStatus::Ok);
     MemorySink sink;
     RecordingProgress progress;
     const uint8_t wrong[] = {'x'};
