@@ -10,9 +10,10 @@
 #include "locked_format.h"
 #include "message_box.h"
 
+extern const char kBusyMessage[] = "Kestrine is busy with another file. Please wait until it has finished.";
+
 namespace {
 
-constexpr char kBusyMessage[] = "Kestrine is busy with another file. Please wait until it has finished.";
 constexpr char kNoPasswordMessage[] = "You did not specify a password.";
 constexpr char kOpenLockedFailedMessage[] = "Error opening source file to decrypt.";
 
@@ -47,7 +48,7 @@ const char* HeaderRefusal(lockedfile::HeaderStatus status) {
 }  // namespace
 
 BOOL CBlowfishView::RefuseWhileBusy() {
-    if (!m_bBusy && !m_bPreparing) return FALSE;
+    if (!IsBusy()) return FALSE;
     AfxMessageBox(kBusyMessage);
     return TRUE;
 }
