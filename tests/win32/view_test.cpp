@@ -185,6 +185,43 @@ TEST_F(ViewTest, BadLockedHeadsAreReportedAndStartNothing) {
     EXPECT_EQ(driver.Shown()[0].text, "Error opening source file to decrypt.");
 }
 
+// The file being read, chosen again as the file to write (here in other letters), is
+// refused with a message before the password is asked for; it stays as it was.
+TEST_F(ViewTest, TheSourceChosenAgainAsTheDestinationIsRefusedBeforeThePassword) {
+    const char* const kSameFile = "The file to write is the file being read. Please choose another name.";
+    const std::string plain = PathOf("minutes.txt"), locked = PathOf("minutes.kst");
+    WriteAll(plain, "minutes of the meeting");
+    WriteAll(locked, LockedHead("minutes.txt", 0));
+    const struct {
+        UINT command;
+        const char* sourceDialog;
+        const char* destDialog;
+        std::string path;
+    } cases[] = {
+        {ID_ENCRYPT, "Select File to Encrypt", "Encrypted File", plain},
+        {ID_DECRYPT, "Select File to Decrypt", "Decrypted File", locked},
+    };
+    DialogDriver driver;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.destDialog);
+        const std::string before = ReadAll(c.path);
+        std::string otherLetters = c.path;
+        ::CharUpperBuffA(&otherLetters[0], static_cast<DWORD>(otherLetters.size()));
+        driver.Clear();
+        driver.Expect(ChooseFile(c.sourceDialog, c.path));
+        driver.Expect(ChooseFile(c.destDialog, otherLetters));
+        driver.Expect(DialogAnswer::Press(IDYES));  // "already exists. Replace it?"
+        driver.Expect(Acknowledge());
+        Command(c.command);
+        const auto shown = driver.Shown();
+        ASSERT_EQ(shown.size(), 4u);
+        EXPECT_EQ(shown[3].text, kSameFile);
+        EXPECT_EQ(m_view.m_bBusy, 0);
+        EXPECT_EQ(ReadAll(c.path), before);
+        ExpectAllAnswered(driver);
+    }
+}
+
 TEST_F(ViewTest, CancellingAnyDialogStartsNothingAndKeepsWhatEarlierDialogsSet) {
     const std::string source = PathOf("keep.txt");
     WriteAll(source, "keep me");
