@@ -7,6 +7,7 @@
 #include "decrypt_password_dlg.h"
 #include "encrypt_password_dlg.h"
 #include "file_streams.h"
+#include "job_destination.h"
 #include "locked_format.h"
 #include "message_box.h"
 
@@ -16,6 +17,8 @@ namespace {
 
 constexpr char kNoPasswordMessage[] = "You did not specify a password.";
 constexpr char kOpenLockedFailedMessage[] = "Error opening source file to decrypt.";
+// The result would replace the very file it is made from.
+constexpr char kSameFileMessage[] = "The file to write is the file being read. Please choose another name.";
 
 // Marks the view as inside a flow's dialogs for as long as the flow runs.
 class CPreparingScope {
@@ -82,6 +85,10 @@ void CBlowfishView::EncryptDroppedFile() {
 
 void CBlowfishView::EncryptFromDestination() {
     if (!SelectDestToEncrypt()) return;
+    if (IsSameFile(m_strSource, m_strDest)) {
+        AfxMessageBox(kSameFileMessage);
+        return;
+    }
     CEncryptPasswordDlg dialog;
     if (dialog.DoModal() != IDOK) return;
     m_strPassword.SecureEmpty();
@@ -126,6 +133,10 @@ void CBlowfishView::ReadLockedHeader() {
     m_nDataOffset = header.dataOffset;
 
     if (!SelectDestToDecrypt()) return;
+    if (IsSameFile(lockedFile.GetHandle(), m_strDest)) {
+        AfxMessageBox(kSameFileMessage);
+        return;
+    }
     CDecryptPasswordDlg dialog;
     if (dialog.DoModal() != IDOK) return;
     // A key of length 0 must never reach the key schedule.
