@@ -165,6 +165,20 @@ void JobTest::ExpectBoxes(const std::vector<std::string>& texts) {
     m_driver.Clear();
 }
 
+void JobTest::ExpectBothJobsRefuseTheDestination(const std::string& source, const std::string& dest) {
+    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+    Prepare(m_view, source, dest, "pw");
+    RunJob(m_view, EncryptThreadProc);
+    ExpectBoxes({"Error opening destination file for encryption."});
+    EXPECT_STREQ(m_view.JobEndText(), "Encrypting failed.");
+
+    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+    m_view.m_nDataOffset = 5;
+    RunJob(m_view, DecryptThreadProc);
+    ExpectBoxes({"Error opening destination file for decryption."});
+    EXPECT_STREQ(m_view.JobEndText(), "Decrypting failed.");
+}
+
 std::vector<uint8_t> ReadBytes(const std::string& path) {
     std::vector<uint8_t> bytes;
     FILE* file = std::fopen(path.c_str(), "rb");

@@ -59,6 +59,9 @@ protected:
     bool RangeCameFirst() const;
     // Every box the worker showed had the application's caption and came from the worker.
     void ExpectBoxes(const std::vector<std::string>& texts);
+    // An encryption and a decryption of `source` into `dest` both refuse the destination
+    // as they open their files, and say so.
+    void ExpectBothJobsRefuseTheDestination(const std::string& source, const std::string& dest);
 
     kst_test::DialogDriver m_driver;
     CBlowfishView m_view;

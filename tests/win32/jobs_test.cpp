@@ -180,18 +180,7 @@ TEST_F(JobFailure, TheSourceChosenAsDestinationIsRefusedAndKept) {
     const std::vector<uint8_t> content = PatternBytes(77, 4);
     WriteBytes(plain, content);
 
-    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
-    Prepare(m_view, plain, plain, "pw");
-    RunJob(m_view, EncryptThreadProc);
-    ExpectBoxes({"Error opening destination file for encryption."});
-    EXPECT_STREQ(m_view.JobEndText(), "Encrypting failed.");
-    EXPECT_EQ(ReadBytes(plain), content);
-
-    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
-    m_view.m_nDataOffset = 5;
-    RunJob(m_view, DecryptThreadProc);
-    ExpectBoxes({"Error opening destination file for decryption."});
-    EXPECT_STREQ(m_view.JobEndText(), "Decrypting failed.");
+    ExpectBothJobsRefuseTheDestination(plain, plain);
     EXPECT_EQ(ReadBytes(plain), content);
 }
 
@@ -511,18 +500,7 @@ TEST_F(JobFailure, TheSourceUnderAnotherSpellingIsRefusedAsDestinationAndKept) {
                                     std::string(".\\..\\") + m_dir.substr(m_dir.find_last_of('\\') + 1) +
                                         "\\Quarterly Figures.text"}) {
         SCOPED_TRACE(dest);
-        m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
-        Prepare(m_view, plain, dest, "pw");
-        RunJob(m_view, EncryptThreadProc);
-        ExpectBoxes({"Error opening destination file for encryption."});
-        EXPECT_STREQ(m_view.JobEndText(), "Encrypting failed.");
-        EXPECT_EQ(ReadBytes(plain), content);
-
-        m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
-        m_view.m_nDataOffset = 5;
-        RunJob(m_view, DecryptThreadProc);
-        ExpectBoxes({"Error opening destination file for decryption."});
-        EXPECT_STREQ(m_view.JobEndText(), "Decrypting failed.");
+        ExpectBothJobsRefuseTheDestination(plain, dest);
         EXPECT_EQ(ReadBytes(plain), content);
         EXPECT_EQ(FolderNames(m_dir), std::vector<std::string>{"Quarterly Figures.text"});
     }
