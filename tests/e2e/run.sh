@@ -220,7 +220,7 @@ case_shred() {
 
 # --- a locked file dragged onto the view from another process: the decrypt flow ---------
 # The drag source is a second Wine process running OLE's drag loop over the view (xdotool
-# cannot drag); it waits inside the drop until the flow has started its job.
+# cannot drag); its drag loop returns as the drop is taken, and the flow follows.
 case_drop_on_view() {
   wine "$build/tests/e2e/kst_drag.exe" "$main_window" "$(winpath "$work/report.kst")" >"$work/drag.out" 2>/dev/null &
   local drag=$!
