@@ -6,7 +6,8 @@
 
 IMPLEMENT_DYNAMIC(CSubclassWnd, CObject)
 
-CSubclassWnd::CSubclassWnd() : CObject(), m_pWnd(nullptr), m_pfnPrevProc(nullptr), m_pNextHook(nullptr) {}
+CSubclassWnd::CSubclassWnd()
+    : CObject(), m_pWnd(nullptr), m_hWndHooked(nullptr), m_pfnPrevProc(nullptr), m_pNextHook(nullptr) {}
 
 CSubclassWnd::~CSubclassWnd() {
     if (m_pWnd != nullptr) SetHook(nullptr);
@@ -16,13 +17,15 @@ BOOL CSubclassWnd::SetHook(CWnd* pWnd) {
     if (pWnd != nullptr) {
         // Attaching twice would link the object into a chain it is already in.
         if (m_pWnd != nullptr || pWnd->GetSafeHwnd() == nullptr) return FALSE;
-        GetHookMap()->AddHook(pWnd->GetSafeHwnd(), this);
+        m_hWndHooked = pWnd->GetSafeHwnd();
+        GetHookMap()->AddHook(m_hWndHooked, this);
         m_pWnd = pWnd;
         return TRUE;
     }
     if (m_pWnd == nullptr) return FALSE;
     GetHookMap()->RemoveHook(this);
     m_pWnd = nullptr;
+    m_hWndHooked = nullptr;
     m_pfnPrevProc = nullptr;
     return TRUE;
 }
@@ -30,7 +33,7 @@ BOOL CSubclassWnd::SetHook(CWnd* pWnd) {
 LRESULT CSubclassWnd::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) {
     if (m_pNextHook != nullptr) return m_pNextHook->WindowProc(nMsg, wParam, lParam);
     if (m_pWnd == nullptr || m_pfnPrevProc == nullptr) return 0;
-    return ::CallWindowProcA(m_pfnPrevProc, m_pWnd->GetSafeHwnd(), nMsg, wParam, lParam);
+    return ::CallWindowProcA(m_pfnPrevProc, m_hWndHooked, nMsg, wParam, lParam);
 }
 
 LRESULT CSubclassWnd::Default() {

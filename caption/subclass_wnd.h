@@ -44,6 +44,9 @@ public:
 
 protected:
     CWnd* m_pWnd;
+    // The window this hook was attached to. The window object may lose its handle while
+    // the hook is attached; the chain and the map are still this window's.
+    HWND m_hWndHooked;
     WNDPROC m_pfnPrevProc;
     CSubclassWnd* m_pNextHook;
 

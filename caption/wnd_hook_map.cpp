@@ -28,7 +28,7 @@ void CWndHookMap::AddHook(HWND hWnd, CSubclassWnd* pHook) {
 }
 
 void CWndHookMap::RemoveHook(CSubclassWnd* pHook) {
-    const HWND hWnd = pHook->m_pWnd != nullptr ? pHook->m_pWnd->GetSafeHwnd() : nullptr;
+    const HWND hWnd = pHook->m_hWndHooked;
     CSubclassWnd* pHead = FindHook(hWnd);
     if (pHead == nullptr) return;
     if (pHook == pHead) {

@@ -6,6 +6,8 @@
 
 #include "afxres.h"
 #include "modal_loop.h"
+#include "win_app.h"
+#include "wnd.h"
 
 namespace {
 // Process-wide like the application object whose name it is.
@@ -37,7 +39,17 @@ const char* AfxGetAppName() {
 
 void AfxSetAppName(const char* pszAppName) { g_pszAppName.store(pszAppName); }
 
+namespace {
+// A worker thread has no active window: its box belongs to the application's main window,
+// so that it stays above the window (and disables it) instead of hiding behind it.
+HWND MessageBoxOwner() {
+    if (HWND hActive = ::GetActiveWindow()) return hActive;
+    CWinApp* pApp = AfxGetApp();
+    return pApp != nullptr && pApp->m_pMainWnd != nullptr ? pApp->m_pMainWnd->GetSafeHwnd() : nullptr;
+}
+}  // namespace
+
 int AfxMessageBox(const char* pszText, UINT nType, UINT /*nIDHelp*/) {
     CModalLoopScope modalLoop;
-    return ::MessageBoxA(::GetActiveWindow(), pszText, AfxGetAppName(), nType);
+    return ::MessageBoxA(MessageBoxOwner(), pszText, AfxGetAppName(), nType);
 }

@@ -10,5 +10,6 @@ const char* AfxGetAppName();
 void AfxSetAppName(const char* pszAppName);
 
 // Shows a modal message box on the calling thread, owned by the active window of that
-// thread if it has one. Returns the id of the button pressed.
+// thread if it has one, else by the application's main window. Returns the id of the
+// button pressed.
 int AfxMessageBox(const char* pszText, UINT nType = MB_OK, UINT nIDHelp = 0);

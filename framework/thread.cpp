@@ -2,6 +2,8 @@
 
 #include <process.h>
 
+#include "thread_state.h"
+
 IMPLEMENT_DYNAMIC(CWinThread, CCmdTarget)
 
 namespace {
@@ -46,6 +48,7 @@ unsigned __stdcall CWinThread::ThreadEntry(void* pThread) {
         exitCode = static_cast<UINT>(-1);
     }
     t_pCurrentThread = nullptr;
+    AfxDeleteThreadState();
     if (self->m_bAutoDelete) delete self;
     return exitCode;
 }

@@ -23,7 +23,11 @@ struct AFX_THREAD_STATE {
     int m_nModalLoops = 0;
 };
 
+// The calling thread's record, made on first use.
 AFX_THREAD_STATE* AfxGetThreadState();
+// Deletes the calling thread's record, if it has one. A framework thread does this as it
+// ends, the user-interface thread when its message loop has ended; nothing else would.
+void AfxDeleteThreadState();
 
 // Makes a message the thread's current one for the length of its dispatch and puts the
 // record found before back afterwards. Every window procedure that dispatches into

@@ -17,6 +17,8 @@ BEGIN_MESSAGE_MAP(CBlowfishView, CFormView)
     ON_UPDATE_COMMAND_UI(ID_DECRYPT, OnUpdateJobCommand)
     ON_UPDATE_COMMAND_UI(ID_SHRED, OnUpdateJobCommand)
     ON_MESSAGE(WM_JOB_DONE, OnJobDone)
+    ON_MESSAGE(WM_DROP_FLOW, OnDropFlow)
+    ON_MESSAGE(WM_DROP_REFUSED, OnDropRefused)
 END_MESSAGE_MAP()
 
 CBlowfishView::CBlowfishView()

@@ -32,8 +32,9 @@ public:
 
     // A file dragged from the shell: files are taken as a copy, text never (even with files).
     DROPEFFECT OnDragOver(COleDataObject* pDataObject, DWORD dwKeyState, POINT point) override;
-    // One dropped file: ".kst" in any case decrypts, anything else encrypts. TRUE when a
-    // flow was entered, whatever it then did.
+    // One dropped file: ".kst" in any case decrypts, anything else encrypts. Decided here,
+    // acted on after the drop has returned (the drag source waits until then). TRUE when a
+    // flow is to follow, whatever it then does.
     BOOL OnDrop(COleDataObject* pDataObject, DROPEFFECT dropEffect, POINT point) override;
 
     // The file dialogs of the flows: 1 when a file was chosen (and stored), 0 when cancelled.
@@ -103,11 +104,15 @@ protected:
     void OnShred();
     void OnUpdateJobCommand(CCmdUI* pCmdUI);
     LRESULT OnJobDone(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDropFlow(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDropRefused(WPARAM wParam, LPARAM lParam);
 
 private:
     void WipeKey();
     // Shows a message and answers TRUE while a job runs: a second job must not start.
     BOOL RefuseWhileBusy();
+    // Whether a job runs or a flow waits in its dialogs.
+    BOOL IsBusy() const { return m_bBusy || m_bPreparing; }
     // The common end of the three flows: status text, busy flag, worker thread.
     void StartJob(const char* pszVerb, AFX_THREADPROC pfnThreadProc);
     // The encrypt flow from the destination dialog on.
@@ -119,9 +124,14 @@ private:
     // Set while a flow waits in its dialogs, so that a drop or a shell open arriving then
     // cannot start a second flow over the fields of the first.
     BOOL m_bPreparing;
+    // The file of a drop whose flow has been posted and not yet started; empty otherwise.
+    CString m_strDroppedPath;
 
     DECLARE_MESSAGE_MAP()
 };
+
+// What the view says when a job or a drop arrives while it is busy.
+extern const char kBusyMessage[];
 
 // Worker-thread entries: the parameter is the view. They return 0 after a run and -1
 // (all bits set) when the parameter is null or not a CBlowfishView, doing nothing else.

@@ -5,6 +5,7 @@
 
 #include "app_messages.h"
 #include "blowfish.h"
+#include "job_destination.h"
 #include "message_box.h"
 
 namespace {
@@ -65,20 +66,39 @@ int RunCodecJob(CBlowfishView& view, uint64_t sourceOffset, CodecJobFile codecFi
     if (!OpenJobFile(*source, view.m_strSource, CFile::modeRead | CFile::shareDenyWrite, texts.openSourceFailed))
         return 0;
     source->Seek(static_cast<int64_t>(sourceOffset), CFile::begin);
+    // The result goes to a file of its own beside the destination and replaces the
+    // destination only when it is complete and on the disk: a failure, a stop or a throw
+    // loses that file alone, never one the user chose to replace. The source itself is
+    // never replaced by its own result.
+    const std::string temporary =
+        MayReplace(source->GetHandle(), view.m_strDest) ? CreateFileBeside(view.m_strDest) : std::string();
+    if (temporary.empty()) {
+        AfxMessageBox(texts.openDestFailed);
+        source->Close();
+        return 0;
+    }
     std::unique_ptr<CFile> dest = view.NewJobFile();
-    if (!OpenJobFile(*dest, view.m_strDest, CFile::modeCreate | CFile::modeReadWrite, texts.openDestFailed)) {
+    if (!OpenJobFile(*dest, temporary.c_str(), CFile::modeCreate | CFile::modeReadWrite, texts.openDestFailed)) {
+        ::DeleteFileA(temporary.c_str());
         source->Close();
         return 0;
     }
     CPartialDestGuard guard(*dest);
-    const int complete = codecFile(*source, *dest, view.m_pszKey, KeyLengthOf(view.m_pszKey), view);
+    int complete = codecFile(*source, *dest, view.m_pszKey, KeyLengthOf(view.m_pszKey), view);
     guard.Release();
+    if (complete == 1 && !ReplaceWithComplete(temporary, view.m_strDest)) {
+        ::DeleteFileA(temporary.c_str());
+        AfxMessageBox(texts.writeFailed);
+        complete = 0;
+    }
     view.MarkJobComplete(complete == 1);
     return 1;
 }
 
 int FinishCodecRun(lockedfile::CodecStatus status, CFile& source, CFile& dest, const CodecJobTexts& texts) {
     source.Close();
+    // The result must be on the disk before it may take the destination's place.
+    if (status == lockedfile::CodecStatus::Ok && !dest.Flush()) status = lockedfile::CodecStatus::WriteFailed;
     // A delayed write can still fail as the file is closed.
     if (!dest.Close() && status == lockedfile::CodecStatus::Ok) status = lockedfile::CodecStatus::WriteFailed;
     if (status == lockedfile::CodecStatus::Ok) return 1;

@@ -36,13 +36,14 @@ struct CodecJobTexts {
 using CodecJobFile = int (*)(CFile& source, CFile& dest, const BYTE* key, int keyLength, CBlowfishView& view);
 
 // The open and close skeleton of an encryption or a decryption: opens the view's source for
-// reading (others may read it, nobody may change it), seeks to `sourceOffset`, creates the
-// destination and hands both to `codecFile`. The destination never outlives a run that did
-// not complete, even one that throws. Returns 1 when `codecFile` ran, 0 when a file could
+// reading (others may read it, nobody may change it), seeks to `sourceOffset`, creates a
+// new file beside the destination and hands both to `codecFile`; only a complete result
+// then replaces the destination. A run that did not complete, even one that throws, leaves
+// no new file and the destination as it was. Returns 1 when `codecFile` ran, 0 when a file could
 // not be opened; marks the view's job complete when `codecFile` wrote all its output.
 int RunCodecJob(CBlowfishView& view, uint64_t sourceOffset, CodecJobFile codecFile, const CodecJobTexts& texts);
 
-// Closes both files after a codec run. A run that did not complete loses its destination
-// (never its source) and, unless the user asked it to stop, says what failed.
+// Flushes and closes both files after a codec run. A run that did not complete loses the
+// file it wrote (never its source) and, unless the user asked it to stop, says what failed.
 // Returns 1 when the destination is complete, 0 otherwise.
 int FinishCodecRun(lockedfile::CodecStatus status, CFile& source, CFile& dest, const CodecJobTexts& texts);

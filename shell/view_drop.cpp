@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app_messages.h"
 #include "blowfish_view.h"
 #include "message_box.h"
 #include "ole_data_object.h"
@@ -61,38 +62,48 @@ DROPEFFECT CBlowfishView::OnDragOver(COleDataObject* pDataObject, DWORD, POINT) 
     return DROPEFFECT_NONE;
 }
 
+// Everything a drop leads to, a refusal's message too, comes after the drop has returned:
+// the program the file was dragged from waits in its drag loop until then.
 BOOL CBlowfishView::OnDrop(COleDataObject* pDataObject, DROPEFFECT, POINT) {
-    // Before anything is read: a running job's or a waiting flow's fields stay as they are.
-    if (RefuseWhileBusy()) return FALSE;
-    if (!pDataObject->IsDataAvailable(CF_HDROP)) {
-        AfxMessageBox(kNoFilesMessage, MB_OK);
+    const auto refuse = [this](const char* pszText, UINT nType) {
+        PostMessage(WM_DROP_REFUSED, reinterpret_cast<WPARAM>(pszText), static_cast<LPARAM>(nType));
         return FALSE;
-    }
+    };
+    // Before anything is read: a running job's or a waiting flow's fields stay as they are,
+    // and so does a drop whose flow has not started yet.
+    if (IsBusy() || !m_strDroppedPath.IsEmpty()) return refuse(kBusyMessage, MB_OK);
+    if (!pDataObject->IsDataAvailable(CF_HDROP)) return refuse(kNoFilesMessage, MB_OK);
     DroppedFiles files;
     {
         CStorageMedium medium;
         FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-        if (!pDataObject->GetData(CF_HDROP, medium.Receive(), &format) || medium.GetGlobal() == nullptr) {
-            AfxMessageBox(kNoFilesMessage, MB_OK);
-            return FALSE;
-        }
+        if (!pDataObject->GetData(CF_HDROP, medium.Receive(), &format) || medium.GetGlobal() == nullptr)
+            return refuse(kNoFilesMessage, MB_OK);
         files = ReadDroppedFiles(static_cast<HDROP>(medium.GetGlobal()));
     }  // the medium goes back before any message or flow
-    if (files.count > 1) {
-        AfxMessageBox(kOneFileMessage, MB_ICONINFORMATION);
-        return FALSE;
-    }
-    if (files.pathTooLong) {
-        AfxMessageBox(kPathTooLongMessage, MB_OK);
-        return FALSE;
-    }
+    if (files.count > 1) return refuse(kOneFileMessage, MB_ICONINFORMATION);
+    if (files.pathTooLong) return refuse(kPathTooLongMessage, MB_OK);
     // An empty list (or an empty name) names nothing to work on.
     if (files.path.IsEmpty()) return FALSE;
 
-    m_strSource = files.path;
-    if (NamesLockedFile(files.path))
+    m_strDroppedPath = files.path;
+    PostMessage(WM_DROP_FLOW, 0, 0);
+    return TRUE;
+}
+
+LRESULT CBlowfishView::OnDropFlow(WPARAM, LPARAM) {
+    const CString path = m_strDroppedPath;
+    m_strDroppedPath.Empty();
+    if (path.IsEmpty() || RefuseWhileBusy()) return 0;
+    m_strSource = path;
+    if (NamesLockedFile(path))
         ReadLockedHeader();
     else
         EncryptDroppedFile();
-    return TRUE;
+    return 0;
+}
+
+LRESULT CBlowfishView::OnDropRefused(WPARAM wParam, LPARAM lParam) {
+    AfxMessageBox(reinterpret_cast<const char*>(wParam), static_cast<UINT>(lParam));
+    return 0;
 }

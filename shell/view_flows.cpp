@@ -7,15 +7,19 @@
 #include "decrypt_password_dlg.h"
 #include "encrypt_password_dlg.h"
 #include "file_streams.h"
+#include "job_destination.h"
 #include "locked_format.h"
 #include "message_box.h"
 #include "preparing_scope.h"
 
+extern const char kBusyMessage[] = "Kestrine is busy with another file. Please wait until it has finished.";
+
 namespace {
 
-constexpr char kBusyMessage[] = "Kestrine is busy with another file. Please wait until it has finished.";
 constexpr char kNoPasswordMessage[] = "You did not specify a password.";
 constexpr char kOpenLockedFailedMessage[] = "Error opening source file to decrypt.";
+// The result would replace the very file it is made from.
+constexpr char kSameFileMessage[] = "The file to write is the file being read. Please choose another name.";
 
 // The message of a header that cannot be decrypted; null for a good one.
 const char* HeaderRefusal(lockedfile::HeaderStatus status) {
@@ -36,7 +40,7 @@ const char* HeaderRefusal(lockedfile::HeaderStatus status) {
 }  // namespace
 
 BOOL CBlowfishView::RefuseWhileBusy() {
-    if (!m_bBusy && !m_bPreparing) return FALSE;
+    if (!IsBusy()) return FALSE;
     AfxMessageBox(kBusyMessage);
     return TRUE;
 }
@@ -70,6 +74,10 @@ void CBlowfishView::EncryptDroppedFile() {
 
 void CBlowfishView::EncryptFromDestination() {
     if (!SelectDestToEncrypt()) return;
+    if (IsSameFile(m_strSource, m_strDest)) {
+        AfxMessageBox(kSameFileMessage);
+        return;
+    }
     CEncryptPasswordDlg dialog;
     if (dialog.DoModal() != IDOK) return;
     m_strPassword.SecureEmpty();
@@ -114,6 +122,10 @@ void CBlowfishView::ReadLockedHeader() {
     m_nDataOffset = header.dataOffset;
 
     if (!SelectDestToDecrypt()) return;
+    if (IsSameFile(lockedFile.GetHandle(), m_strDest)) {
+        AfxMessageBox(kSameFileMessage);
+        return;
+    }
     CDecryptPasswordDlg dialog;
     if (dialog.DoModal() != IDOK) return;
     // A key of length 0 must never reach the key schedule.

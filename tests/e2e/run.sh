@@ -21,9 +21,11 @@ fi
 exe="$build/kestrine.exe"
 work=$(mktemp -d /tmp/kst-e2e.XXXXXX)
 app_pid=
+mounted=
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
   wineserver -k >/dev/null 2>&1
+  [ -n "$mounted" ] && { umount "$mounted" 2>/dev/null || umount -l "$mounted" 2>/dev/null; }
   rm -rf "$work"
   [ $own_display -eq 1 ] && kst_wine_stop
 }
@@ -221,7 +223,7 @@ case_shred() {
 
 # --- a locked file dragged onto the view from another process: the decrypt flow ---------
 # The drag source is a second Wine process running OLE's drag loop over the view (xdotool
-# cannot drag); it waits inside the drop until the flow has started its job.
+# cannot drag); its drag loop returns as the drop is taken, and the flow follows.
 case_drop_on_view() {
   wine "$build/tests/e2e/kst_drag.exe" "$main_window" "$(winpath "$work/report.kst")" >"$work/drag.out" 2>/dev/null &
   local drag=$!
@@ -245,6 +247,38 @@ case_drop_on_view() {
     report drop_on_view "decrypted bytes differ from the original"
   else
     report drop_on_view ""
+  fi
+}
+
+# --- the program a file is dragged from is free before the drop's first dialog --------
+case_drop_frees_source() {
+  [ -n "$app_pid" ] || start_app
+  probe wait "$main_window" 30000 >/dev/null
+  printf 'words to lock\n' >"$work/dropped.txt"
+  wine "$build/tests/e2e/kst_drag.exe" "$main_window" "$(winpath "$work/dropped.txt")" >"$work/drag2.out" 2>/dev/null &
+  local drag=$! returned=0 still_open=0
+  if ! probe wait "Encrypted File" 60000 >/dev/null; then
+    kill "$drag" 2>/dev/null
+    report drop_frees_source "no Encrypted File dialog ($(tr -d '\r\n' <"$work/drag2.out"))"
+    return
+  fi
+  # The dialog is up: the drag source has left its drag loop and ends (Wine takes a moment).
+  for _ in $(seq 1 50); do
+    kill -0 "$drag" 2>/dev/null || { returned=1; break; }
+    sleep 0.1
+  done
+  [ "$(probe count "Encrypted File")" -ge 1 ] 2>/dev/null && still_open=1
+  probe press "Encrypted File" 2 >/dev/null
+  probe gone "Encrypted File" 20000 >/dev/null
+  kill "$drag" 2>/dev/null
+  if [ $returned -eq 0 ]; then
+    report drop_frees_source "the drag source was still in its drag loop while the dialog was open"
+  elif [ $still_open -eq 0 ]; then
+    report drop_frees_source "the dialog was gone before the drag source was seen to end"
+  elif ! grep -q '^effect 1 ' "$work/drag2.out"; then
+    report drop_frees_source "the drag source did not see its drop taken: $(tr -d '\r\n' <"$work/drag2.out")"
+  else
+    report drop_frees_source ""
   fi
 }
 
@@ -394,6 +428,55 @@ case_second_start_during_startup_flow() {
   report second_start_during_startup_flow ""
 }
 
+# --- a full disk under a destination the user chose to replace -------------------------
+# A small file system of its own holds the existing locked file; encrypting a larger file
+# over it runs out of space. The old file stays byte for byte, and after the error and a
+# close the program's process has ended within a few seconds.
+case_full_disk() {
+  local full="$work/full"
+  mkdir -p "$full"
+  if ! mount -t tmpfs -o size=64k kst-e2e-full "$full"; then
+    report full_disk_keeps_destination "could not mount a small file system at $full"
+    return
+  fi
+  mounted=$full
+  head -c 200000 /dev/urandom >"$work/big.bin"
+  head -c 20000 /dev/urandom >"$work/big.kst.before"
+  cp "$work/big.kst.before" "$full/big.kst"
+  local error="Error writing the encrypted file."
+  start_app
+  click_button Encrypt &&
+    answer_file_dialog "Select File to Encrypt" "$work/big.bin" &&
+    answer_file_dialog "Encrypted File" "$full/big.kst" &&
+    probe wait "Encrypted File" 30000 "already exists" >/dev/null &&
+    probe press "Encrypted File" 6 "already exists" >/dev/null &&
+    answer_password "$password" "$password" &&
+    probe wait Kestrine 60000 "$error" >/dev/null || { report full_disk_keeps_destination "no write error was shown"; return; }
+  probe press Kestrine 2 "$error" >/dev/null || probe press Kestrine 1 "$error" >/dev/null
+  wait_status "Encrypting failed." 30000 || { report full_disk_keeps_destination "the status does not say it failed"; return; }
+  if ! cmp -s "$work/big.kst.before" "$full/big.kst"; then
+    report full_disk_keeps_destination "the file chosen to be replaced was changed or lost"
+  elif [ "$(ls -A "$full")" != big.kst ]; then
+    report full_disk_keeps_destination "files were left beside it: $(ls -A "$full" | tr '\n' ' ')"
+  else
+    report full_disk_keeps_destination ""
+  fi
+
+  probe close "$main_window" >/dev/null
+  local ended=0
+  for _ in $(seq 1 100); do
+    kill -0 "$app_pid" 2>/dev/null || { ended=1; break; }
+    sleep 0.1
+  done
+  if [ $ended -eq 1 ]; then
+    app_pid=
+    report exit_after_failed_job ""
+  else
+    report exit_after_failed_job "the process was still there 10 s after the window closed"
+  fi
+  umount "$full" && mounted=
+}
+
 # Each case with what it needs before it and the program it leaves to be closed.
 run_cases() {
   run_case start_plain
@@ -401,6 +484,7 @@ run_cases() {
   run_case encrypt_decrypt
   run_case shred
   run_case drop_on_view
+  run_case drop_frees_source
   run_case second_start
   run_case explorer_verbs
   run_case keyboard
@@ -410,6 +494,8 @@ run_cases() {
   run_case command_line_plain
   stop_app || echo "note: the program had to be ended by force" >&2
   run_case second_start_during_startup_flow
+  stop_app || echo "note: the program had to be ended by force" >&2
+  run_case full_disk
   stop_app || echo "note: the program had to be ended by force" >&2
 }
 

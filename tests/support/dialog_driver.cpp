@@ -169,6 +169,8 @@ void DialogDriver::Answer(HWND dialog) {
     ShownDialog shown;
     shown.caption = WindowTextOf(dialog);
     shown.threadId = ::GetWindowThreadProcessId(dialog, nullptr);
+    shown.owner = ::GetWindow(dialog, GW_OWNER);
+    shown.ownerEnabled = shown.owner != nullptr && ::IsWindowEnabled(shown.owner);
     std::vector<HWND> children;
     ::EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&children));
     for (HWND child : children) {

@@ -52,6 +52,8 @@ struct ShownDialog {
     std::vector<std::pair<int, std::string>> controls;  // every child: id and window text
     int defaultButton = 0;  // the button Enter presses (the default push button), 0 if none
     DWORD threadId = 0;    // the thread that showed it
+    HWND owner = nullptr;  // the window it stays above, and disables while it is up
+    bool ownerEnabled = false;  // whether that owner took input while the dialog was up
     int pressed = 0;       // the button the driver pressed, 0 when it closed a window instead
     bool unexpected = false;
 };

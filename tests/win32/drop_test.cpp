@@ -29,6 +29,16 @@ using kst_test::DialogAnswer;
 using kst_test::DialogDriver;
 using kst_test::DragData;
 using kst_test::DragOnto;
+
+namespace {
+// The view acts on a drop once the drag loop has returned, from a message it posted to
+// itself: a drag here ends with those messages handled.
+DragOutcome DropOnto(HWND target, IDataObject* data) {
+    const DragOutcome outcome = DragOnto(target, data);
+    kst_test::PumpPending();
+    return outcome;
+}
+}  // namespace
 using kst_test::DragOutcome;
 
 namespace {
@@ -86,7 +96,7 @@ protected:
 
     DragOutcome Drag(const DragData& data) {
         ComRef<IDataObject> object(kst_test::NewDataObject(data));
-        return DragOnto(m_view.GetSafeHwnd(), object.get());
+        return DropOnto(m_view.GetSafeHwnd(), object.get());
     }
     DragOutcome DragFiles(std::vector<std::string> files) {
         DragData data;
@@ -101,6 +111,7 @@ protected:
         ComRef<IDataObject> object(kst_test::NewDataObject(data));
         DWORD effect = DROPEFFECT_COPY;
         EXPECT_EQ(target->Drop(object.get(), 0, POINTL{0, 0}, &effect), S_OK);
+        kst_test::PumpPending();
         return effect;
     }
     void ExpectAllAnswered(const DialogDriver& driver) {
@@ -143,6 +154,44 @@ TEST_F(DropTest, ADroppedFileStartsTheFlowItsNameAsksForAndACancelledDialogKeeps
         ExpectAllAnswered(driver);
         ::DeleteFileA(path.c_str());
     }
+}
+
+// The program a file is dragged from waits in its drag loop until the drop returns: the
+// drop is decided there, but its dialogs and messages come only after it has returned.
+TEST_F(DropTest, TheDragSourceIsFreeBeforeAnyDialogOrMessageOfTheDrop) {
+    const std::string path = PathOf("free.txt");
+    WriteAll(path, "plain");
+    struct Case {
+        const char* what;
+        std::vector<std::string> files;
+        DWORD effect;
+        DialogAnswer answer;
+        const char* shownFirst;  // caption, or text of a message
+    } const cases[] = {
+        {"one file", {path}, DROPEFFECT_COPY, Cancel("Encrypted File"), "Encrypted File"},
+        {"two files", {path, path}, DROPEFFECT_NONE, Acknowledge(), kOneFileMessage},
+    };
+    DialogDriver driver;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        driver.Clear();
+        driver.Expect(c.answer);
+        m_view.m_strSource = "before";
+        DragData data;
+        data.files = c.files;
+        ComRef<IDataObject> object(kst_test::NewDataObject(data));
+        const DragOutcome outcome = DragOnto(m_view.GetSafeHwnd(), object.get());
+        EXPECT_EQ(outcome.effect, c.effect);
+        EXPECT_TRUE(driver.Shown().empty()) << "the drag loop returned only after " << driver.Shown()[0].caption;
+        EXPECT_EQ(Source(), "before") << "nothing is touched before the drag loop has returned";
+
+        kst_test::PumpPending();
+        ASSERT_EQ(driver.Shown().size(), 1u);
+        EXPECT_TRUE(driver.Shown()[0].caption == c.shownFirst || driver.Shown()[0].text == c.shownFirst);
+        EXPECT_EQ(Source(), c.effect == DROPEFFECT_COPY ? path : std::string("before"));
+        ExpectAllAnswered(driver);
+    }
+    ::DeleteFileA(path.c_str());
 }
 
 TEST_F(DropTest, DraggedTextIsRefusedEvenWithFilesAndDataWithoutFilesIsNeverTaken) {
@@ -210,7 +259,7 @@ TEST_F(DropTest, TwoFilesAnEmptyListOrAnOverlongPathStartNothingAndTheMediumGoes
         data.keeper = &keeper;
         ComRef<IDataObject> object(kst_test::NewDataObject(data));
 
-        const DragOutcome outcome = DragOnto(m_view.GetSafeHwnd(), object.get());
+        const DragOutcome outcome = DropOnto(m_view.GetSafeHwnd(), object.get());
         EXPECT_EQ(outcome.lastFeedback, static_cast<DWORD>(DROPEFFECT_COPY));
         EXPECT_EQ(outcome.effect, static_cast<DWORD>(DROPEFFECT_NONE));
         EXPECT_EQ(kst_test::GetDataCalls(object.get()), 1);
@@ -241,7 +290,7 @@ TEST_F(DropTest, TwoFilesAnEmptyListOrAnOverlongPathStartNothingAndTheMediumGoes
         data.wide = wide;
         data.keeper = &keeper;
         ComRef<IDataObject> object(kst_test::NewDataObject(data));
-        DragOnto(m_view.GetSafeHwnd(), object.get());
+        DropOnto(m_view.GetSafeHwnd(), object.get());
         EXPECT_EQ(Source(), PathOfLength(MAX_PATH - 1));
         EXPECT_EQ(keeper.Releases(), 1);
         ExpectAllAnswered(driver);

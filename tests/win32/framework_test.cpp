@@ -14,6 +14,8 @@
 #include "message_box.h"
 #include "message_pump.h"
 #include "thread.h"
+#include "win_app.h"
+#include "wnd.h"
 
 namespace {
 
@@ -162,4 +164,59 @@ TEST(AppMessageBox, CaptionIsTheApplicationName) {
     EXPECT_EQ(shown[0].caption, "framework_tests");
     EXPECT_EQ(shown[0].text, "Hello.");
     EXPECT_EQ(shown[1].caption, "Other");
+}
+
+// A job's error comes from its worker thread, which has no active window: the box must
+// still belong to the main window, so that a click on the window cannot hide it behind.
+TEST(AppMessageBox, AWorkersBoxIsOwnedByTheMainWindowWhichItDisables) {
+    HWND hMain = ::CreateWindowExA(0, "STATIC", "main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                   nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(hMain, nullptr);
+    CWinApp app("Owner test");
+    CWnd mainWnd;
+    ASSERT_TRUE(mainWnd.Attach(hMain));
+    app.m_pMainWnd = &mainWnd;
+    kst_test::DialogDriver driver;
+    driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+    struct Worker {
+        static UINT Run(LPVOID) { return static_cast<UINT>(AfxMessageBox("Error writing the encrypted file.")); }
+    };
+    CWinThread* thread = AfxBeginThread(Worker::Run, nullptr, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    ASSERT_NE(thread, nullptr);
+    thread->m_bAutoDelete = FALSE;
+    thread->ResumeThread();
+    // This thread owns the main window and keeps its messages flowing meanwhile.
+    EXPECT_TRUE(driver.WaitForShown(1, 20000));
+    EXPECT_TRUE(kst_test::PumpUntil([&] { return ::WaitForSingleObject(thread->m_hThread, 0) == WAIT_OBJECT_0; }, 20000));
+    delete thread;
+    auto shown = driver.Shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].threadId, ::GetCurrentThreadId());
+    EXPECT_EQ(shown[0].owner, hMain);
+    EXPECT_FALSE(shown[0].ownerEnabled) << "the main window takes no input while the box is up";
+    EXPECT_TRUE(::IsWindowEnabled(hMain)) << "and takes it again afterwards";
+    app.m_pMainWnd = nullptr;
+    mainWnd.Detach();
+    ::DestroyWindow(hMain);
+}
+
+// A worker that showed a message box (a failed job) leaves per-thread framework state behind
+// it; the process must still end. The helper does just that and must be gone in time.
+TEST(Thread, AProcessEndsAfterAWorkerThatShowedAMessageBox) {
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string command = self;
+    command = "\"" + command.substr(0, command.find_last_of('\\') + 1) + "worker_box_helper.exe\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    const DWORD waited = ::WaitForSingleObject(process.hProcess, 60000);
+    DWORD exitCode = 0;
+    ::GetExitCodeProcess(process.hProcess, &exitCode);
+    if (waited != WAIT_OBJECT_0) ::TerminateProcess(process.hProcess, 9);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    ASSERT_EQ(waited, WAIT_OBJECT_0) << "the process is still there after its main function returned";
+    EXPECT_EQ(exitCode, 0u) << "the helper's box was not shown and answered";
 }

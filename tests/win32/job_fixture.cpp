@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -50,6 +51,7 @@ public:
     }
     bool Flush() override {
         ++m_probe.flushes;
+        if (m_probe.failFlushes) return false;
         return m_probe.fake ? true : CFile::Flush();
     }
     uint64_t GetLength() const override { return m_probe.fake ? m_probe.fakeLength : CFile::GetLength(); }
@@ -163,6 +165,20 @@ void JobTest::ExpectBoxes(const std::vector<std::string>& texts) {
     m_driver.Clear();
 }
 
+void JobTest::ExpectBothJobsRefuseTheDestination(const std::string& source, const std::string& dest) {
+    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+    Prepare(m_view, source, dest, "pw");
+    RunJob(m_view, EncryptThreadProc);
+    ExpectBoxes({"Error opening destination file for encryption."});
+    EXPECT_STREQ(m_view.JobEndText(), "Encrypting failed.");
+
+    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+    m_view.m_nDataOffset = 5;
+    RunJob(m_view, DecryptThreadProc);
+    ExpectBoxes({"Error opening destination file for decryption."});
+    EXPECT_STREQ(m_view.JobEndText(), "Decrypting failed.");
+}
+
 std::vector<uint8_t> ReadBytes(const std::string& path) {
     std::vector<uint8_t> bytes;
     FILE* file = std::fopen(path.c_str(), "rb");
@@ -179,6 +195,20 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     ASSERT_NE(file, nullptr);
     if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
+}
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

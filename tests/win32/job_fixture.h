@@ -28,6 +28,7 @@ struct FileProbe {
     uint64_t failWritesAfter = UINT64_MAX;  // total bytes written before writes start failing
     uint64_t throwWritesAfter = UINT64_MAX; // total bytes written before a write runs out of memory
     uint64_t fakeLength = 0;                // with `fake`: no disk file, this length
+    bool failFlushes = false;               // every flush reports failure
     bool fake = false;
     uint64_t bytesWritten = 0;
     int flushes = 0;
@@ -58,6 +59,9 @@ protected:
     bool RangeCameFirst() const;
     // Every box the worker showed had the application's caption and came from the worker.
     void ExpectBoxes(const std::vector<std::string>& texts);
+    // An encryption and a decryption of `source` into `dest` both refuse the destination
+    // as they open their files, and say so.
+    void ExpectBothJobsRefuseTheDestination(const std::string& source, const std::string& dest);
 
     kst_test::DialogDriver m_driver;
     CBlowfishView m_view;
@@ -75,4 +79,6 @@ public:
 std::vector<uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool FileExists(const std::string& path);
+// The names in a folder, sorted.
+std::vector<std::string> FolderNames(const std::string& folder);
 std::vector<uint8_t> PatternBytes(size_t length, uint8_t seed);

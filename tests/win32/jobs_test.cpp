@@ -180,18 +180,7 @@ TEST_F(JobFailure, TheSourceChosenAsDestinationIsRefusedAndKept) {
     const std::vector<uint8_t> content = PatternBytes(77, 4);
     WriteBytes(plain, content);
 
-    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
-    Prepare(m_view, plain, plain, "pw");
-    RunJob(m_view, EncryptThreadProc);
-    ExpectBoxes({"Error opening destination file for encryption."});
-    EXPECT_STREQ(m_view.JobEndText(), "Encrypting failed.");
-    EXPECT_EQ(ReadBytes(plain), content);
-
-    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
-    m_view.m_nDataOffset = 5;
-    RunJob(m_view, DecryptThreadProc);
-    ExpectBoxes({"Error opening destination file for decryption."});
-    EXPECT_STREQ(m_view.JobEndText(), "Decrypting failed.");
+    ExpectBothJobsRefuseTheDestination(plain, plain);
     EXPECT_EQ(ReadBytes(plain), content);
 }
 
@@ -406,4 +395,127 @@ TEST_F(Shred, WritesExactlyTheLengthOfAFileBeyondFourGigabytes) {
     EXPECT_EQ(probe.bytesWritten, probe.fakeLength);
     EXPECT_EQ(probe.flushes, int((probe.fakeLength + 99999) / 100000));
     EXPECT_STREQ(view.JobEndText(), "Done Shredding");
+}
+
+// The user chose to replace an existing file: a job that fails (a full disk, a flush that
+// fails), runs out of memory or is stopped leaves that file exactly as it was, and leaves
+// nothing else behind in its folder.
+TEST_F(JobFailure, AnExistingDestinationOutlivesAJobThatDoesNotComplete) {
+    const std::string plain = PathOf("report.doc"), locked = PathOf("report.kst"), back = PathOf("report.out");
+    const std::vector<uint8_t> content = PatternBytes(300000, 3);
+    WriteBytes(plain, content);
+    Prepare(m_view, plain, locked, "pw");
+    RunJob(m_view, EncryptThreadProc);
+    const std::vector<uint8_t> lockedBytes = ReadBytes(locked);
+    const std::vector<uint8_t> oldLocked = PatternBytes(5000, 7), oldBack = PatternBytes(7000, 8);
+
+    enum class Ending { WriteFails, FlushFails, Throws, Stopped };
+    const struct {
+        Ending ending;
+        const char* encryptMessage;
+        const char* decryptMessage;
+        const char* encryptEnd;
+        const char* decryptEnd;
+    } cases[] = {
+        {Ending::WriteFails, "Error writing the encrypted file.", "Error writing the decrypted file.", "Encrypting failed.",
+         "Decrypting failed."},
+        {Ending::FlushFails, "Error writing the encrypted file.", "Error writing the decrypted file.", "Encrypting failed.",
+         "Decrypting failed."},
+        {Ending::Throws, "Not enough memory to finish the job.", "Not enough memory to finish the job.",
+         "Encrypting failed.", "Decrypting failed."},
+        {Ending::Stopped, nullptr, nullptr, "Encrypting stopped.", "Decrypting stopped."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.ending));
+        FileProbe probe;
+        if (c.ending == Ending::WriteFails) probe.failWritesAfter = 100000;
+        if (c.ending == Ending::FlushFails) probe.failFlushes = true;
+        if (c.ending == Ending::Throws) probe.throwWritesAfter = 100000;
+        ProbeView view(probe);
+        if (c.ending == Ending::Stopped) view.RequestStop();
+
+        WriteBytes(locked, oldLocked);
+        if (c.encryptMessage != nullptr) m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+        Prepare(view, plain, locked, "pw");
+        RunJob(view, EncryptThreadProc);
+        if (c.encryptMessage != nullptr) ExpectBoxes({c.encryptMessage});
+        EXPECT_STREQ(view.JobEndText(), c.encryptEnd);
+        EXPECT_EQ(ReadBytes(locked), oldLocked) << "the replaced locked file is as it was";
+
+        const std::string source = PathOf("source.kst");
+        WriteBytes(source, lockedBytes);
+        WriteBytes(back, oldBack);
+        probe.bytesWritten = 0;
+        if (c.decryptMessage != nullptr) m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+        view.m_nDataOffset = 5 + 10;
+        Prepare(view, source, back, "pw");
+        RunJob(view, DecryptThreadProc);
+        if (c.decryptMessage != nullptr) ExpectBoxes({c.decryptMessage});
+        EXPECT_STREQ(view.JobEndText(), c.decryptEnd);
+        EXPECT_EQ(ReadBytes(back), oldBack) << "the replaced plain file is as it was";
+        ::DeleteFileA(source.c_str());
+        EXPECT_EQ(FolderNames(m_dir), (std::vector<std::string>{"report.doc", "report.kst", "report.out"}))
+            << "no temporary file is left behind";
+    }
+    EXPECT_TRUE(m_driver.Shown().empty());
+}
+
+// A complete result replaces the destination only after its bytes were flushed.
+TEST_F(EncryptDecrypt, TheNewFileIsFlushedBeforeItReplacesTheDestination) {
+    const std::string plain = PathOf("f.txt"), locked = PathOf("f.kst"), back = PathOf("f.out");
+    WriteBytes(plain, PatternBytes(1000, 2));
+    WriteBytes(locked, PatternBytes(10, 1));
+    FileProbe probe;
+    ProbeView view(probe);
+    Prepare(view, plain, locked, "pw");
+    RunJob(view, EncryptThreadProc);
+    EXPECT_STREQ(view.JobEndText(), "Done Encrypting");
+    EXPECT_EQ(probe.flushes, 1);
+    EXPECT_EQ(ReadBytes(locked).size(), LockedLength(5, 1000));
+    view.m_nDataOffset = 5 + 5;
+    Prepare(view, locked, back, "pw");
+    RunJob(view, DecryptThreadProc);
+    EXPECT_STREQ(view.JobEndText(), "Done Decrypting");
+    EXPECT_EQ(probe.flushes, 2);
+    EXPECT_EQ(ReadBytes(back), PatternBytes(1000, 2));
+    EXPECT_EQ(FolderNames(m_dir), (std::vector<std::string>{"f.kst", "f.out", "f.txt"}));
+}
+
+// The source named again as the destination, however it is spelt, is never replaced by
+// the job's result: letter case, the short 8.3 name, a path relative to the current folder.
+TEST_F(JobFailure, TheSourceUnderAnotherSpellingIsRefusedAsDestinationAndKept) {
+    const std::string plain = PathOf("Quarterly Figures.text");
+    const std::vector<uint8_t> content = PatternBytes(300, 4);
+    WriteBytes(plain, content);
+    char shortPath[MAX_PATH] = {};
+    ASSERT_GT(::GetShortPathNameA(plain.c_str(), shortPath, sizeof shortPath), 0u);
+    ASSERT_NE(std::string(shortPath), plain) << "the file has a distinct short name";
+    std::string upper = plain;
+    ::CharUpperBuffA(&upper[0], static_cast<DWORD>(upper.size()));
+    char previous[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(sizeof previous, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryA(m_dir.c_str()));
+
+    for (const std::string& dest : {upper, std::string(shortPath), std::string("Quarterly Figures.text"),
+                                    std::string(".\\..\\") + m_dir.substr(m_dir.find_last_of('\\') + 1) +
+                                        "\\Quarterly Figures.text"}) {
+        SCOPED_TRACE(dest);
+        ExpectBothJobsRefuseTheDestination(plain, dest);
+        EXPECT_EQ(ReadBytes(plain), content);
+        EXPECT_EQ(FolderNames(m_dir), std::vector<std::string>{"Quarterly Figures.text"});
+    }
+    ::SetCurrentDirectoryA(previous);
+}
+
+TEST_F(Shred, AFlushThatFailsIsAFailure) {
+    const std::string path = PathOf("flush.bin");
+    WriteBytes(path, PatternBytes(1000, 3));
+    FileProbe probe;
+    probe.failFlushes = true;
+    ProbeView view(probe);
+    Prepare(view, path, "", nullptr);
+    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+    RunJob(view, ShredThreadProc);
+    ExpectBoxes({"Error writing zeros over the file to shred."});
+    EXPECT_STREQ(view.JobEndText(), "Shredding failed.");
 }

@@ -204,6 +204,35 @@ TEST_F(SubclassHook, FinalDestructionMessageDetachesAllHooksBeforeTheProcedureSe
     EXPECT_EQ(GetHookMap()->FindHook(m_hWnd), nullptr);
 }
 
+// The window object may lose its handle while its hooks are attached (detached, or bound
+// elsewhere): each hook still leaves the chain of the window it was attached to, so the
+// final destruction message finds an empty chain instead of looping over a stuck entry.
+TEST_F(SubclassHook, HooksLeaveTheirWindowAfterItsObjectHasLostTheHandle) {
+    CTraceHook a("A"), b("B");
+    ASSERT_TRUE(a.SetHook(&m_window));
+    ASSERT_TRUE(b.SetHook(&m_window));
+    m_window.Detach();
+
+    g_trace.clear();
+    ::SendMessageA(m_hWnd, WM_TRACE, 0, 0);
+    EXPECT_EQ(g_trace, (std::vector<std::string>{"B", "A", "proc"})) << "the chain still reaches the procedure";
+
+    ASSERT_TRUE(a.SetHook(nullptr));
+    EXPECT_EQ(GetHookMap()->FindHook(m_hWnd), &b);
+    EXPECT_EQ(b.GetNextHook(), nullptr);
+    ASSERT_TRUE(b.SetHook(nullptr));
+    ASSERT_EQ(GetHookMap()->FindHook(m_hWnd), nullptr) << "a stuck entry would make WM_NCDESTROY loop for ever";
+    EXPECT_EQ(InstalledProc(m_hWnd), &TargetProc);
+
+    CTraceHook c("C");
+    ASSERT_TRUE(m_window.Attach(m_hWnd));
+    ASSERT_TRUE(c.SetHook(&m_window));
+    m_window.Detach();
+    ASSERT_TRUE(::DestroyWindow(m_hWnd));
+    EXPECT_FALSE(c.IsHooked());
+    EXPECT_EQ(GetHookMap()->FindHook(m_hWnd), nullptr);
+}
+
 TEST_F(SubclassHook, HookThatGoesWhileAttachedLeavesTheChainFirst) {
     CTraceHook a("A");
     a.SetHook(&m_window);

@@ -154,6 +154,8 @@ TEST_F(ViewTest, BadLockedHeadsAreReportedAndStartNothing) {
         {"zero.kst", std::string("BLOW\0\0\0\0\0\0\0\0", 12), "Error reading Kestrine."},
         {"nolength.kst", "BLOW", "Error reading Kestrine."},
         {"cut.kst", "BLOW\x0arepo", "Error reading Kestrine."},
+        // Ends right after the stored name: the writer always stores the tail count.
+        {"notail.kst", "BLOW\x0a" "report.txt", "This file was not encrypted with Kestrine."},
     };
     DialogDriver driver;
     for (const Case& c : cases) {
@@ -181,6 +183,43 @@ TEST_F(ViewTest, BadLockedHeadsAreReportedAndStartNothing) {
     m_view.ReadLockedHeader();
     ASSERT_EQ(driver.Shown().size(), 1u);
     EXPECT_EQ(driver.Shown()[0].text, "Error opening source file to decrypt.");
+}
+
+// The file being read, chosen again as the file to write (here in other letters), is
+// refused with a message before the password is asked for; it stays as it was.
+TEST_F(ViewTest, TheSourceChosenAgainAsTheDestinationIsRefusedBeforeThePassword) {
+    const char* const kSameFile = "The file to write is the file being read. Please choose another name.";
+    const std::string plain = PathOf("minutes.txt"), locked = PathOf("minutes.kst");
+    WriteAll(plain, "minutes of the meeting");
+    WriteAll(locked, LockedHead("minutes.txt", 0));
+    const struct {
+        UINT command;
+        const char* sourceDialog;
+        const char* destDialog;
+        std::string path;
+    } cases[] = {
+        {ID_ENCRYPT, "Select File to Encrypt", "Encrypted File", plain},
+        {ID_DECRYPT, "Select File to Decrypt", "Decrypted File", locked},
+    };
+    DialogDriver driver;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.destDialog);
+        const std::string before = ReadAll(c.path);
+        std::string otherLetters = c.path;
+        ::CharUpperBuffA(&otherLetters[0], static_cast<DWORD>(otherLetters.size()));
+        driver.Clear();
+        driver.Expect(ChooseFile(c.sourceDialog, c.path));
+        driver.Expect(ChooseFile(c.destDialog, otherLetters));
+        driver.Expect(DialogAnswer::Press(IDYES));  // "already exists. Replace it?"
+        driver.Expect(Acknowledge());
+        Command(c.command);
+        const auto shown = driver.Shown();
+        ASSERT_EQ(shown.size(), 4u);
+        EXPECT_EQ(shown[3].text, kSameFile);
+        EXPECT_EQ(m_view.m_bBusy, 0);
+        EXPECT_EQ(ReadAll(c.path), before);
+        ExpectAllAnswered(driver);
+    }
 }
 
 TEST_F(ViewTest, CancellingAnyDialogStartsNothingAndKeepsWhatEarlierDialogsSet) {
@@ -278,23 +317,23 @@ TEST_F(ViewTest, ShredStartsRightAfterItsDialogAndFailedJobsSayTheyFailed) {
     EXPECT_EQ(StatusLine(), "Shredding failed.");
     EXPECT_EQ(BarPosition(), 0);
 
-    // Decrypting with a destination that is the locked file itself fails the same way.
+    // Decrypting with a destination that is the locked file itself is refused before the
+    // password is asked for: no job starts and the status line keeps what it said.
     const std::string locked = PathOf("self.kst");
     WriteAll(locked, LockedHead("self.txt", 3) + std::string(8, 'x'));
     driver.Clear();
     driver.Expect(ChooseFile("Select File to Decrypt", locked));
     driver.Expect(ChooseFile("Decrypted File", locked));
     driver.Expect(DialogAnswer::Press(IDYES));  // "already exists. Replace it?"
-    driver.Expect(DecryptPassword("pw"));
     driver.Expect(Acknowledge());
     Command(ID_DECRYPT);
-    ASSERT_TRUE(WaitForJob());
+    EXPECT_EQ(m_view.m_bBusy, 0);
     const auto shown = driver.Shown();
-    ASSERT_EQ(shown.size(), 5u);
-    EXPECT_EQ(shown[4].text, "Error opening destination file for decryption.");
-    EXPECT_EQ(StatusLine(), "Decrypting failed.");
-    EXPECT_EQ(BarPosition(), 0);
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_EQ(shown[3].text, "The file to write is the file being read. Please choose another name.");
+    EXPECT_EQ(StatusLine(), "Shredding failed.");
     EXPECT_EQ(ReadAll(locked), LockedHead("self.txt", 3) + std::string(8, 'x'));
+    ExpectAllAnswered(driver);
 }
 
 TEST_F(ViewTest, NoSecondFlowStartsWhileAJobRuns) {
