@@ -19,7 +19,7 @@ using namespace kst_test;
 namespace {
 
 constexpr char kShellKey[] = "Software\\Classes\\*\\shell";
-constexpr char kBusyMessage[] = "Kestrine is busy with another file. Please wait until it has finished.";
+constexpr char kBusyRefusal[] = "Kestrine is busy with another file. Please wait until it has finished.";
 
 std::string ExePath() {
     char exe[MAX_PATH] = {};
@@ -222,7 +222,7 @@ TEST_F(ExplorerVerbTest, WhileAJobRunsBothSwitchesAreRefusedAndTheJobsFileStays)
         ASSERT_TRUE(SendVerbRequest(FrameWindow(), verb, m_plain));
         ASSERT_TRUE(driver.WaitForShown(1, 30000)) << verb;
         PumpPending();
-        EXPECT_EQ(driver.Shown()[0].text, kBusyMessage) << verb << ": no question, no dialog, only the refusal";
+        EXPECT_EQ(driver.Shown()[0].text, kBusyRefusal) << verb << ": no question, no dialog, only the refusal";
         EXPECT_STREQ(View()->m_strSource, "C:\\job\\source.txt");
         ExpectAllAnswered(driver);
     }
