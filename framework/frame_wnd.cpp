@@ -47,7 +47,7 @@ CString ToolTipOf(UINT nID) {
 }  // namespace
 
 CFrameWnd::CFrameWnd()
-    : m_strTitle(), m_nIDHelp(0), m_bDeleteWithWindow(FALSE), m_hMenuDefault(nullptr), m_hIcon(nullptr), m_pCreateContext(nullptr),
+    : m_strTitle(), m_nIDHelp(0), m_bDeleteWithWindow(FALSE), m_hMenuDefault(), m_hIcon(nullptr), m_pCreateContext(nullptr),
       m_pViewActive(nullptr), m_bTitleUpdatePending(FALSE), m_controlBars(), m_ownedViews(), m_pendingOpens() {}
 
 CFrameWnd::~CFrameWnd() {
@@ -57,7 +57,6 @@ CFrameWnd::~CFrameWnd() {
     }
     m_pViewActive = nullptr;
     m_ownedViews.clear();
-    if (m_hMenuDefault != nullptr) ::DestroyMenu(m_hMenuDefault);
 }
 
 BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext) {
@@ -69,7 +68,7 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
     const int nBreak = strFull.Find('\n');
     m_strTitle = nBreak < 0 ? strFull : strFull.Left(nBreak);
     m_hIcon = ::LoadIconA(hInstance, MAKEINTRESOURCEA(nIDResource));
-    m_hMenuDefault = ::LoadMenuA(hInstance, MAKEINTRESOURCEA(nIDResource));
+    m_hMenuDefault = CMenuHandle(::LoadMenuA(hInstance, MAKEINTRESOURCEA(nIDResource)));
 
     m_pCreateContext = pContext;
     const BOOL bCreated = CreateEx(0, nullptr, m_strTitle, dwDefaultStyle, CW_USEDEFAULT, CW_USEDEFAULT,

@@ -95,7 +95,7 @@ protected:
     // Set once LoadFrame has made the window: from then on the window deletes the object.
     // A window that fails during its creation leaves the object to the one who made it.
     BOOL m_bDeleteWithWindow;
-    HMENU m_hMenuDefault;
+    CMenuHandle m_hMenuDefault;
     HICON m_hIcon;
     CCreateContext* m_pCreateContext;  // valid only during LoadFrame
     CView* m_pViewActive;

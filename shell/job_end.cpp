@@ -71,7 +71,7 @@ int RunCodecJob(CBlowfishView& view, uint64_t sourceOffset, CodecJobFile codecFi
         return 0;
     }
     CPartialDestGuard guard(*dest);
-    const int complete = codecFile(*source, *dest, view.m_pszKey, KeyLengthOf(view.m_pszKey), view);
+    const int complete = codecFile(*source, *dest, view.m_pszKey.data(), KeyLengthOf(view.m_pszKey.data()), view);
     guard.Release();
     view.MarkJobComplete(complete == 1);
     return 1;
