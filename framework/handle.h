@@ -132,43 +132,22 @@ private:
     CBorrowedHandle<Traits> m_borrowed;
 };
 
-// The traits of the platform's handle kinds.
-struct CGdiObjectTraits {
-    using Handle = HGDIOBJ;
+// The traits of the platform's handle kinds. Most are null for none and closed by a function
+// that answers FALSE when it refuses.
+template <class H, BOOL(WINAPI* t_pfnClose)(H)>
+struct CNullHandleTraits {
+    using Handle = H;
     static Handle Invalid() noexcept { return nullptr; }
-    static bool Close(Handle h) noexcept { return ::DeleteObject(h) != FALSE; }
+    static bool Close(Handle h) noexcept { return t_pfnClose(h) != FALSE; }
 };
 
-struct CMemoryDCTraits {
-    using Handle = HDC;
-    static Handle Invalid() noexcept { return nullptr; }
-    static bool Close(Handle h) noexcept { return ::DeleteDC(h) != FALSE; }
-};
-
-struct CImageListTraits {
-    using Handle = HIMAGELIST;
-    static Handle Invalid() noexcept { return nullptr; }
-    static bool Close(Handle h) noexcept { return ImageList_Destroy(h) != FALSE; }
-};
-
-struct CMenuTraits {
-    using Handle = HMENU;
-    static Handle Invalid() noexcept { return nullptr; }
-    static bool Close(Handle h) noexcept { return ::DestroyMenu(h) != FALSE; }
-};
-
-struct CHookTraits {
-    using Handle = HHOOK;
-    static Handle Invalid() noexcept { return nullptr; }
-    static bool Close(Handle h) noexcept { return ::UnhookWindowsHookEx(h) != FALSE; }
-};
-
-// Kernel objects (threads, events, mappings): null means none.
-struct CKernelHandleTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() noexcept { return nullptr; }
-    static bool Close(Handle h) noexcept { return ::CloseHandle(h) != FALSE; }
-};
+using CGdiObjectTraits = CNullHandleTraits<HGDIOBJ, &::DeleteObject>;
+using CMemoryDCTraits = CNullHandleTraits<HDC, &::DeleteDC>;
+using CImageListTraits = CNullHandleTraits<HIMAGELIST, &ImageList_Destroy>;
+using CMenuTraits = CNullHandleTraits<HMENU, &::DestroyMenu>;
+using CHookTraits = CNullHandleTraits<HHOOK, &::UnhookWindowsHookEx>;
+// Kernel objects (threads, events, mappings).
+using CKernelHandleTraits = CNullHandleTraits<HANDLE, &::CloseHandle>;
 
 // Files: CreateFile answers INVALID_HANDLE_VALUE, not null, for none.
 struct CFileHandleTraits {
@@ -177,6 +156,7 @@ struct CFileHandleTraits {
     static bool Close(Handle h) noexcept { return ::CloseHandle(h) != FALSE; }
 };
 
+// Registry functions answer an error code, not a BOOL.
 struct CRegistryKeyTraits {
     using Handle = HKEY;
     static Handle Invalid() noexcept { return nullptr; }
