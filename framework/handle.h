@@ -3,9 +3,9 @@
 // CHandleT<Traits, false> borrows: it copies freely and never closes anything. The traits
 // say what the handle is, which value means "none" and how it is closed.
 //
-// Every close of the program happens in a traits' Close below, in the window DCs (which
-// give their DC back to their window) or in CComPtr; tests/layers/check_layers.sh holds
-// the rest of the code to that.
+// Every close of the program happens in a traits' Close below or in one of the few handle
+// types of their own kind (the window DCs, CComPtr, the storage medium); the layer check
+// (tests/layers/check_layers.sh) holds the rest of the code to that.
 #pragma once
 
 #include <windows.h>
