@@ -20,41 +20,24 @@ struct CHalftoneBrush {
 
 }  // namespace
 
-CDC::CDC() : m_hDC(nullptr), m_bOwned(false) {}
+CDC::CDC() : m_handle() {}
 
-CDC::~CDC() { DeleteDC(); }
+CDC::~CDC() = default;
 
-BOOL CDC::Attach(HDC hDC) {
-    if (hDC == nullptr || m_hDC != nullptr) return FALSE;
-    m_hDC = hDC;
-    m_bOwned = false;
-    return TRUE;
-}
+BOOL CDC::Attach(HDC hDC) { return m_handle.Attach(hDC) ? TRUE : FALSE; }
 
-HDC CDC::Detach() {
-    HDC hDC = m_hDC;
-    m_hDC = nullptr;
-    m_bOwned = false;
-    return hDC;
-}
+HDC CDC::Detach() { return m_handle.Detach(); }
 
 BOOL CDC::CreateCompatibleDC(HDC hDC) {
-    if (m_hDC != nullptr) return FALSE;
-    m_hDC = ::CreateCompatibleDC(hDC);
-    m_bOwned = m_hDC != nullptr;
-    return m_bOwned ? TRUE : FALSE;
+    if (m_handle.IsValid()) return FALSE;
+    return m_handle.TakeCreated(::CreateCompatibleDC(hDC)) ? TRUE : FALSE;
 }
 
-BOOL CDC::DeleteDC() {
-    if (m_hDC == nullptr) return FALSE;
-    const bool owned = m_bOwned;
-    HDC hDC = Detach();
-    return owned ? ::DeleteDC(hDC) : TRUE;
-}
+BOOL CDC::DeleteDC() { return m_handle.Close() ? TRUE : FALSE; }
 
 void CDC::FillSolidRect(const RECT& rect, COLORREF crColor) {
-    ::SetBkColor(m_hDC, crColor);
-    ::ExtTextOutA(m_hDC, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+    ::SetBkColor(GetSafeHdc(), crColor);
+    ::ExtTextOutA(GetSafeHdc(), 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
 }
 
 void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF crColor) {

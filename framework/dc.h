@@ -17,8 +17,8 @@ public:
     CDC(const CDC&) = delete;
     CDC& operator=(const CDC&) = delete;
 
-    HDC GetSafeHdc() const { return m_hDC; }
-    operator HDC() const { return m_hDC; }
+    HDC GetSafeHdc() const { return m_handle.Get(); }
+    operator HDC() const { return GetSafeHdc(); }
 
     // Borrows hDC: it is never deleted or released by this object. FALSE when one is held.
     BOOL Attach(HDC hDC);
@@ -28,45 +28,45 @@ public:
     BOOL DeleteDC();
 
     // Selection answers the object that was selected before (null on failure).
-    HGDIOBJ SelectObject(HGDIOBJ hObject) { return ::SelectObject(m_hDC, hObject); }
+    HGDIOBJ SelectObject(HGDIOBJ hObject) { return ::SelectObject(GetSafeHdc(), hObject); }
     HGDIOBJ SelectObject(const CGdiObject& object) { return SelectObject(object.GetSafeHandle()); }
     HGDIOBJ SelectStockObject(int nIndex) { return SelectObject(::GetStockObject(nIndex)); }
 
-    COLORREF SetTextColor(COLORREF crColor) { return ::SetTextColor(m_hDC, crColor); }
-    COLORREF SetBkColor(COLORREF crColor) { return ::SetBkColor(m_hDC, crColor); }
-    COLORREF GetTextColor() const { return ::GetTextColor(m_hDC); }
-    COLORREF GetBkColor() const { return ::GetBkColor(m_hDC); }
-    int SetBkMode(int nBkMode) { return ::SetBkMode(m_hDC, nBkMode); }
-    int GetBkMode() const { return ::GetBkMode(m_hDC); }
+    COLORREF SetTextColor(COLORREF crColor) { return ::SetTextColor(GetSafeHdc(), crColor); }
+    COLORREF SetBkColor(COLORREF crColor) { return ::SetBkColor(GetSafeHdc(), crColor); }
+    COLORREF GetTextColor() const { return ::GetTextColor(GetSafeHdc()); }
+    COLORREF GetBkColor() const { return ::GetBkColor(GetSafeHdc()); }
+    int SetBkMode(int nBkMode) { return ::SetBkMode(GetSafeHdc(), nBkMode); }
+    int GetBkMode() const { return ::GetBkMode(GetSafeHdc()); }
 
     // Fills with the colour through the background colour, which stays set to crColor.
     void FillSolidRect(const RECT& rect, COLORREF crColor);
     void FillSolidRect(int x, int y, int cx, int cy, COLORREF crColor);
-    void FillRect(const RECT& rect, HBRUSH hBrush) { ::FillRect(m_hDC, &rect, hBrush); }
+    void FillRect(const RECT& rect, HBRUSH hBrush) { ::FillRect(GetSafeHdc(), &rect, hBrush); }
     // A 1-pixel frame just inside rect: top and left in crTopLeft, bottom and right in
     // crBottomRight. Leaves the background colour set to crBottomRight.
     void Draw3dRect(const RECT& rect, COLORREF crTopLeft, COLORREF crBottomRight);
     void Draw3dRect(int x, int y, int cx, int cy, COLORREF crTopLeft, COLORREF crBottomRight);
 
     BOOL BitBlt(int x, int y, int nWidth, int nHeight, HDC hSrcDC, int xSrc, int ySrc, DWORD dwRop) {
-        return ::BitBlt(m_hDC, x, y, nWidth, nHeight, hSrcDC, xSrc, ySrc, dwRop);
+        return ::BitBlt(GetSafeHdc(), x, y, nWidth, nHeight, hSrcDC, xSrc, ySrc, dwRop);
     }
     BOOL PatBlt(int x, int y, int nWidth, int nHeight, DWORD dwRop) {
-        return ::PatBlt(m_hDC, x, y, nWidth, nHeight, dwRop);
+        return ::PatBlt(GetSafeHdc(), x, y, nWidth, nHeight, dwRop);
     }
     int DrawText(LPCSTR lpszString, int nCount, LPRECT lpRect, UINT nFormat) {
-        return ::DrawTextA(m_hDC, lpszString, nCount, lpRect, nFormat);
+        return ::DrawTextA(GetSafeHdc(), lpszString, nCount, lpRect, nFormat);
     }
-    COLORREF GetPixel(int x, int y) const { return ::GetPixel(m_hDC, x, y); }
+    COLORREF GetPixel(int x, int y) const { return ::GetPixel(GetSafeHdc(), x, y); }
 
-    int IntersectClipRect(int x1, int y1, int x2, int y2) { return ::IntersectClipRect(m_hDC, x1, y1, x2, y2); }
+    int IntersectClipRect(int x1, int y1, int x2, int y2) { return ::IntersectClipRect(GetSafeHdc(), x1, y1, x2, y2); }
     int IntersectClipRect(const RECT& rect) { return IntersectClipRect(rect.left, rect.top, rect.right, rect.bottom); }
-    int ExcludeClipRect(int x1, int y1, int x2, int y2) { return ::ExcludeClipRect(m_hDC, x1, y1, x2, y2); }
+    int ExcludeClipRect(int x1, int y1, int x2, int y2) { return ::ExcludeClipRect(GetSafeHdc(), x1, y1, x2, y2); }
     int ExcludeClipRect(const RECT& rect) { return ExcludeClipRect(rect.left, rect.top, rect.right, rect.bottom); }
-    int SelectClipRgn(HRGN hRgn) { return ::SelectClipRgn(m_hDC, hRgn); }
+    int SelectClipRgn(HRGN hRgn) { return ::SelectClipRgn(GetSafeHdc(), hRgn); }
 
-    int SaveDC() { return ::SaveDC(m_hDC); }
-    BOOL RestoreDC(int nSavedDC) { return ::RestoreDC(m_hDC, nSavedDC); }
+    int SaveDC() { return ::SaveDC(GetSafeHdc()); }
+    BOOL RestoreDC(int nSavedDC) { return ::RestoreDC(GetSafeHdc(), nSavedDC); }
 
     // The 50 % checkerboard brush (pixels alternate between the text and background
     // colours). One brush serves every caller and lives as long as the process, so callers
@@ -74,12 +74,11 @@ public:
     static HBRUSH GetHalftoneBrush();
 
 protected:
-    // Window DCs store the DC they acquired; they release it themselves.
-    void SetAcquired(HDC hDC) { m_hDC = hDC; }
+    // Window DCs hold the DC they acquired as borrowed; they give it back themselves.
+    void SetAcquired(HDC hDC) { m_handle.Attach(hDC); }
 
 private:
-    HDC m_hDC;
-    bool m_bOwned;
+    CAttachableHandle<CMemoryDCTraits> m_handle;
 };
 
 // The DC of a WM_PAINT: BeginPaint in the constructor, EndPaint in the destructor.

@@ -21,11 +21,8 @@ CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate
 INT_PTR CDialog::DoModal() {
     HWND owner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : AfxGetMainWndHandle();
     CModalLoopScope modalLoop;
-    AfxHookWindowCreate(this);
-    const INT_PTR result = ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIDTemplate), owner,
-                                             &AfxDlgProc, 0);
-    AfxUnhookWindowCreate();
-    return result;
+    CWindowCreationHook hook(this);
+    return ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIDTemplate), owner, &AfxDlgProc, 0);
 }
 
 void CDialog::EndDialog(int nResult) { ::EndDialog(m_hWnd, nResult); }

@@ -36,9 +36,9 @@ BOOL CFile::Open(const char* pszFileName, UINT nOpenFlags) {
         ::SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    m_hFile = ::CreateFileA(pszFileName, AccessFor(nOpenFlags), ShareFor(nOpenFlags), nullptr,
-                            disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return m_hFile != INVALID_HANDLE_VALUE;
+    m_hFile.Reset(::CreateFileA(pszFileName, AccessFor(nOpenFlags), ShareFor(nOpenFlags), nullptr, disposition,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    return m_hFile.IsValid();
 }
 
 bool CFile::Read(void* pBuffer, UINT nCount, UINT& got) {
@@ -95,14 +95,6 @@ CString CFile::GetFileName() const {
     return m_strFileName.Mid(cut + 1);
 }
 
-bool CFile::Close() {
-    if (m_hFile == INVALID_HANDLE_VALUE) return true;
-    bool closed = ::CloseHandle(m_hFile) != FALSE;
-    m_hFile = INVALID_HANDLE_VALUE;
-    return closed;
-}
+bool CFile::Close() { return m_hFile.Reset(); }
 
-void CFile::Abort() {
-    if (m_hFile != INVALID_HANDLE_VALUE) ::CloseHandle(m_hFile);
-    m_hFile = INVALID_HANDLE_VALUE;
-}
+void CFile::Abort() { m_hFile.Reset(); }

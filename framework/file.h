@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "cstring.h"
+#include "handle.h"
 #include "object.h"
 
 class CFile : public CObject {
@@ -23,7 +24,7 @@ public:
     };
     enum SeekPosition { begin = 0, current = 1, end = 2 };
 
-    CFile() : m_hFile(INVALID_HANDLE_VALUE) {}
+    CFile() : m_hFile() {}
     ~CFile() override;
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;
@@ -48,7 +49,7 @@ public:
     CString GetFileName() const;   // the last path component
     CString GetFilePath() const { return m_strFileName; }
     HANDLE GetHandle() const { return m_hFile; }
-    bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return m_hFile.IsValid(); }
 
     // Closing can be where a delayed write fails, so it reports that too.
     bool Close();
@@ -56,6 +57,6 @@ public:
     void Abort();
 
 private:
-    HANDLE m_hFile;
+    CFileHandle m_hFile;
     CString m_strFileName;
 };

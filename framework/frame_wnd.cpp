@@ -28,6 +28,7 @@ BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
     ON_MESSAGE(WM_KST_SHELL_OPEN, OnShellOpen)
     ON_MESSAGE(WM_TIMER, OnTimerMessage)
     ON_MESSAGE(WM_ACTIVATE, OnActivateMessage)
+    ON_MESSAGE(WM_NCDESTROY, OnNcDestroyMessage)
     ON_WM_SYSCOLORCHANGE()
 END_MESSAGE_MAP()
 
@@ -48,7 +49,7 @@ CString ToolTipOf(UINT nID) {
 }  // namespace
 
 CFrameWnd::CFrameWnd()
-    : m_strTitle(), m_nIDHelp(0), m_bDeleteWithWindow(FALSE), m_hMenuDefault(nullptr), m_hAccelTable(nullptr), m_hIcon(nullptr), m_pCreateContext(nullptr),
+    : m_strTitle(), m_nIDHelp(0), m_bDeleteWithWindow(FALSE), m_hMenuDefault(), m_hAccelTable(nullptr), m_hIcon(nullptr), m_pCreateContext(nullptr),
       m_pViewActive(nullptr), m_bTitleUpdatePending(FALSE), m_controlBars(), m_ownedViews(), m_pendingOpens() {}
 
 CFrameWnd::~CFrameWnd() {
@@ -58,7 +59,13 @@ CFrameWnd::~CFrameWnd() {
     }
     m_pViewActive = nullptr;
     m_ownedViews.clear();
-    if (m_hMenuDefault != nullptr) ::DestroyMenu(m_hMenuDefault);
+    // A window that outlives this body is destroyed by the base class, menu and all.
+    LeaveMenuToWindow();
+}
+
+void CFrameWnd::LeaveMenuToWindow() {
+    if (m_hWnd != nullptr && m_hMenuDefault.IsValid() && ::GetMenu(m_hWnd) == m_hMenuDefault.Get())
+        m_hMenuDefault.Detach();
 }
 
 BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext) {
@@ -70,7 +77,9 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
     const int nBreak = strFull.Find('\n');
     m_strTitle = nBreak < 0 ? strFull : strFull.Left(nBreak);
     m_hIcon = ::LoadIconA(hInstance, MAKEINTRESOURCEA(nIDResource));
-    m_hMenuDefault = ::LoadMenuA(hInstance, MAKEINTRESOURCEA(nIDResource));
+    // A window of an earlier load that still shows the old menu takes it along when it goes.
+    LeaveMenuToWindow();
+    m_hMenuDefault = CMenuHandle(::LoadMenuA(hInstance, MAKEINTRESOURCEA(nIDResource)));
     m_hAccelTable = ::LoadAcceleratorsA(hInstance, MAKEINTRESOURCEA(nIDResource));
 
     m_pCreateContext = pContext;
@@ -356,6 +365,13 @@ LRESULT CFrameWnd::OnTimerMessage(WPARAM wParam, LPARAM) {
         PostMessage(retry.nMessage);
         return 0;
     }
+    return Default();
+}
+
+// The last message of every end of the window, a failed creation included; the platform
+// destroys the window's menu after it.
+LRESULT CFrameWnd::OnNcDestroyMessage(WPARAM, LPARAM) {
+    LeaveMenuToWindow();
     return Default();
 }
 

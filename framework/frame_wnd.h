@@ -90,6 +90,7 @@ protected:
     LRESULT OnShellOpen(WPARAM wParam, LPARAM lParam);
     LRESULT OnTimerMessage(WPARAM wParam, LPARAM lParam);
     LRESULT OnActivateMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNcDestroyMessage(WPARAM wParam, LPARAM lParam);
     // Passes a change of the system colours on to every window inside the frame.
     void OnSysColorChange();
     // Asked before a dropped or handed-over file is opened as the document; a frame whose
@@ -100,6 +101,9 @@ protected:
     // say) would destroy this frame under the code waiting for that loop. Then the dialogs
     // are backed out of, the close is tried again shortly, and this answers TRUE.
     BOOL PostponeCloseWhileModal();
+    // Leaves the menu to the window, which destroys it, when the window still shows it and
+    // is going.
+    void LeaveMenuToWindow();
 
     static constexpr UINT_PTR kRetryShellOpenTimer = 0xE0F1;
     static constexpr UINT_PTR kRetryCloseTimer = 0xE0F2;
@@ -108,7 +112,9 @@ protected:
     // Set once LoadFrame has made the window: from then on the window deletes the object.
     // A window that fails during its creation leaves the object to the one who made it.
     BOOL m_bDeleteWithWindow;
-    HMENU m_hMenuDefault;
+    // The menu of the frame's resources. Owned by the frame until the window, still showing
+    // it, is destroyed: the platform destroys a window's menu with the window.
+    CMenuHandle m_hMenuDefault;
     HACCEL m_hAccelTable;  // a resource of the module: never destroyed
     HICON m_hIcon;
     CCreateContext* m_pCreateContext;  // valid only during LoadFrame

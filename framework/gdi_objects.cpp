@@ -1,50 +1,22 @@
 #include "gdi_objects.h"
 
-CGdiObject::CGdiObject() : m_hObject(nullptr), m_bOwned(false) {}
+CGdiObject::CGdiObject() : m_handle() {}
 
-CGdiObject::~CGdiObject() { DeleteObject(); }
+CGdiObject::~CGdiObject() = default;
 
-BOOL CGdiObject::Attach(HGDIOBJ hObject) {
-    if (hObject == nullptr || m_hObject != nullptr) return FALSE;
-    m_hObject = hObject;
-    m_bOwned = false;
-    return TRUE;
-}
+BOOL CGdiObject::Attach(HGDIOBJ hObject) { return m_handle.Attach(hObject) ? TRUE : FALSE; }
 
-BOOL CGdiObject::Adopt(HGDIOBJ hObject) {
-    if (!Attach(hObject)) return FALSE;
-    m_bOwned = true;
-    return TRUE;
-}
+BOOL CGdiObject::Adopt(HGDIOBJ hObject) { return m_handle.Adopt(hObject) ? TRUE : FALSE; }
 
-HGDIOBJ CGdiObject::Detach() {
-    HGDIOBJ hObject = m_hObject;
-    m_hObject = nullptr;
-    m_bOwned = false;
-    return hObject;
-}
+HGDIOBJ CGdiObject::Detach() { return m_handle.Detach(); }
 
-BOOL CGdiObject::DeleteObject() {
-    if (m_hObject == nullptr) return FALSE;
-    const bool owned = m_bOwned;
-    HGDIOBJ hObject = Detach();
-    return owned ? ::DeleteObject(hObject) : TRUE;
-}
+BOOL CGdiObject::DeleteObject() { return m_handle.Close() ? TRUE : FALSE; }
 
 int CGdiObject::GetObject(int nCount, LPVOID lpObject) const {
-    return m_hObject != nullptr ? ::GetObjectA(m_hObject, nCount, lpObject) : 0;
+    return m_handle.IsValid() ? ::GetObjectA(m_handle.Get(), nCount, lpObject) : 0;
 }
 
-BOOL CGdiObject::TakeCreated(HGDIOBJ hObject) {
-    if (hObject == nullptr) return FALSE;
-    if (!Adopt(hObject)) {
-        // Creating into a wrapper that still holds a handle is a caller's fault; the new
-        // object must not leak because of it.
-        ::DeleteObject(hObject);
-        return FALSE;
-    }
-    return TRUE;
-}
+BOOL CGdiObject::TakeCreated(HGDIOBJ hObject) { return m_handle.TakeCreated(hObject) ? TRUE : FALSE; }
 
 BOOL CBitmap::CreateCompatibleBitmap(HDC hdc, int nWidth, int nHeight) {
     return TakeCreated(::CreateCompatibleBitmap(hdc, nWidth, nHeight));

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "handle.h"
+
 class CGdiObject {
 public:
     CGdiObject();
@@ -13,9 +15,9 @@ public:
     CGdiObject(const CGdiObject&) = delete;
     CGdiObject& operator=(const CGdiObject&) = delete;
 
-    HGDIOBJ GetSafeHandle() const { return m_hObject; }
-    operator HGDIOBJ() const { return m_hObject; }
-    bool IsOwned() const { return m_bOwned; }
+    HGDIOBJ GetSafeHandle() const { return m_handle.Get(); }
+    operator HGDIOBJ() const { return GetSafeHandle(); }
+    bool IsOwned() const { return m_handle.IsOwned(); }
 
     // Borrows hObject: the wrapper never deletes it. FALSE when the wrapper already holds one.
     BOOL Attach(HGDIOBJ hObject);
@@ -32,8 +34,7 @@ protected:
     BOOL TakeCreated(HGDIOBJ hObject);
 
 private:
-    HGDIOBJ m_hObject;
-    bool m_bOwned;
+    CAttachableHandle<CGdiObjectTraits> m_handle;
 };
 
 class CBitmap : public CGdiObject {

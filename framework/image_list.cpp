@@ -1,41 +1,20 @@
 #include "image_list.h"
 
-CImageList::CImageList() : m_hImageList(nullptr), m_bOwned(false) {}
+CImageList::CImageList() : m_handle() {}
 
-CImageList::~CImageList() { DeleteImageList(); }
+CImageList::~CImageList() = default;
 
 BOOL CImageList::Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow) {
-    if (m_hImageList != nullptr) return FALSE;
-    m_hImageList = ImageList_Create(cx, cy, nFlags, nInitial, nGrow);
-    m_bOwned = m_hImageList != nullptr;
-    return m_bOwned ? TRUE : FALSE;
+    if (m_handle.IsValid()) return FALSE;
+    return m_handle.TakeCreated(ImageList_Create(cx, cy, nFlags, nInitial, nGrow)) ? TRUE : FALSE;
 }
 
-BOOL CImageList::Attach(HIMAGELIST hImageList) {
-    if (hImageList == nullptr || m_hImageList != nullptr) return FALSE;
-    m_hImageList = hImageList;
-    m_bOwned = false;
-    return TRUE;
-}
+BOOL CImageList::Attach(HIMAGELIST hImageList) { return m_handle.Attach(hImageList) ? TRUE : FALSE; }
 
-BOOL CImageList::Adopt(HIMAGELIST hImageList) {
-    if (!Attach(hImageList)) return FALSE;
-    m_bOwned = true;
-    return TRUE;
-}
+BOOL CImageList::Adopt(HIMAGELIST hImageList) { return m_handle.Adopt(hImageList) ? TRUE : FALSE; }
 
-HIMAGELIST CImageList::Detach() {
-    HIMAGELIST hImageList = m_hImageList;
-    m_hImageList = nullptr;
-    m_bOwned = false;
-    return hImageList;
-}
+HIMAGELIST CImageList::Detach() { return m_handle.Detach(); }
 
-BOOL CImageList::DeleteImageList() {
-    if (m_hImageList == nullptr) return FALSE;
-    const bool owned = m_bOwned;
-    HIMAGELIST hImageList = Detach();
-    return owned ? ImageList_Destroy(hImageList) : TRUE;
-}
+BOOL CImageList::DeleteImageList() { return m_handle.Close() ? TRUE : FALSE; }
 
-int CImageList::Add(HBITMAP hBitmap, COLORREF crMask) { return ImageList_AddMasked(m_hImageList, hBitmap, crMask); }
+int CImageList::Add(HBITMAP hBitmap, COLORREF crMask) { return ImageList_AddMasked(GetSafeHandle(), hBitmap, crMask); }

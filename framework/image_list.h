@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "handle.h"
+
 class CImageList {
 public:
     CImageList();
@@ -12,8 +14,8 @@ public:
     CImageList(const CImageList&) = delete;
     CImageList& operator=(const CImageList&) = delete;
 
-    HIMAGELIST GetSafeHandle() const { return m_hImageList; }
-    operator HIMAGELIST() const { return m_hImageList; }
+    HIMAGELIST GetSafeHandle() const { return m_handle.Get(); }
+    operator HIMAGELIST() const { return GetSafeHandle(); }
 
     // nFlags as ImageList_Create (ILC_MASK for a mask beside the images).
     BOOL Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow);
@@ -28,13 +30,12 @@ public:
     // out those pixels in hBitmap itself, so pass a copy when the bitmap must stay as it is.
     // Answers the index of the first new image, or -1.
     int Add(HBITMAP hBitmap, COLORREF crMask);
-    COLORREF SetBkColor(COLORREF cr) { return ImageList_SetBkColor(m_hImageList, cr); }
-    int GetImageCount() const { return ImageList_GetImageCount(m_hImageList); }
+    COLORREF SetBkColor(COLORREF cr) { return ImageList_SetBkColor(GetSafeHandle(), cr); }
+    int GetImageCount() const { return ImageList_GetImageCount(GetSafeHandle()); }
     BOOL Draw(HDC hDC, int nImage, POINT pt, UINT nStyle) const {
-        return ImageList_Draw(m_hImageList, nImage, hDC, pt.x, pt.y, nStyle);
+        return ImageList_Draw(GetSafeHandle(), nImage, hDC, pt.x, pt.y, nStyle);
     }
 
 private:
-    HIMAGELIST m_hImageList;
-    bool m_bOwned;
+    CAttachableHandle<CImageListTraits> m_handle;
 };

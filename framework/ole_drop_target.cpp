@@ -4,7 +4,7 @@
 #include "view.h"
 
 COleDropTarget::COleDropTarget()
-    : m_nRef(0), m_hWnd(nullptr), m_pView(nullptr), m_pDragData(nullptr), m_dropEffectLast(DROPEFFECT_NONE) {}
+    : m_nRef(0), m_hWnd(nullptr), m_pView(nullptr), m_pDragData(), m_dropEffectLast(DROPEFFECT_NONE) {}
 
 COleDropTarget::~COleDropTarget() { Revoke(); }
 
@@ -19,7 +19,7 @@ BOOL COleDropTarget::Register(CWnd* pWnd) {
 }
 
 void COleDropTarget::Revoke() {
-    ReleaseDragData();
+    m_pDragData.Release();
     if (m_pView != nullptr && m_pView->m_pDropTarget == this) m_pView->m_pDropTarget = nullptr;
     m_pView = nullptr;
     if (m_hWnd == nullptr) return;
@@ -39,13 +39,6 @@ POINT COleDropTarget::ClientPoint(POINTL pt) const {
     POINT point{pt.x, pt.y};
     if (m_hWnd != nullptr) ::ScreenToClient(m_hWnd, &point);
     return point;
-}
-
-void COleDropTarget::ReleaseDragData() {
-    if (m_pDragData == nullptr) return;
-    IDataObject* pData = m_pDragData;
-    m_pDragData = nullptr;
-    pData->Release();
 }
 
 HRESULT COleDropTarget::QueryInterface(REFIID riid, void** ppvObject) {
@@ -68,13 +61,12 @@ HRESULT COleDropTarget::DragEnter(IDataObject* pDataObj, DWORD grfKeyState, POIN
     if (pdwEffect == nullptr) return E_INVALIDARG;
     const DWORD allowed = *pdwEffect;
     *pdwEffect = DROPEFFECT_NONE;
-    ReleaseDragData();
+    m_pDragData.Release();
     m_dropEffectLast = DROPEFFECT_NONE;
     CView* pView = TargetView();
     if (pView == nullptr || pDataObj == nullptr) return S_OK;
     // DragOver brings no data: keep this drag's until it leaves or drops.
-    pDataObj->AddRef();
-    m_pDragData = pDataObj;
+    m_pDragData = CComPtr<IDataObject>(pDataObj);
     try {
         COleDataObject data(pDataObj);
         m_dropEffectLast = pView->OnDragEnter(&data, grfKeyState, ClientPoint(pt)) & allowed;
@@ -90,9 +82,9 @@ HRESULT COleDropTarget::DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect)
     const DWORD allowed = *pdwEffect;
     *pdwEffect = DROPEFFECT_NONE;
     CView* pView = TargetView();
-    if (pView == nullptr || m_pDragData == nullptr) return S_OK;
+    if (pView == nullptr || !m_pDragData) return S_OK;
     try {
-        COleDataObject data(m_pDragData);
+        COleDataObject data(m_pDragData.Get());
         m_dropEffectLast = pView->OnDragOver(&data, grfKeyState, ClientPoint(pt)) & allowed;
     } catch (...) {
         return E_UNEXPECTED;
@@ -102,7 +94,7 @@ HRESULT COleDropTarget::DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect)
 }
 
 HRESULT COleDropTarget::DragLeave() {
-    ReleaseDragData();
+    m_pDragData.Release();
     m_dropEffectLast = DROPEFFECT_NONE;
     if (CView* pView = TargetView()) {
         try {
@@ -119,7 +111,7 @@ HRESULT COleDropTarget::Drop(IDataObject* pDataObj, DWORD, POINTL pt, DWORD* pdw
     const DWORD effect = m_dropEffectLast & *pdwEffect;
     *pdwEffect = DROPEFFECT_NONE;
     // The drag ends here whatever the view makes of it.
-    ReleaseDragData();
+    m_pDragData.Release();
     m_dropEffectLast = DROPEFFECT_NONE;
     CView* pView = TargetView();
     if (pView == nullptr || pDataObj == nullptr) return S_OK;

@@ -6,6 +6,8 @@
 
 #include <ole2.h>
 
+#include "com_ptr.h"
+
 class CView;
 class CWnd;
 
@@ -42,11 +44,10 @@ private:
     CView* TargetView() const;
     // The drag's screen position in the view's client coordinates.
     POINT ClientPoint(POINTL pt) const;
-    void ReleaseDragData();
 
     LONG m_nRef;
     HWND m_hWnd;               // the registered window, or null
     CView* m_pView;            // the view registered with it, or null
-    IDataObject* m_pDragData;  // the data of the drag over the window (held), or null
+    CComPtr<IDataObject> m_pDragData;  // the data of the drag over the window, or null
     DWORD m_dropEffectLast;    // what the view last answered while the data moved over it
 };

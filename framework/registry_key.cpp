@@ -8,7 +8,7 @@ bool CRegistryKey::Create(HKEY hParent, const std::string& strSubKey) {
     if (::RegCreateKeyExA(hParent, strSubKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                           KEY_READ | KEY_WRITE, nullptr, &hKey, nullptr) != ERROR_SUCCESS)
         return false;
-    m_hKey = hKey;
+    m_hKey.Reset(hKey);
     return true;
 }
 
@@ -17,7 +17,7 @@ bool CRegistryKey::Open(HKEY hParent, const std::string& strSubKey) {
     HKEY hKey = nullptr;
     if (::RegOpenKeyExA(hParent, strSubKey.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
         return false;
-    m_hKey = hKey;
+    m_hKey.Reset(hKey);
     return true;
 }
 
@@ -42,9 +42,4 @@ bool CRegistryKey::SetString(const char* pszName, const std::string& strValue) c
                             static_cast<DWORD>(strValue.size() + 1)) == ERROR_SUCCESS;
 }
 
-void CRegistryKey::Close() {
-    if (m_hKey) {
-        ::RegCloseKey(m_hKey);
-        m_hKey = nullptr;
-    }
-}
+void CRegistryKey::Close() { m_hKey.Reset(); }

@@ -5,9 +5,11 @@
 
 #include <string>
 
+#include "handle.h"
+
 class CRegistryKey {
 public:
-    CRegistryKey() : m_hKey(nullptr) {}
+    CRegistryKey() : m_hKey() {}
     ~CRegistryKey() { Close(); }
     CRegistryKey(const CRegistryKey&) = delete;
     CRegistryKey& operator=(const CRegistryKey&) = delete;
@@ -25,5 +27,5 @@ public:
     void Close();
 
 private:
-    HKEY m_hKey;
+    CRegistryKeyHandle m_hKey;
 };

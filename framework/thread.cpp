@@ -12,16 +12,15 @@ thread_local CWinThread* t_pCurrentThread = nullptr;
 }  // namespace
 
 CWinThread::CWinThread()
-    : m_pMainWnd(nullptr), m_hThread(nullptr), m_nThreadID(0), m_bAutoDelete(FALSE), m_pfnThreadProc(nullptr),
+    : m_pMainWnd(nullptr), m_hThread(), m_nThreadID(0), m_bAutoDelete(FALSE), m_pfnThreadProc(nullptr),
       m_pThreadParams(nullptr) {}
 
 CWinThread::CWinThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam)
-    : m_pMainWnd(nullptr), m_hThread(nullptr), m_nThreadID(0), m_bAutoDelete(TRUE), m_pfnThreadProc(pfnThreadProc),
+    : m_pMainWnd(nullptr), m_hThread(), m_nThreadID(0), m_bAutoDelete(TRUE), m_pfnThreadProc(pfnThreadProc),
       m_pThreadParams(pParam) {}
 
 CWinThread::~CWinThread() {
     if (t_pCurrentThread == this) t_pCurrentThread = nullptr;
-    if (m_hThread != nullptr) ::CloseHandle(m_hThread);
 }
 
 void CWinThread::MakeCurrentForThisThread() { t_pCurrentThread = this; }
@@ -32,7 +31,7 @@ BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize, LPSECURITY_A
     uintptr_t handle = ::_beginthreadex(lpSecurityAttrs, nStackSize, &CWinThread::ThreadEntry, this,
                                         dwCreateFlags | CREATE_SUSPENDED, &id);
     if (handle == 0) return FALSE;
-    m_hThread = reinterpret_cast<HANDLE>(handle);
+    m_hThread.Reset(reinterpret_cast<HANDLE>(handle));
     m_nThreadID = id;
     return TRUE;
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "cmd_target.h"
+#include "handle.h"
 
 class CWnd;
 
@@ -32,7 +33,9 @@ public:
     CWnd* GetMainWnd() const { return m_pMainWnd; }
     CWnd* m_pMainWnd;
 
-    HANDLE m_hThread;
+    // A real handle of the thread, owned by this object (the application's too: a duplicate
+    // of its thread's pseudo handle), so that any thread may wait on it.
+    CKernelHandle m_hThread;
     DWORD m_nThreadID;
     // When set (the default for workers) the object deletes itself as its thread ends.
     BOOL m_bAutoDelete;

@@ -16,7 +16,6 @@ struct AFX_THREAD_STATE {
     MSG m_lastSentMsg{};
     // The object the creation hook binds to the next window created on this thread.
     CWnd* m_pWndInit = nullptr;
-    HHOOK m_hHookOldCbtFilter = nullptr;
     // Stand-in objects for windows the framework did not create (see CWnd::FromHandle).
     std::map<HWND, std::unique_ptr<CWnd>> m_tempWindows;
     // Modal loops of the framework running on this thread (see modal_loop.h).

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "dc.h"
 #include "frame_wnd.h"
 
 IMPLEMENT_DYNAMIC(CToolBar, CControlBar)
@@ -23,7 +24,7 @@ constexpr int kSeparatorWidth = 8;
 }  // namespace
 
 CToolBar::CToolBar()
-    : m_sizeButton{23, 22}, m_sizeImage{16, 15}, m_hbmImageWell(), m_cyTopBorder(2), m_cyBottomBorder(2),
+    : m_sizeButton{23, 22}, m_sizeImage{16, 15}, m_bmImageWell(), m_cyTopBorder(2), m_cyBottomBorder(2),
       m_pStringMap(), m_bControlDrawsImages(TRUE) {}
 
 CToolBar::~CToolBar() = default;
@@ -69,11 +70,11 @@ namespace {
 // face colour that grey becomes the face colour, so the images sit on their buttons.
 void MapGreyToButtonFace(HBITMAP hBitmap) {
     const COLORREF crFace = ::GetSysColor(COLOR_BTNFACE);
-    HDC hdc = ::CreateCompatibleDC(nullptr);
-    if (hdc == nullptr) return;
-    HGDIOBJ hOld = ::SelectObject(hdc, hBitmap);
+    CMemoryDC dc;
+    if (dc.GetSafeHdc() == nullptr) return;
+    CSelectObject selection(dc, hBitmap);
     RGBQUAD colours[256] = {};
-    const UINT nColours = ::GetDIBColorTable(hdc, 0, 256, colours);
+    const UINT nColours = ::GetDIBColorTable(dc, 0, 256, colours);
     for (UINT i = 0; i < nColours; ++i) {
         if (colours[i].rgbRed == 192 && colours[i].rgbGreen == 192 && colours[i].rgbBlue == 192) {
             colours[i].rgbRed = GetRValue(crFace);
@@ -81,18 +82,15 @@ void MapGreyToButtonFace(HBITMAP hBitmap) {
             colours[i].rgbBlue = GetBValue(crFace);
         }
     }
-    if (nColours > 0) ::SetDIBColorTable(hdc, 0, nColours, colours);
-    ::SelectObject(hdc, hOld);
-    ::DeleteDC(hdc);
+    if (nColours > 0) ::SetDIBColorTable(dc, 0, nColours, colours);
 }
 
 }  // namespace
 
 BOOL CToolBar::LoadBitmap(UINT nIDResource) {
-    HBITMAP hBitmap = static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nIDResource),
-                                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (hBitmap == nullptr) return FALSE;
-    m_hbmImageWell.reset(hBitmap);
+    m_bmImageWell.DeleteObject();
+    if (!m_bmImageWell.LoadBitmap(nIDResource)) return FALSE;
+    const HBITMAP hBitmap = m_bmImageWell;
     if (!m_bControlDrawsImages) return TRUE;
     MapGreyToButtonFace(hBitmap);
     BITMAP info{};

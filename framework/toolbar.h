@@ -7,12 +7,12 @@
 
 #include <map>
 #include <memory>
-#include <type_traits>
 
 #include "cmd_ui.h"
 #include "cstring.h"
 #include "afxres.h"
 #include "control_bar.h"
+#include "gdi_objects.h"
 
 // Button styles as GetButtonStyle reports them: the control's style in the low word and
 // its state in the high word, with the enabled bit turned into a disabled bit.
@@ -55,7 +55,7 @@ public:
     CString GetButtonText(int nIndex) const;
 
     // The bitmap the button images were loaded from (owned by the bar), or null.
-    HBITMAP GetBitmapWell() const { return m_hbmImageWell.get(); }
+    HBITMAP GetBitmapWell() const { return m_bmImageWell; }
 
     SIZE CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
     void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
@@ -72,10 +72,7 @@ public:
     BOOL OnEraseBkgnd(HDC hDC);
 
 protected:
-    struct GdiObjectDeleter {
-        void operator()(HBITMAP hObject) const { ::DeleteObject(hObject); }
-    };
-    std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter> m_hbmImageWell;
+    CBitmap m_bmImageWell;
     // Vertical room above and below the buttons.
     int m_cyTopBorder;
     int m_cyBottomBorder;

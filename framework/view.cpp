@@ -39,9 +39,11 @@ BOOL CFormView::Create(CWnd* pParentWnd, const RECT& rect, UINT nID) {
     cs.hInstance = ::GetModuleHandleA(nullptr);
     if (!PreCreateWindow(cs)) return FALSE;
 
-    AfxHookWindowCreate(this);
-    HWND hWnd = ::CreateDialogParamA(cs.hInstance, MAKEINTRESOURCEA(m_nIDTemplate), cs.hwndParent, &AfxDlgProc, 0);
-    AfxUnhookWindowCreate();
+    HWND hWnd = nullptr;
+    {
+        CWindowCreationHook hook(this);
+        hWnd = ::CreateDialogParamA(cs.hInstance, MAKEINTRESOURCEA(m_nIDTemplate), cs.hwndParent, &AfxDlgProc, 0);
+    }
     if (hWnd == nullptr) return FALSE;
     // The template's placement gives way to the frame's.
     ::SetWindowLongPtrA(hWnd, GWLP_ID, static_cast<LONG_PTR>(nID));

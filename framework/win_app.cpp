@@ -30,7 +30,10 @@ CWinApp::CWinApp(LPCSTR lpszAppName)
     : CWinThread(), m_pszAppName(nullptr), m_nCmdShow(SW_SHOWNORMAL), m_nMaxMRU(0),
       m_strAppName(lpszAppName), m_profile(), m_templates(), m_bShellOpen(FALSE), m_args(), m_ptLastMouse{-1, -1} {
     g_pApp = this;
-    m_hThread = ::GetCurrentThread();  // a pseudo handle: nothing to close
+    HANDLE hThread = nullptr;
+    if (::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &hThread, 0, FALSE,
+                          DUPLICATE_SAME_ACCESS))
+        m_hThread.Reset(hThread);
     m_nThreadID = ::GetCurrentThreadId();
     MakeCurrentForThisThread();
     if (!m_strAppName.IsEmpty()) m_pszAppName = m_strAppName;
@@ -38,7 +41,6 @@ CWinApp::CWinApp(LPCSTR lpszAppName)
 
 CWinApp::~CWinApp() {
     m_templates.clear();
-    m_hThread = nullptr;
     if (g_pApp == this) g_pApp = nullptr;
     if (m_pszAppName == m_strAppName.GetString()) AfxSetAppName(nullptr);
 }

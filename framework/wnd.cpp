@@ -21,7 +21,8 @@ LRESULT CALLBACK CbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam) {
     if (nCode == HCBT_CREATEWND && state->m_pWndInit != nullptr) {
         AfxHookBindNewWindow(reinterpret_cast<HWND>(wParam));
     }
-    return ::CallNextHookEx(state->m_hHookOldCbtFilter, nCode, wParam, lParam);
+    // The platform finds the next hook itself; the handle argument is ignored.
+    return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
 
 }  // namespace
@@ -56,24 +57,14 @@ void AfxHookBindNewWindow(HWND hWnd) {
     pWnd->Bind(hWnd, oldProc == &AfxWndProc ? nullptr : oldProc);
 }
 
-void AfxHookWindowCreate(CWnd* pWnd) {
-    AFX_THREAD_STATE* state = AfxGetThreadState();
-    if (state->m_hHookOldCbtFilter == nullptr) {
-        state->m_hHookOldCbtFilter = ::SetWindowsHookExA(WH_CBT, &CbtFilterHook, nullptr, ::GetCurrentThreadId());
-    }
-    state->m_pWndInit = pWnd;
+// Each hook binds at most one window; a hook of an enclosing creation (a dialog made while
+// another is created) sees the pending object already taken and passes on.
+CWindowCreationHook::CWindowCreationHook(CWnd* pWnd)
+    : m_hook(::SetWindowsHookExA(WH_CBT, &CbtFilterHook, nullptr, ::GetCurrentThreadId())) {
+    AfxGetThreadState()->m_pWndInit = pWnd;
 }
 
-BOOL AfxUnhookWindowCreate() {
-    AFX_THREAD_STATE* state = AfxGetThreadState();
-    if (state->m_hHookOldCbtFilter != nullptr) {
-        ::UnhookWindowsHookEx(state->m_hHookOldCbtFilter);
-        state->m_hHookOldCbtFilter = nullptr;
-    }
-    const bool bound = state->m_pWndInit == nullptr;
-    state->m_pWndInit = nullptr;
-    return bound ? TRUE : FALSE;
-}
+CWindowCreationHook::~CWindowCreationHook() { AfxGetThreadState()->m_pWndInit = nullptr; }
 
 LPCSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackground, HICON hIcon) {
     // The class name encodes its parameters, so equal requests share one class.
@@ -211,10 +202,9 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
                                  cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, this);
     } else {
         // A platform class (or one that wants its own parameter): bound by the creation hook.
-        AfxHookWindowCreate(this);
+        CWindowCreationHook hook(this);
         hWnd = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y,
                                  cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
-        AfxUnhookWindowCreate();
     }
     if (hWnd == nullptr) {
         if (m_hWnd != nullptr) Unbind();

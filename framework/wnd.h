@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "cmd_target.h"
+#include "handle.h"
 
 class CDataExchange;
 class CWnd;
@@ -29,10 +30,18 @@ constexpr UINT WF_STAYACTIVE = 0x0020;
 INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
 
 // Binds the next window created on this thread to `pWnd` (used where the platform creates
-// the window, as for dialogs). Always pair with AfxUnhookWindowCreate.
-void AfxHookWindowCreate(CWnd* pWnd);
-// Removes the hook; FALSE when no window was bound.
-BOOL AfxUnhookWindowCreate();
+// the window, as for dialogs) for as long as the object lives: the hook goes with it
+// however the scope that made it ends.
+class CWindowCreationHook {
+public:
+    explicit CWindowCreationHook(CWnd* pWnd);
+    ~CWindowCreationHook();
+    CWindowCreationHook(const CWindowCreationHook&) = delete;
+    CWindowCreationHook& operator=(const CWindowCreationHook&) = delete;
+
+private:
+    CHookHandle m_hook;
+};
 
 // The creation hook's binding of a new window (internal).
 void AfxHookBindNewWindow(HWND hWnd);

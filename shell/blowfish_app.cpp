@@ -1,7 +1,5 @@
 #include "blowfish_app.h"
 
-#include <ole2.h>
-
 #include "about_dlg.h"
 #include "blowfish_doc.h"
 #include "blowfish_view.h"
@@ -19,14 +17,15 @@ BEGIN_MESSAGE_MAP(CBlowfishApp, CWinApp)
     ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
 END_MESSAGE_MAP()
 
-CBlowfishApp::CBlowfishApp() : CWinApp(), m_bOleInitialised(FALSE) {}
+CBlowfishApp::CBlowfishApp() : CWinApp(), m_ole() {}
 
 BOOL CBlowfishApp::InitInstance() {
-    if (FAILED(::OleInitialize(nullptr))) {
+    m_ole.emplace();
+    if (!m_ole->Succeeded()) {
+        m_ole.reset();
         AfxMessageBox("Unable to initilize Ole.", MB_OK);
         return FALSE;
     }
-    m_bOleInitialised = TRUE;
     Enable3dControls();
     SetRegistryKey("Pellacore\\Software");
     LoadStdProfileSettings(0);  // no recent-file list
@@ -54,10 +53,7 @@ BOOL CBlowfishApp::InitInstance() {
 }
 
 int CBlowfishApp::ExitInstance() {
-    if (m_bOleInitialised) {
-        ::OleUninitialize();
-        m_bOleInitialised = FALSE;
-    }
+    m_ole.reset();
     return CWinApp::ExitInstance();
 }
 

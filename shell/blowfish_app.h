@@ -1,6 +1,9 @@
 // The application: Kestrine's start-up sequence.
 #pragma once
 
+#include <optional>
+
+#include "ole_initialization.h"
 #include "win_app.h"
 
 class CBlowfishApp : public CWinApp {
@@ -14,7 +17,8 @@ public:
     void OnAppAbout();
 
 private:
-    BOOL m_bOleInitialised;
+    // OLE for drag and drop, from the start of InitInstance to ExitInstance.
+    std::optional<COleInitialization> m_ole;
 
     DECLARE_MESSAGE_MAP()
 };

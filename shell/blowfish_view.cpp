@@ -22,7 +22,7 @@ BEGIN_MESSAGE_MAP(CBlowfishView, CFormView)
 END_MESSAGE_MAP()
 
 CBlowfishView::CBlowfishView()
-    : CFormView(IDD_KESTRINE_FORM), m_nDataOffset(0), m_bBusy(FALSE), m_pszKey(nullptr), m_bStopRequested(false),
+    : CFormView(IDD_KESTRINE_FORM), m_nDataOffset(0), m_bBusy(FALSE), m_pszKey(), m_bStopRequested(false),
       m_bJobComplete(false), m_pszJobEndText(nullptr), m_bPreparing(FALSE) {}
 
 void CBlowfishView::DoDataExchange(CDataExchange* pDX) {
@@ -52,26 +52,14 @@ LRESULT CBlowfishView::OnJobDone(WPARAM, LPARAM) {
     return 0;
 }
 
-CBlowfishView::~CBlowfishView() {
-    WipeKey();
-    m_strPassword.SecureEmpty();
-}
-
-void CBlowfishView::WipeKey() {
-    if (m_pszKey == nullptr) return;
-    volatile BYTE* bytes = m_pszKey;
-    for (size_t i = 0; bytes[i] != 0; ++i) bytes[i] = 0;
-    delete[] m_pszKey;
-    m_pszKey = nullptr;
-}
+CBlowfishView::~CBlowfishView() { m_strPassword.SecureEmpty(); }
 
 void CBlowfishView::CopyPasswordToKey() {
-    // The old key is wiped and freed first.
-    WipeKey();
-    size_t length = static_cast<size_t>(m_strPassword.GetLength());
-    m_pszKey = new BYTE[length + 1];
-    std::memcpy(m_pszKey, m_strPassword.GetString(), length);
-    m_pszKey[length] = 0;
+    // A fresh buffer; the old key's block is wiped as it is given back.
+    const size_t length = static_cast<size_t>(m_strPassword.GetLength());
+    CSecureBytes key(length + 1, 0);  // the last byte stays the terminator
+    std::memcpy(key.data(), m_strPassword.GetString(), length);
+    m_pszKey.swap(key);
 }
 
 std::unique_ptr<CFile> CBlowfishView::NewJobFile() const { return std::make_unique<CFile>(); }

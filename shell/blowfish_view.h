@@ -14,6 +14,7 @@
 #include "message_map.h"
 #include "ole_drop_target.h"
 #include "progress_ctrl.h"
+#include "secure_bytes.h"
 #include "thread.h"
 #include "view.h"
 
@@ -44,7 +45,7 @@ public:
     int SelectDestToDecrypt();
     int SelectFileToShred();
 
-    // Rebuilds m_pszKey from m_strPassword; the old key is overwritten with zeros first.
+    // Rebuilds m_pszKey from m_strPassword; the old key is overwritten with zeros as it goes.
     void CopyPasswordToKey();
 
     // The decrypt flow for the locked file named by m_strSource (the Decrypt command, a
@@ -88,7 +89,7 @@ public:
     uint64_t m_nDataOffset;   // where the tail count of the locked file being decrypted is
     BOOL m_bBusy;
     CString m_strPassword;
-    BYTE* m_pszKey;           // owned, zero-terminated copy of m_strPassword, or null
+    CSecureBytes m_pszKey;    // zero-terminated copy of m_strPassword, or empty
     CString m_strDest;
     CString m_strSource;
 
@@ -108,7 +109,6 @@ protected:
     LRESULT OnDropRefused(WPARAM wParam, LPARAM lParam);
 
 private:
-    void WipeKey();
     // Shows a message and answers TRUE while a job runs: a second job must not start.
     BOOL RefuseWhileBusy();
     // Whether a job runs or a flow waits in its dialogs.

@@ -84,7 +84,7 @@ int RunCodecJob(CBlowfishView& view, uint64_t sourceOffset, CodecJobFile codecFi
         return 0;
     }
     CPartialDestGuard guard(*dest);
-    int complete = codecFile(*source, *dest, view.m_pszKey, KeyLengthOf(view.m_pszKey), view);
+    int complete = codecFile(*source, *dest, view.m_pszKey.data(), KeyLengthOf(view.m_pszKey.data()), view);
     guard.Release();
     if (complete == 1 && !ReplaceWithComplete(temporary, view.m_strDest)) {
         ::DeleteFileA(temporary.c_str());

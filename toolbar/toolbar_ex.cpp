@@ -47,7 +47,7 @@ void CreateButtonTextFont(CFont& font) {
 
 CToolBarEx::CToolBarEx()
     : CToolBar(), m_sizeImageOffset{0, 0}, m_crFace(0), m_crHighlight(0), m_crShadow(0), m_crLight(0),
-      m_nHotButton(-1), m_nHotTimer(0), m_arrStyleSnapshot(), m_hwndNotify(nullptr), m_bTempImageList(FALSE),
+      m_nHotButton(-1), m_nHotTimer(0), m_arrStyleSnapshot(), m_hwndNotify(nullptr),
       m_fontText() {
     // This bar masks and draws the images itself at every paint, with the colours of the
     // moment; the control gets no copy of them.

@@ -18,9 +18,9 @@ public:
 
     void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
 
-    // The control's own image list (still the control's), or one built from the bitmap well
-    // for this paint pass (then m_bTempImageList is TRUE and the caller destroys it), or null.
-    HIMAGELIST AcquireImageList();
+    // Builds into `images` a list of the bitmap well's images on the current face colour,
+    // for a paint pass when the control has no list of its own. FALSE when it cannot.
+    BOOL BuildImageList(CImageList& images);
     // Invalidates button nIndex without erasing; nothing for an index out of range.
     void RedrawButton(int nIndex);
 
@@ -62,7 +62,6 @@ protected:
     UINT_PTR m_nHotTimer;
     CUIntArray m_arrStyleSnapshot;
     HWND m_hwndNotify;
-    BOOL m_bTempImageList;
     CFont m_fontText;
 
 private:

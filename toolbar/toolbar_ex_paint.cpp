@@ -42,11 +42,9 @@ void PaintArtFaceAs(CDC& dc, int cx, int cy, COLORREF crFace) {
 
 }  // namespace
 
-HIMAGELIST CToolBarEx::AcquireImageList() {
-    m_bTempImageList = FALSE;
-    if (auto hControlList = reinterpret_cast<HIMAGELIST>(SendMessage(TB_GETIMAGELIST))) return hControlList;
+BOOL CToolBarEx::BuildImageList(CImageList& images) {
     HBITMAP hWell = GetBitmapWell();
-    if (hWell == nullptr || m_sizeImage.cx <= 0) return nullptr;
+    if (hWell == nullptr || m_sizeImage.cx <= 0) return FALSE;
 
     BITMAP info{};
     ::GetObjectA(hWell, sizeof info, &info);
@@ -54,32 +52,27 @@ HIMAGELIST CToolBarEx::AcquireImageList() {
     {
         CClientDC clientDC(this);
         CMemoryDC wellDC(clientDC), copyDC(clientDC);
-        if (!copy.CreateCompatibleBitmap(clientDC, info.bmWidth, info.bmHeight)) return nullptr;
+        if (!copy.CreateCompatibleBitmap(clientDC, info.bmWidth, info.bmHeight)) return FALSE;
         CSelectObject wellSelection(wellDC, hWell);
         CSelectObject copySelection(copyDC, copy);
         copyDC.BitBlt(0, 0, info.bmWidth, info.bmHeight, wellDC, 0, 0, SRCCOPY);
         PaintArtFaceAs(copyDC, info.bmWidth, info.bmHeight, m_crFace);
     }
-    CImageList images;
     if (!images.Create(m_sizeImage.cx, m_sizeImage.cy, ILC_MASK | ILC_COLOR24, info.bmWidth / m_sizeImage.cx, 1))
-        return nullptr;
+        return FALSE;
     images.SetBkColor(m_crFace);
-    if (images.Add(copy, m_crFace) < 0) return nullptr;
-    m_bTempImageList = TRUE;
-    return images.Detach();
+    return images.Add(copy, m_crFace) >= 0 ? TRUE : FALSE;
 }
 
 void CToolBarEx::OnPaint() {
-    CImageList images;
-    {
-        HIMAGELIST hList = AcquireImageList();
-        if (hList == nullptr) {
-            // No images to paint with (or no GDI room to build them): the control paints.
-            CToolBar::OnPaint();
-            return;
-        }
-        if (m_bTempImageList) images.Adopt(hList);
-        else images.Attach(hList);
+    // The control's own list stays the control's; one built for this pass goes with it.
+    CImageList built;
+    auto hImages = reinterpret_cast<HIMAGELIST>(SendMessage(TB_GETIMAGELIST));
+    if (hImages == nullptr && BuildImageList(built)) hImages = built;
+    if (hImages == nullptr) {
+        // No images to paint with (or no GDI room to build them): the control paints.
+        CToolBar::OnPaint();
+        return;
     }
     RECT rcUpdate{};
     if (!::GetUpdateRect(m_hWnd, &rcUpdate, FALSE) || ::IsRectEmpty(&rcUpdate)) return;
@@ -114,11 +107,11 @@ void CToolBarEx::OnPaint() {
             dc.SetBkColor(bDown && !bOver ? m_crLight : m_crFace);
             if (HasButtonTexts()) m_sizeImageOffset.cx = (Width(rc) - m_sizeImage.cx) / 2;
             if (!customDraw.SendItemPrePaint(i)) continue;
-            PaintButton(dc, images, i, rc, iImage, bDown, bEnabled, bOver);
+            PaintButton(dc, hImages, i, rc, iImage, bDown, bEnabled, bOver);
             customDraw.SendItemPostPaint();
         }
     }
-    images.DeleteImageList();
+    built.DeleteImageList();
     customDraw.SendPostPaint();
 }
 

@@ -11,6 +11,7 @@
 
 #include "caption_buttons.h"
 #include "caption_fixture.h"
+#include "handle.h"
 #include "message_pump.h"
 #include "subclass_wnd.h"
 
@@ -292,10 +293,12 @@ TEST_F(CaptionPainter, NoGdiObjectIsLeftBehindByActivationSwitchesAndTitleChange
     const DWORD gdiAfterTen = kst_test::GdiObjectCount();
     const DWORD userAfterTen = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
     const int nRendersAfterTen = Renders();
+    const long refusedBefore = AfxRefusedHandleCloses();
     for (int i = 10; i < 1010; ++i) cycle(i);
     const DWORD gdiAfterAll = kst_test::GdiObjectCount();
     EXPECT_GE(Renders() - nRendersAfterTen, 500) << "the title changes made it render";
     EXPECT_EQ(gdiAfterAll, gdiAfterTen);
+    EXPECT_EQ(AfxRefusedHandleCloses(), refusedBefore) << "a handle was closed twice";
     EXPECT_EQ(::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS), userAfterTen);
     std::printf("GDI objects after 10 cycles: %lu, after 1,010: %lu (%d renders)\n",
                 static_cast<unsigned long>(gdiAfterTen), static_cast<unsigned long>(gdiAfterAll), Renders());

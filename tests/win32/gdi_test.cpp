@@ -6,8 +6,11 @@
 
 #include <optional>
 #include <stdexcept>
+#include <type_traits>
+#include <utility>
 
 #include "gdi.h"
+#include "handle.h"
 #include "canvas.h"
 #include "gdi_count.h"
 
@@ -82,6 +85,40 @@ TEST(GdiOwnership, OwnedHandlesGoWithTheirWrapperBorrowedOnesStay) {
     EXPECT_TRUE(IsLiveObject(hDetached));
     ::DeleteObject(hDetached);
     ::DeleteDC(hBorrowedDC);
+    EXPECT_EQ(kst_test::GdiObjectCount(), before);
+}
+
+// An owner has nobody to share its handle with; a borrower may be copied at will.
+static_assert(!std::is_copy_constructible_v<COwnedHandle<CGdiObjectTraits>>);
+static_assert(std::is_nothrow_move_constructible_v<COwnedHandle<CGdiObjectTraits>>);
+static_assert(std::is_copy_constructible_v<CBorrowedHandle<CGdiObjectTraits>>);
+
+TEST(GdiOwnership, OwningHandleClosesOnceWhereverItMovesBorrowingOneNever) {
+    const DWORD before = kst_test::GdiObjectCount();
+    const long refusedBefore = AfxRefusedHandleCloses();
+    HGDIOBJ hBrush = ::CreateSolidBrush(RGB(4, 5, 6));
+    {
+        COwnedHandle<CGdiObjectTraits> first(hBrush);
+        CBorrowedHandle<CGdiObjectTraits> view(hBrush);
+        CBorrowedHandle<CGdiObjectTraits> copy = view;
+        EXPECT_EQ(copy.Get(), hBrush);
+        COwnedHandle<CGdiObjectTraits> moved(std::move(first));
+        EXPECT_FALSE(first.IsValid()) << "a moved-from owner holds nothing";
+        COwnedHandle<CGdiObjectTraits> assigned;
+        assigned = std::move(moved);
+        EXPECT_EQ(assigned.Get(), hBrush);
+        EXPECT_TRUE(IsLiveObject(hBrush));
+    }
+    EXPECT_FALSE(IsLiveObject(hBrush)) << "the last owner closed it";
+    EXPECT_EQ(kst_test::GdiObjectCount(), before);
+    EXPECT_EQ(AfxRefusedHandleCloses(), refusedBefore) << "closed more than once";
+
+    // Given another handle, an owner closes the one it held.
+    HGDIOBJ hOld = ::CreateSolidBrush(RGB(7, 8, 9));
+    COwnedHandle<CGdiObjectTraits> owner(hOld);
+    owner.Reset(::CreateSolidBrush(RGB(10, 11, 12)));
+    EXPECT_FALSE(IsLiveObject(hOld));
+    owner.Reset();
     EXPECT_EQ(kst_test::GdiObjectCount(), before);
 }
 

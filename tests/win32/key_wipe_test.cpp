@@ -1,8 +1,9 @@
 // The view's key buffer holds the password: it is overwritten with zeros before its memory
 // goes back to the heap, when a new key replaces it and when the view is destroyed.
 //
-// This program replaces the array delete to see the bytes of one watched buffer at the
-// moment it is freed; every other block is freed as usual.
+// This program replaces every form of the global delete, so it sees the bytes of one watched
+// buffer at the moment it is freed however the buffer gives its memory back; every other
+// block is freed as usual.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -33,7 +34,9 @@ void Watch(const void* p, size_t length) {
 
 }  // namespace
 
-void operator delete[](void* p) noexcept {
+namespace {
+
+void FreeWatching(void* p) noexcept {
     {
         std::lock_guard<std::mutex> lock(g_watchMutex);
         if (p != nullptr && p == g_pWatched) {
@@ -42,26 +45,31 @@ void operator delete[](void* p) noexcept {
             g_pWatched = nullptr;
         }
     }
-    std::free(p);  // the default array new takes its memory from malloc
+    std::free(p);  // the default new takes its memory from malloc
 }
 
-void operator delete[](void* p, std::size_t) noexcept { operator delete[](p); }
+}  // namespace
+
+void operator delete(void* p) noexcept { FreeWatching(p); }
+void operator delete(void* p, std::size_t) noexcept { FreeWatching(p); }
+void operator delete[](void* p) noexcept { FreeWatching(p); }
+void operator delete[](void* p, std::size_t) noexcept { FreeWatching(p); }
 
 TEST(KeyBuffer, IsZeroedBeforeItIsReplacedOrFreedWithTheView) {
     auto view = std::make_unique<CBlowfishView>();
     view->m_strPassword = "first secret";
     view->CopyPasswordToKey();
-    ASSERT_NE(view->m_pszKey, nullptr);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(view->m_pszKey)), "first secret");
-    Watch(view->m_pszKey, 13);
+    ASSERT_FALSE(view->m_pszKey.empty());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(view->m_pszKey.data())), "first secret");
+    Watch(view->m_pszKey.data(), 13);
 
     view->m_strPassword = "second";
     view->CopyPasswordToKey();
     ASSERT_TRUE(g_bFreed) << "the old key was not freed";
     EXPECT_EQ(g_strBytesWhenFreed, std::string(13, '\0'));
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(view->m_pszKey)), "second");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(view->m_pszKey.data())), "second");
 
-    Watch(view->m_pszKey, 7);
+    Watch(view->m_pszKey.data(), 7);
     view.reset();
     ASSERT_TRUE(g_bFreed) << "the key did not go with the view";
     EXPECT_EQ(g_strBytesWhenFreed, std::string(7, '\0'));

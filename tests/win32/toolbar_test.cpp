@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gdi_count.h"
+#include "handle.h"
 #include "message_pump.h"
 #include "resource.h"
 #include "toolbar_ex.h"
@@ -521,6 +522,7 @@ TEST_F(FlatToolBarTest, ThousandPaintsWithHotAndDisabledButtonsLeaveNoGdiObjects
     MoveTo(Item(0));
     for (int i = 0; i < 10; ++i) Repaint();
     const DWORD afterTen = kst_test::GdiObjectCount();
+    const long refusedBefore = AfxRefusedHandleCloses();
     for (int i = 0; i < 1000; ++i) {
         Repaint();
         if (i % 100 == 0) ::SendMessageA(m_bar, WM_NCPAINT, 1, 0);
@@ -529,5 +531,6 @@ TEST_F(FlatToolBarTest, ThousandPaintsWithHotAndDisabledButtonsLeaveNoGdiObjects
     std::printf("GDI objects: %lu after 10 paints, %lu after 1000 more\n", static_cast<unsigned long>(afterTen),
                 static_cast<unsigned long>(afterThousand));
     EXPECT_EQ(afterThousand, afterTen);
+    EXPECT_EQ(AfxRefusedHandleCloses(), refusedBefore) << "a handle was closed twice";
     EXPECT_GT(m_host.notifications.size(), 1000u) << "every pass really painted";
 }

@@ -247,7 +247,7 @@ TEST_F(ViewTest, CancellingAnyDialogStartsNothingAndKeepsWhatEarlierDialogsSet) 
     driver.Expect(Cancel(kPasswordCaption));
     Command(ID_ENCRYPT);
     EXPECT_EQ(std::string(m_view.m_strDest), PathOf("never.kst"));
-    EXPECT_EQ(m_view.m_pszKey, nullptr);
+    EXPECT_TRUE(m_view.m_pszKey.empty());
 
     // Decrypt: cancelled at the decrypted-file dialog and at the password.
     const std::string locked = PathOf("keep.kst");
@@ -266,7 +266,7 @@ TEST_F(ViewTest, CancellingAnyDialogStartsNothingAndKeepsWhatEarlierDialogsSet) 
     Command(ID_SHRED);
 
     EXPECT_EQ(m_view.m_bBusy, 0);
-    EXPECT_EQ(m_view.m_pszKey, nullptr);
+    EXPECT_TRUE(m_view.m_pszKey.empty());
     EXPECT_EQ(StatusLine(), "");
     EXPECT_FALSE(Exists(PathOf("never.kst")));
     EXPECT_FALSE(Exists(PathOf("never.txt")));
@@ -287,7 +287,7 @@ TEST_F(ViewTest, AnEmptyDecryptionPasswordIsRefusedBeforeAnyJob) {
     ASSERT_EQ(shown.size(), 4u);
     EXPECT_EQ(shown[3].text, "You did not specify a password.");
     EXPECT_EQ(m_view.m_bBusy, 0);
-    EXPECT_EQ(m_view.m_pszKey, nullptr);
+    EXPECT_TRUE(m_view.m_pszKey.empty());
     EXPECT_FALSE(Exists(PathOf("a.txt")));
     ExpectAllAnswered(driver);
 }
@@ -352,7 +352,7 @@ TEST_F(ViewTest, NoSecondFlowStartsWhileAJobRuns) {
     const auto shown = driver.Shown();
     ASSERT_EQ(shown.size(), 2u);
     for (const auto& box : shown) EXPECT_EQ(box.text, "Kestrine is busy with another file. Please wait until it has finished.");
-    EXPECT_EQ(m_view.m_pszKey, nullptr);
+    EXPECT_TRUE(m_view.m_pszKey.empty());
     m_view.m_bBusy = 0;
     ExpectAllAnswered(driver);
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -205,6 +206,34 @@ TEST(WindowCore, PlatformControlsAreBoundByTheCreationHookOrBySubclassing) {
     parent.DestroyWindow();
     EXPECT_EQ(created.m_hWnd, nullptr);
     EXPECT_EQ(subclassed.m_hWnd, nullptr);
+}
+
+HWND CreatePlainPopup() {
+    return ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, ::GetModuleHandleA(nullptr),
+                             nullptr);
+}
+
+TEST(WindowCore, CreationHookGoesWithItsScopeEvenWhenTheScopeIsLeftByAnException) {
+    CWnd hooked;
+    try {
+        CWindowCreationHook hook(&hooked);
+        ASSERT_NE(CreatePlainPopup(), nullptr);
+        ASSERT_NE(hooked.m_hWnd, nullptr) << "the hook binds the window created in its scope";
+        throw std::runtime_error("a failure before the hook's work is done");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(AfxGetThreadState()->m_pWndInit, nullptr);
+
+    // A hook still installed would bind the next window to whatever object waits.
+    CWnd stray;
+    AfxGetThreadState()->m_pWndInit = &stray;
+    HWND hWnd = CreatePlainPopup();
+    AfxGetThreadState()->m_pWndInit = nullptr;
+    ASSERT_NE(hWnd, nullptr);
+    EXPECT_EQ(CWnd::FromHandlePermanent(hWnd), nullptr) << "a creation hook was left installed";
+    EXPECT_EQ(stray.m_hWnd, nullptr);
+    ::DestroyWindow(hWnd);
+    hooked.DestroyWindow();
 }
 
 }  // namespace
