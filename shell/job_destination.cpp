@@ -1,21 +1,8 @@
 #include "job_destination.h"
 
+#include "handle.h"
+
 namespace {
-
-// Closes the handle it was given, whatever happens in between.
-class CHandleGuard {
-public:
-    explicit CHandleGuard(HANDLE hHandle) : m_hHandle(hHandle) {}
-    ~CHandleGuard() {
-        if (m_hHandle != INVALID_HANDLE_VALUE) ::CloseHandle(m_hHandle);
-    }
-    CHandleGuard(const CHandleGuard&) = delete;
-    CHandleGuard& operator=(const CHandleGuard&) = delete;
-    HANDLE Get() const { return m_hHandle; }
-
-private:
-    HANDLE m_hHandle;
-};
 
 bool SameIdentity(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
     return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
@@ -30,8 +17,8 @@ HANDLE OpenToLookAt(const char* pszPath) {
 
 // The identity of a file by path, or false when it cannot be looked at.
 bool IdentityOf(const char* pszPath, BY_HANDLE_FILE_INFORMATION& info) {
-    CHandleGuard file(OpenToLookAt(pszPath));
-    return file.Get() != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(file.Get(), &info);
+    const CFileHandle file(OpenToLookAt(pszPath));
+    return file.IsValid() && ::GetFileInformationByHandle(file.Get(), &info);
 }
 
 }  // namespace
