@@ -1,0 +1,11 @@
+// What the processor offers the cipher, as it reports it and as the operating system has
+// enabled it: a vector extension counts only when the system saves its registers.
+#pragma once
+
+struct ProcessorFeatures {
+    bool avx2 = false;
+    bool avx512 = false;  // the foundation set
+};
+
+// Asked once; the answer does not change while the process runs.
+const ProcessorFeatures& DetectedProcessorFeatures();
