@@ -61,18 +61,14 @@ inline void StoreHalf(uint8_t* p, uint32_t v, HalfOrder order)
 using BlockTransform = void (*)(const BlowfishContext& context, uint8_t* bytes, size_t blockCount,
                                 HalfOrder order, Direction direction);
 
-// Today's portable paths: four or eight blocks interleaved round by round.
+// The portable path: four blocks interleaved round by round.
 void TransformInterleaved4(const BlowfishContext& context, uint8_t* bytes, size_t blockCount, HalfOrder order,
                            Direction direction);
-void TransformInterleaved8(const BlowfishContext& context, uint8_t* bytes, size_t blockCount, HalfOrder order,
-                           Direction direction);
-// Vector paths that look the S-boxes up with gathers; only called where the processor and
-// the operating system support their registers. The blocks that do not fill a register
-// go through the four-way path.
+// The vector path that looks the S-boxes up with AVX2 gathers; only called where the
+// processor and the operating system support AVX2. The blocks that do not fill its
+// registers go through the four-way path.
 void TransformAvx2Gather(const BlowfishContext& context, uint8_t* bytes, size_t blockCount, HalfOrder order,
                          Direction direction);
-void TransformAvx512Gather(const BlowfishContext& context, uint8_t* bytes, size_t blockCount, HalfOrder order,
-                           Direction direction);
 
 // Whichever path the dispatcher chose (see blowfish_paths.h).
 void TransformOnChosenPath(const BlowfishContext& context, uint8_t* bytes, size_t blockCount, HalfOrder order,

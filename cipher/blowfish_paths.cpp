@@ -12,30 +12,24 @@ using namespace blowfish_detail;
 
 namespace {
 
-bool Always(const ProcessorFeatures&) { return true; }
-bool HasAvx2(const ProcessorFeatures& f) { return f.avx2; }
-bool HasAvx512(const ProcessorFeatures& f) { return f.avx512; }
+bool Always() { return true; }
 
 struct PathEntry {
     BlowfishPath path;
     const char* name;
     BlockTransform transform;  // nullptr: not in this build
-    bool (*runsOn)(const ProcessorFeatures&);
+    bool (*runsHere)();
 };
 
 #if defined(__x86_64__) || defined(__i386__)
 constexpr BlockTransform kAvx2 = TransformAvx2Gather;
-constexpr BlockTransform kAvx512 = TransformAvx512Gather;
 #else
 constexpr BlockTransform kAvx2 = nullptr;
-constexpr BlockTransform kAvx512 = nullptr;
 #endif
 
 // In the dispatcher's order of preference, fastest first as measured on our machines.
 const PathEntry kPathTable[] = {
-    {BlowfishPath::Avx512Gather, "avx512", kAvx512, HasAvx512},
-    {BlowfishPath::Avx2Gather, "avx2", kAvx2, HasAvx2},
-    {BlowfishPath::Interleave8, "interleave8", TransformInterleaved8, Always},
+    {BlowfishPath::Avx2Gather, "avx2", kAvx2, ProcessorRunsAvx2},
     {BlowfishPath::Interleave4, "interleave4", TransformInterleaved4, Always},
 };
 
@@ -49,7 +43,7 @@ const PathEntry& EntryOf(BlowfishPath path)
 
 bool Supported(const PathEntry& entry)
 {
-    return entry.transform != nullptr && entry.runsOn(DetectedProcessorFeatures());
+    return entry.transform != nullptr && entry.runsHere();
 }
 
 const PathEntry& AutomaticEntry()

@@ -17,40 +17,36 @@ uint64_t EnabledRegisterState()
     return uint64_t(high) << 32 | low;
 }
 
-ProcessorFeatures Detect()
+bool DetectAvx2()
 {
-    ProcessorFeatures features;
     unsigned a, b, c, d;
     if (__get_cpuid_max(0, nullptr) < 7 || !__get_cpuid(1, &a, &b, &c, &d))
-        return features;
+        return false;
     const bool osSavesState = c & (1u << 27);
     const bool avx = c & (1u << 28);
+    // xgetbv itself faults where the system has not enabled it.
     if (!osSavesState || !avx)
-        return features;
-    const uint64_t state = EnabledRegisterState();
-    constexpr uint64_t kVectorState = 0x6;     // SSE and AVX registers
-    constexpr uint64_t kAvx512State = 0xE0;    // opmasks and the upper halves of 32 registers
-    if ((state & kVectorState) != kVectorState)
-        return features;
+        return false;
+    constexpr uint64_t kVectorState = 0x6;  // the SSE and AVX registers
+    if ((EnabledRegisterState() & kVectorState) != kVectorState)
+        return false;
     __cpuid_count(7, 0, a, b, c, d);
-    features.avx2 = b & (1u << 5);
-    features.avx512 = (b & (1u << 16)) && (state & kAvx512State) == kAvx512State;
-    return features;
+    return b & (1u << 5);
 }
 
 #else
 
-ProcessorFeatures Detect()
+bool DetectAvx2()
 {
-    return {};
+    return false;
 }
 
 #endif
 
 }  // namespace
 
-const ProcessorFeatures& DetectedProcessorFeatures()
+bool ProcessorRunsAvx2()
 {
-    static const ProcessorFeatures features = Detect();
-    return features;
+    static const bool avx2 = DetectAvx2();
+    return avx2;
 }

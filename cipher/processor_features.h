@@ -2,10 +2,5 @@
 // enabled it: a vector extension counts only when the system saves its registers.
 #pragma once
 
-struct ProcessorFeatures {
-    bool avx2 = false;
-    bool avx512 = false;  // the foundation set
-};
-
 // Asked once; the answer does not change while the process runs.
-const ProcessorFeatures& DetectedProcessorFeatures();
+bool ProcessorRunsAvx2();
