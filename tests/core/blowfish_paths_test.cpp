@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -114,7 +114,7 @@ TEST_P(EveryPath, AgreesWithTheOneBlockEngineOnRandomKeysAndUnalignedBuffers)
             for (size_t offset = 0; offset < 8; ++offset) {
                 std::vector<uint8_t> storage(offset + plain.size() + 16, kGuard);
                 uint8_t* data = storage.data() + offset;
-                std::memcpy(data, plain.data(), plain.size());
+                std::copy(plain.begin(), plain.end(), data);
 
                 ASSERT_TRUE(Blowfish_EncipherBlocksOn(Path(), context, data, blocks, order));
                 ASSERT_EQ(std::vector<uint8_t>(data, data + plain.size()), expected)
