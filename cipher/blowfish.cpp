@@ -1,5 +1,6 @@
-// The Blowfish engine: one keyed state for the whole process, rounds written out on
-// two local words so that a block costs no calls and no memory traffic but table loads.
+// The Blowfish engine: one keyed state for the whole process, the rounds on two local
+// words so that a block costs no calls and no memory traffic but table loads. Buffers of
+// blocks go through the path the dispatcher chose for this processor.
 #include "blowfish.h"
 
 #include <cstring>
