@@ -2,6 +2,9 @@
 # kst beside cp and other file-encryption tools on one 256 MiB file, and kst's peak memory
 # for 16 MiB and 256 MiB files:
 #   bash bench/kst_bench.sh [NATIVE_KST]      (default build/native/cli/kst)
+# It also prints the "limit" kst could reach here: the lesser of what the cores can cipher
+# (cores x the chosen cipher path's one-core rate, from cipher_bench beside kst's tree) and
+# what the disk takes (cp then sync), and kst's ratio to it.
 # Missing tools are installed with apt-get when we may; otherwise their rows say why they
 # are skipped. Every figure is the best of three runs, files warm in the page cache.
 # kst flushes its output to disk before renaming it into place; cp does not, so a row for
@@ -10,6 +13,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 kst=${1:-$root/build/native/cli/kst}
 [ -x "$kst" ] || { echo "no kst at $kst: build the native tree first"; exit 1; }
+cipher_bench=$(dirname "$kst")/../bench/cipher_bench
 
 declare -A package=([openssl]=openssl [ccrypt]=ccrypt [gpg]=gnupg [age]=age [script]=bsdutils)
 missing=()
@@ -46,9 +50,10 @@ best_seconds() {
   echo "$best"
 }
 
-cp_rate=
-row() {  # row LABEL SETUP COMMAND
-  local seconds rate ratio
+cp_rate= rate=
+row() {  # row LABEL SETUP COMMAND; leaves the figure in $rate (empty when it failed)
+  local seconds ratio
+  rate=
   seconds=$(best_seconds "$2" "$3")
   if [ "$seconds" = failed ]; then printf '%-44s %s\n' "$1" "failed"; return; fi
   rate=$(awk -v m="$megabytes" -v s="$seconds" 'BEGIN { printf "%.1f", m / s }')
@@ -60,10 +65,14 @@ skip() { printf '%-44s skipped: %s\n' "$1" "$2"; }
 have() { command -v "$1" >/dev/null; }
 
 echo "256 MiB of random bytes, $(nproc) cores, best of 3 (other work on this machine disturbs the figures)"
+echo "load before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 row "cp" "rm -f copy" "cp big copy"
 row "cp, then sync of the copy" "rm -f copy" "cp big copy && sync copy"
+disk_rate=$rate
 row "kst encrypt" "rm -f big.kst" "'$kst' encrypt big -q --password-file pw"
+encrypt_rate=$rate
 row "kst decrypt" "rm -f big.back" "'$kst' decrypt big.kst -o big.back -q --password-file pw"
+decrypt_rate=$rate
 row "kst encrypt --threads 1" "rm -f one.kst" "'$kst' encrypt big -o one.kst -q --threads 1 --password-file pw"
 if have openssl; then
   ossl="openssl enc -bf-ecb -provider legacy -provider default -pbkdf2 -pass file:pw"
@@ -86,6 +95,26 @@ if have age && have script; then
     "printf 'pw\npw\n' | script -qec 'age -p -o big.age big' /dev/null"
   row "age -d" "rm -f big.age.back" "printf 'pw\n' | script -qec 'age -d -o big.age.back big.age' /dev/null"
 else skip "age -p" "age or script missing"; fi
+
+echo
+# limit = min(cores x one core of the chosen cipher path, cp + sync)
+chosen=$([ -x "$cipher_bench" ] && "$cipher_bench" | grep '^chosen path ')
+core_rate=$(sed -E 's/^chosen path [^:]*: ([0-9.]+) MB\/s.*/\1/' <<<"$chosen")
+if [ -n "$core_rate" ] && [ -n "$disk_rate" ]; then
+  cores=$(nproc)
+  cipher_rate=$(awk -v c="$cores" -v r="$core_rate" 'BEGIN { printf "%.1f", c * r }')
+  limit=$(awk -v a="$cipher_rate" -v b="$disk_rate" 'BEGIN { printf "%.1f", a < b ? a : b }')
+  echo "${chosen%%,*}"
+  printf '%-44s %8s MB/s  (min of %s cores x %s = %s, cp + sync %s)\n' "limit" "$limit" "$cores" "$core_rate" \
+    "$cipher_rate" "$disk_rate"
+  for pair in "encrypt:$encrypt_rate" "decrypt:$decrypt_rate"; do
+    figure=${pair#*:}
+    [ -n "$figure" ] || { printf '%-44s failed\n' "kst ${pair%%:*} / limit"; continue; }
+    printf '%-44s %8s\n' "kst ${pair%%:*} / limit" "$(awk -v k="$figure" -v l="$limit" 'BEGIN { printf "%.2f", k / l }')"
+  done
+else
+  echo "limit: not computed (no cipher_bench at $cipher_bench, or cp + sync failed)"
+fi
 
 echo
 echo "kst peak memory (maximum resident set size):"

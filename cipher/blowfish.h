@@ -32,7 +32,8 @@ enum class HalfOrder {
 };
 
 // Enciphers or deciphers blockCount consecutive 8-byte blocks of a buffer in place with
-// the current state. Same bytes as block-by-block processing, several blocks interleaved.
+// the current state. Same bytes as block-by-block processing, several blocks at once on
+// the fastest path this processor runs (blowfish_paths.h).
 void Blowfish_EncipherBlocks(uint8_t* bytes, size_t blockCount, HalfOrder order);
 void Blowfish_DecipherBlocks(uint8_t* bytes, size_t blockCount, HalfOrder order);
 

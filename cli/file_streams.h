@@ -1,5 +1,6 @@
 // The codec's byte streams over kst's open files. The sink counts what it writes into the
-// progress meter.
+// progress meter and has the system start writing each piece to the disk at once, so the
+// flush before the output is put in place overlaps the ciphering instead of following it.
 #pragma once
 
 #include "locked_format.h"
@@ -29,7 +30,8 @@ private:
 
 class FileSink : public lockedfile::ByteSink {
 public:
-    FileSink(FileHandle& file, ProgressMeter& meter) : m_file(file), m_meter(meter), m_failure() {}
+    // `file` is new and empty: the sink writes it from its first byte.
+    FileSink(FileHandle& file, ProgressMeter& meter) : m_file(file), m_meter(meter), m_failure(), m_written(0) {}
     bool Write(const uint8_t* buffer, size_t count) override
     {
         if (!m_file.WriteAll(buffer, count)) {
@@ -37,6 +39,8 @@ public:
                 m_failure = LastErrorText();
             return false;
         }
+        StartWriteBack(m_file, m_written, count);
+        m_written += count;
         m_meter.Add(count);
         return true;
     }
@@ -46,6 +50,7 @@ private:
     FileHandle& m_file;
     ProgressMeter& m_meter;
     std::string m_failure;
+    uint64_t m_written;
 };
 
 // The codec's progress positions are not needed here; its stop question is the signal flag.

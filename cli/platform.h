@@ -46,6 +46,11 @@ private:
     intptr_t m_handle;
 };
 
+// Asks the system to start writing `count` bytes of `file` from `offset` to the disk now,
+// without waiting, so that a later Flush has little left to do. Where the system has no
+// such request this does nothing and Flush does all the work.
+void StartWriteBack(FileHandle& file, uint64_t offset, uint64_t count);
+
 // The outcome of a file operation, with the system's own words when it failed.
 struct FileResult {
     bool ok = true;

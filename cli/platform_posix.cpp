@@ -159,6 +159,16 @@ bool FileHandle::Flush()
     return ::fsync(Descriptor(*this)) == 0;
 }
 
+void StartWriteBack(FileHandle& file, uint64_t offset, uint64_t count)
+{
+#ifdef __linux__
+    // Only a hint: a failure here leaves the bytes to the final flush, which reports errors.
+    ::sync_file_range(Descriptor(file), off64_t(offset), off64_t(count), SYNC_FILE_RANGE_WRITE);
+#else
+    (void)file, (void)offset, (void)count;
+#endif
+}
+
 FileResult OpenForReading(const std::string& path, FileHandle& file, uint64_t& length)
 {
     FileResult result = OpenRegular(path, O_RDONLY, file, length);

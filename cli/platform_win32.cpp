@@ -166,6 +166,11 @@ bool FileHandle::Flush()
     return ::FlushFileBuffers(Handle(*this)) != FALSE;
 }
 
+void StartWriteBack(FileHandle&, uint64_t, uint64_t)
+{
+    // Windows has no request to start writing a range early; FlushFileBuffers does it all.
+}
+
 FileResult OpenForReading(const std::string& path, FileHandle& file, uint64_t& length)
 {
     // Shared for reading only: nobody changes the source while it is read.

@@ -1,0 +1,39 @@
+// The ways this engine can run a buffer of blocks. Every path gives the same bytes; they
+// differ only in speed. Blowfish_EncipherBlocks and Blowfish_DecipherBlocks take the one
+// the dispatcher chose: the fastest this processor supports, unless one was forced.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "blowfish.h"
+
+// Only paths that measured faster than the ones below them are kept (eight blocks
+// interleaved and AVX-512 gathers measured no faster than these on our machines).
+enum class BlowfishPath {
+    Interleave4,  // four blocks round by round; portable, runs everywhere
+    Avx2Gather,   // eight blocks per AVX2 register, S-boxes looked up by gathers
+};
+
+constexpr BlowfishPath kBlowfishPaths[] = {BlowfishPath::Interleave4, BlowfishPath::Avx2Gather};
+
+// A short name, as the environment variable KST_BLOWFISH_PATH and the benchmarks spell it.
+const char* BlowfishPathName(BlowfishPath path);
+// Whether this build has the path and this processor and operating system can run it.
+bool BlowfishPathSupported(BlowfishPath path);
+
+// The path the block functions use now. Without forcing: the path named by
+// KST_BLOWFISH_PATH when it is supported, otherwise the fastest supported one.
+BlowfishPath BlowfishChosenPath();
+// Makes the block functions use `path` (tests and benchmarks). A path the processor lacks
+// is refused: false, and nothing changes.
+bool BlowfishForcePath(BlowfishPath path);
+// Back to the dispatcher's own choice.
+void BlowfishUnforcePath();
+
+// Runs one given path, whatever is chosen. False, with the bytes untouched, when the
+// processor lacks it.
+bool Blowfish_EncipherBlocksOn(BlowfishPath path, const BlowfishContext& context, uint8_t* bytes,
+                               size_t blockCount, HalfOrder order);
+bool Blowfish_DecipherBlocksOn(BlowfishPath path, const BlowfishContext& context, uint8_t* bytes,
+                               size_t blockCount, HalfOrder order);
