@@ -6,6 +6,7 @@
 #include <io.h>
 
 #include "console_text.h"
+#include "path_names.h"
 
 namespace kst {
 
@@ -270,18 +271,7 @@ bool SameFile(const std::string& first, const std::string& second)
 
 size_t FileNameStart(const std::string& path)
 {
-    // Walk whole characters: a trail byte of a double-byte name may equal '\\'.
-    size_t start = 0;
-    for (size_t at = 0; at < path.size();) {
-        if (::IsDBCSLeadByte(static_cast<BYTE>(path[at])) && at + 1 < path.size()) {
-            at += 2;
-            continue;
-        }
-        const char c = path[at++];
-        if (c == '\\' || c == '/' || c == ':')
-            start = at;
-    }
-    return start;
+    return lockedfile::FileNameStart(path, NameLeadBytes(), NamePathStyle());
 }
 
 std::string FolderOf(const std::string& path)
