@@ -91,23 +91,6 @@ private:
     bool m_changed;
 };
 
-bool ReadLine(HANDLE input, std::string& line)
-{
-    line.clear();
-    for (;;) {
-        char c;
-        DWORD got = 0;
-        if (!::ReadFile(input, &c, 1, &got, nullptr))
-            return ::GetLastError() == ERROR_BROKEN_PIPE;
-        if (got == 0 || c == '\n')
-            break;
-        line.push_back(c);
-    }
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return true;
-}
-
 // Reads a typed line as UTF-16 and gives the bytes the program would key with.
 bool ReadConsoleLine(HANDLE console, std::string& line)
 {
@@ -143,7 +126,8 @@ bool FileHandle::Read(uint8_t* buffer, size_t want, size_t& got)
 {
     DWORD now = 0;
     const DWORD ask = want > 0x40000000 ? 0x40000000 : DWORD(want);
-    if (!::ReadFile(Handle(*this), buffer, ask, &now, nullptr))
+    // A pipe whose writer has closed it has come to its end; that is no error.
+    if (!::ReadFile(Handle(*this), buffer, ask, &now, nullptr) && ::GetLastError() != ERROR_BROKEN_PIPE)
         return false;
     got = now;
     return true;
@@ -326,12 +310,19 @@ bool ReadSecretFromTerminal(const char* prompt, std::string& secret)
     return read && !InterruptRequested();
 }
 
-bool ReadLineFromDescriptor(int descriptor, std::string& line)
+FileResult OpenDescriptor(int descriptor, FileHandle& file)
 {
     const intptr_t handle = ::_get_osfhandle(descriptor);
-    if (handle == -1)
-        return false;
-    return ReadLine(reinterpret_cast<HANDLE>(handle), line);
+    if (handle == -1) {
+        ::SetLastError(ERROR_INVALID_HANDLE);
+        return Failure(ERROR_INVALID_HANDLE);
+    }
+    HANDLE duplicate = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), reinterpret_cast<HANDLE>(handle), ::GetCurrentProcess(), &duplicate,
+                           0, FALSE, DUPLICATE_SAME_ACCESS))
+        return Failure(::GetLastError());
+    file = FileHandle(reinterpret_cast<intptr_t>(duplicate));
+    return {};
 }
 
 void WriteToStderr(const std::string& text)
