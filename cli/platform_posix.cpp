@@ -194,11 +194,7 @@ bool SyncFolder(const std::string& folder)
 
 FileResult OpenStandardOutput(FileHandle& file)
 {
-    const int fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
-    if (fd < 0)
-        return Failure(errno);
-    file = FileHandle(fd);
-    return {};
+    return OpenDescriptor(STDOUT_FILENO, file);
 }
 
 std::string LastErrorText()

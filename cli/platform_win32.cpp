@@ -69,6 +69,17 @@ FileResult OpenRegular(const std::string& path, DWORD access, DWORD share, FileH
     return {};
 }
 
+// A second handle on one the process holds, closed on its own; it shares the file position.
+FileResult Duplicate(HANDLE handle, FileHandle& file)
+{
+    HANDLE duplicate = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), handle, ::GetCurrentProcess(), &duplicate, 0, FALSE,
+                           DUPLICATE_SAME_ACCESS))
+        return Failure(::GetLastError());
+    file = FileHandle(reinterpret_cast<intptr_t>(duplicate));
+    return {};
+}
+
 // Restores the console's mode however the prompt ends.
 class EchoOff {
 public:
@@ -196,12 +207,7 @@ bool SyncFolder(const std::string&)
 
 FileResult OpenStandardOutput(FileHandle& file)
 {
-    HANDLE duplicate = nullptr;
-    if (!::DuplicateHandle(::GetCurrentProcess(), ::GetStdHandle(STD_OUTPUT_HANDLE), ::GetCurrentProcess(),
-                           &duplicate, 0, FALSE, DUPLICATE_SAME_ACCESS))
-        return Failure(::GetLastError());
-    file = FileHandle(reinterpret_cast<intptr_t>(duplicate));
-    return {};
+    return Duplicate(::GetStdHandle(STD_OUTPUT_HANDLE), file);
 }
 
 std::string LastErrorText()
@@ -317,12 +323,7 @@ FileResult OpenDescriptor(int descriptor, FileHandle& file)
         ::SetLastError(ERROR_INVALID_HANDLE);
         return Failure(ERROR_INVALID_HANDLE);
     }
-    HANDLE duplicate = nullptr;
-    if (!::DuplicateHandle(::GetCurrentProcess(), reinterpret_cast<HANDLE>(handle), ::GetCurrentProcess(), &duplicate,
-                           0, FALSE, DUPLICATE_SAME_ACCESS))
-        return Failure(::GetLastError());
-    file = FileHandle(reinterpret_cast<intptr_t>(duplicate));
-    return {};
+    return Duplicate(reinterpret_cast<HANDLE>(handle), file);
 }
 
 void WriteToStderr(const std::string& text)
