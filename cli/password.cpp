@@ -2,23 +2,46 @@
 
 #include <fstream>
 
+#include "file_streams.h"
+#include "line_reader.h"
 #include "platform.h"
 
 namespace kst {
 
 namespace {
 
+// A password file may be a pipe (a shell's process substitution): read as a stream, not
+// as the regular file the codec wants.
+class StreamSource : public lockedfile::ByteSource {
+public:
+    explicit StreamSource(std::istream& stream) : m_stream(stream) {}
+    bool Read(uint8_t* buffer, size_t want, size_t& got) override
+    {
+        m_stream.read(reinterpret_cast<char*>(buffer), std::streamsize(want));
+        got = size_t(m_stream.gcount());
+        return !m_stream.bad();
+    }
+
+private:
+    std::istream& m_stream;
+};
+
 bool ReadFirstLine(const std::string& path, std::string& line)
 {
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return false;
-    std::getline(file, line);
-    if (file.bad())
+    StreamSource source(file);
+    return ReadLine(source, line);
+}
+
+bool ReadLineFromDescriptor(int descriptor, std::string& line)
+{
+    FileHandle file;
+    if (!OpenDescriptor(descriptor, file).ok)
         return false;
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return true;
+    FileSource source(file);
+    return ReadLine(source, line);
 }
 
 PasswordResult AskOnTerminal(PasswordUse use, std::string& password)

@@ -97,8 +97,9 @@ lockedfile::PathStyle NamePathStyle();
 bool StderrIsTerminal();
 // Asks on the terminal with echo off; false when there is no terminal or on interruption.
 bool ReadSecretFromTerminal(const char* prompt, std::string& secret);
-// The first line of what a file descriptor holds, without its line end.
-bool ReadLineFromDescriptor(int descriptor, std::string& line);
+// A second handle on a descriptor the process was given, closed on its own; it shares the
+// descriptor's file position.
+FileResult OpenDescriptor(int descriptor, FileHandle& file);
 void WriteToStderr(const std::string& text);
 
 // Ctrl+C and termination requests set a flag the work looks at between chunks, so that

@@ -11,6 +11,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "file_streams.h"
+#include "line_reader.h"
+
 namespace kst {
 
 namespace {
@@ -92,27 +95,6 @@ private:
     struct termios m_saved;
     bool m_changed;
 };
-
-// Reads one line a byte at a time, so nothing after it is taken from a shared descriptor.
-bool ReadLine(int fd, std::string& line)
-{
-    line.clear();
-    for (;;) {
-        char c;
-        const ssize_t got = ::read(fd, &c, 1);
-        if (got < 0) {
-            if (errno == EINTR && !InterruptRequested())
-                continue;
-            return false;
-        }
-        if (got == 0 || c == '\n')
-            break;
-        line.push_back(c);
-    }
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return true;
-}
 
 }  // namespace
 
@@ -222,11 +204,7 @@ bool SyncFolder(const std::string& folder)
 
 FileResult OpenStandardOutput(FileHandle& file)
 {
-    const int fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
-    if (fd < 0)
-        return Failure(errno);
-    file = FileHandle(fd);
-    return {};
+    return OpenDescriptor(STDOUT_FILENO, file);
 }
 
 std::string LastErrorText()
@@ -324,7 +302,8 @@ bool ReadSecretFromTerminal(const char* prompt, std::string& secret)
     EchoOff quiet(fd);
     if (!terminal.WriteAll(reinterpret_cast<const uint8_t*>(prompt), std::strlen(prompt)))
         return false;
-    const bool read = ReadLine(fd, secret);
+    FileSource source(terminal);
+    const bool read = ReadLine(source, secret);
     if (InterruptRequested()) {
         // Echo was off, so the line the user was on is still open.
         terminal.WriteAll(reinterpret_cast<const uint8_t*>("\n"), 1);
@@ -333,9 +312,15 @@ bool ReadSecretFromTerminal(const char* prompt, std::string& secret)
     return read;
 }
 
-bool ReadLineFromDescriptor(int descriptor, std::string& line)
+FileResult OpenDescriptor(int descriptor, FileHandle& file)
 {
-    return ReadLine(descriptor, line);
+    // The duplicate shares the file position, so what a line reader leaves stays for the
+    // descriptor's owner.
+    const int fd = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+        return Failure(errno);
+    file = FileHandle(fd);
+    return {};
 }
 
 void WriteToStderr(const std::string& text)

@@ -6,6 +6,7 @@
 #include <io.h>
 
 #include "console_text.h"
+#include "path_names.h"
 
 namespace kst {
 
@@ -68,6 +69,17 @@ FileResult OpenRegular(const std::string& path, DWORD access, DWORD share, FileH
     return {};
 }
 
+// A second handle on one the process holds, closed on its own; it shares the file position.
+FileResult Duplicate(HANDLE handle, FileHandle& file)
+{
+    HANDLE duplicate = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), handle, ::GetCurrentProcess(), &duplicate, 0, FALSE,
+                           DUPLICATE_SAME_ACCESS))
+        return Failure(::GetLastError());
+    file = FileHandle(reinterpret_cast<intptr_t>(duplicate));
+    return {};
+}
+
 // Restores the console's mode however the prompt ends.
 class EchoOff {
 public:
@@ -89,23 +101,6 @@ private:
     DWORD m_saved;
     bool m_changed;
 };
-
-bool ReadLine(HANDLE input, std::string& line)
-{
-    line.clear();
-    for (;;) {
-        char c;
-        DWORD got = 0;
-        if (!::ReadFile(input, &c, 1, &got, nullptr))
-            return ::GetLastError() == ERROR_BROKEN_PIPE;
-        if (got == 0 || c == '\n')
-            break;
-        line.push_back(c);
-    }
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return true;
-}
 
 // Reads a typed line as UTF-16 and gives the bytes the program would key with.
 bool ReadConsoleLine(HANDLE console, std::string& line)
@@ -142,7 +137,8 @@ bool FileHandle::Read(uint8_t* buffer, size_t want, size_t& got)
 {
     DWORD now = 0;
     const DWORD ask = want > 0x40000000 ? 0x40000000 : DWORD(want);
-    if (!::ReadFile(Handle(*this), buffer, ask, &now, nullptr))
+    // A pipe whose writer has closed it has come to its end; that is no error.
+    if (!::ReadFile(Handle(*this), buffer, ask, &now, nullptr) && ::GetLastError() != ERROR_BROKEN_PIPE)
         return false;
     got = now;
     return true;
@@ -216,12 +212,7 @@ bool SyncFolder(const std::string&)
 
 FileResult OpenStandardOutput(FileHandle& file)
 {
-    HANDLE duplicate = nullptr;
-    if (!::DuplicateHandle(::GetCurrentProcess(), ::GetStdHandle(STD_OUTPUT_HANDLE), ::GetCurrentProcess(),
-                           &duplicate, 0, FALSE, DUPLICATE_SAME_ACCESS))
-        return Failure(::GetLastError());
-    file = FileHandle(reinterpret_cast<intptr_t>(duplicate));
-    return {};
+    return Duplicate(::GetStdHandle(STD_OUTPUT_HANDLE), file);
 }
 
 std::string LastErrorText()
@@ -275,18 +266,7 @@ bool SameFile(const std::string& first, const std::string& second)
 
 size_t FileNameStart(const std::string& path)
 {
-    // Walk whole characters: a trail byte of a double-byte name may equal '\\'.
-    size_t start = 0;
-    for (size_t at = 0; at < path.size();) {
-        if (::IsDBCSLeadByte(static_cast<BYTE>(path[at])) && at + 1 < path.size()) {
-            at += 2;
-            continue;
-        }
-        const char c = path[at++];
-        if (c == '\\' || c == '/' || c == ':')
-            start = at;
-    }
-    return start;
+    return lockedfile::FileNameStart(path, NameLeadBytes(), NamePathStyle());
 }
 
 std::string FolderOf(const std::string& path)
@@ -341,12 +321,14 @@ bool ReadSecretFromTerminal(const char* prompt, std::string& secret)
     return read && !InterruptRequested();
 }
 
-bool ReadLineFromDescriptor(int descriptor, std::string& line)
+FileResult OpenDescriptor(int descriptor, FileHandle& file)
 {
     const intptr_t handle = ::_get_osfhandle(descriptor);
-    if (handle == -1)
-        return false;
-    return ReadLine(reinterpret_cast<HANDLE>(handle), line);
+    if (handle == -1) {
+        ::SetLastError(ERROR_INVALID_HANDLE);
+        return Failure(ERROR_INVALID_HANDLE);
+    }
+    return Duplicate(reinterpret_cast<HANDLE>(handle), file);
 }
 
 void WriteToStderr(const std::string& text)

@@ -1,18 +1,41 @@
-// shred: zero bytes over a file in place, in chunks of 100000 bytes, each forced to disk
-// before the next, as the program shreds. The file keeps its name and length.
-#include <algorithm>
-#include <vector>
-
+// shred: the core's shred pass over a file, as the program shreds: zero bytes in place,
+// chunk by chunk, each forced to disk before the next. The file keeps its name and length.
 #include "commands.h"
 #include "exit_status.h"
+#include "file_streams.h"
 #include "platform.h"
 #include "progress_meter.h"
+#include "shred_pass.h"
 
 namespace kst {
 
 namespace {
-constexpr size_t kShredChunk = 100000;
-}
+
+class FileShredTarget : public lockedfile::ShredTarget {
+public:
+    FileShredTarget(FileHandle& file, ProgressMeter& meter) : m_file(file), m_meter(meter), m_unflushed(0) {}
+    bool Write(const uint8_t* buffer, size_t count) override
+    {
+        m_unflushed += count;
+        return m_file.WriteAll(buffer, count);
+    }
+    // The meter counts what is on the disk.
+    bool Flush() override
+    {
+        if (!m_file.Flush())
+            return false;
+        m_meter.Add(m_unflushed);
+        m_unflushed = 0;
+        return true;
+    }
+
+private:
+    FileHandle& m_file;
+    ProgressMeter& m_meter;
+    uint64_t m_unflushed;
+};
+
+}  // namespace
 
 int RunShred(const Options& options)
 {
@@ -22,19 +45,17 @@ int RunShred(const Options& options)
     if (!opened.ok)
         return Refuse(kExitIoError, options.file + ": " + opened.reason);
 
-    const std::vector<uint8_t> zeros(kShredChunk, 0);
     ProgressMeter meter(!options.quiet && StderrIsTerminal(), "shredding", length);
-    uint64_t written = 0;
-    // At least one pass, so an empty file still gets its flush.
-    do {
-        if (InterruptRequested())
-            return Refuse(InterruptExitStatus(), "interrupted; " + options.file + " is only partly shredded");
-        const size_t chunk = size_t(std::min<uint64_t>(kShredChunk, length - written));
-        if (!file.WriteAll(zeros.data(), chunk) || !file.Flush())
-            return Refuse(kExitIoError, "error writing " + options.file + "; it is only partly shredded");
-        written += chunk;
-        meter.Add(chunk);
-    } while (written < length);
+    FileShredTarget target(file, meter);
+    InterruptProgress interrupt;
+    switch (lockedfile::ShredPass(target, length, interrupt)) {
+    case lockedfile::ShredStatus::Stopped:
+        return Refuse(InterruptExitStatus(), "interrupted; " + options.file + " is only partly shredded");
+    case lockedfile::ShredStatus::WriteFailed:
+        return Refuse(kExitIoError, "error writing " + options.file + "; it is only partly shredded");
+    case lockedfile::ShredStatus::Done:
+        break;
+    }
     if (!file.Close())
         return Refuse(kExitIoError, "error writing " + options.file);
     return kExitDone;

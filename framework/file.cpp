@@ -1,6 +1,10 @@
 #include "file.h"
 
 #include <limits>
+#include <string>
+
+#include "ansi_code_page.h"
+#include "path_names.h"
 
 IMPLEMENT_DYNAMIC(CFile, CObject)
 
@@ -85,14 +89,9 @@ uint64_t CFile::GetPosition() const {
 }
 
 CString CFile::GetFileName() const {
-    int cut = -1;
-    for (int i = 0; i < m_strFileName.GetLength(); ++i) {
-        char ch = m_strFileName.GetAt(i);
-        if (ch == '\\' || ch == '/' || ch == ':') cut = i;
-        // A lead byte of a double-byte character: its trail byte may look like a backslash.
-        else if (::IsDBCSLeadByte(static_cast<BYTE>(ch))) ++i;
-    }
-    return m_strFileName.Mid(cut + 1);
+    const std::string path(m_strFileName.GetString(), static_cast<size_t>(m_strFileName.GetLength()));
+    const size_t start = lockedfile::FileNameStart(path, IsAnsiLeadByte, lockedfile::PathStyle::Windows);
+    return m_strFileName.Mid(static_cast<int>(start));
 }
 
 bool CFile::Close() { return m_hFile.Reset(); }

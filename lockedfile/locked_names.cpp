@@ -1,5 +1,7 @@
-// The name a locked file carries, and the name it may propose when it is opened.
+// The name a locked file carries, the name it may propose when it is opened, and where a
+// path's last component begins.
 #include "locked_format.h"
+#include "path_names.h"
 
 #include <algorithm>
 #include <cstring>
@@ -107,18 +109,23 @@ void DropTrailingDotsAndSpaces(std::string& name, LeadBytePredicate isLeadByte)
 
 }  // namespace
 
-std::string StoredNameFor(const std::string& fileName, LeadBytePredicate isLeadByte, PathStyle style)
+size_t FileNameStart(const std::string& path, LeadBytePredicate isLeadByte, PathStyle style)
 {
     // Walk whole characters, so that a trail byte never passes for a separator.
     size_t nameStart = 0;
-    for (size_t at = 0; at < fileName.size();) {
-        const size_t length = CharacterLength(fileName, at, isLeadByte);
+    for (size_t at = 0; at < path.size();) {
+        const size_t length = CharacterLength(path, at, isLeadByte);
         at += length;
-        const char c = fileName[at - 1];
+        const char c = path[at - 1];
         if (length == 1 && (style == PathStyle::Windows ? IsSeparator(c) : c == '/' || c == '\\'))
             nameStart = at;
     }
+    return nameStart;
+}
 
+std::string StoredNameFor(const std::string& fileName, LeadBytePredicate isLeadByte, PathStyle style)
+{
+    const size_t nameStart = FileNameStart(fileName, isLeadByte, style);
     size_t nameEnd = nameStart;
     while (nameEnd < fileName.size()) {
         const size_t length = CharacterLength(fileName, nameEnd, isLeadByte);

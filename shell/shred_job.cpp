@@ -1,36 +1,24 @@
-// The shred job: every byte of a file overwritten with zeros in place, chunk by chunk,
-// each chunk forced to disk before the next. The file keeps its name and length.
-#include <algorithm>
-#include <cstdint>
+// The shred job: the core's shred pass over the chosen file, with the view's progress bar.
 #include <memory>
 
 #include "bar_progress.h"
 #include "blowfish_view.h"
 #include "job_end.h"
 #include "message_box.h"
+#include "shred_pass.h"
 
 namespace {
 
-constexpr UINT kChunk = 100000;
+class CFileShredTarget : public lockedfile::ShredTarget {
+public:
+    explicit CFileShredTarget(CFile& file) : m_file(file) {}
+    // The pass writes at most one chunk at a time, far below what a UINT counts.
+    bool Write(const uint8_t* buffer, size_t count) override { return m_file.Write(buffer, static_cast<UINT>(count)); }
+    bool Flush() override { return m_file.Flush(); }
 
-// Lengths are 64-bit: the last chunk is what is left, so exactly `length` bytes are
-// written whatever the length, and the count never wraps.
-bool OverwriteWithZeros(CFile& file, const BYTE* zeros, BarProgress& progress, const CBlowfishView& view) {
-    const uint64_t length = file.GetLength();
-    uint64_t written = 0;
-    progress.SetRange();
-    progress.SetPos(0);
-    do {
-        UINT chunk = static_cast<UINT>(std::min<uint64_t>(kChunk, length - written));
-        if (!file.Write(zeros, chunk) || !file.Flush()) return false;
-        written += chunk;
-        if (length != 0) progress.SetPos(static_cast<int>(static_cast<double>(written) / static_cast<double>(length) * 100.0));
-        // Asked to stop (the window is closing): what is overwritten stays overwritten.
-        if (view.StopRequested()) break;
-    } while (written < length);
-    progress.SetPos(100);
-    return true;
-}
+private:
+    CFile& m_file;
+};
 
 const JobEndTexts kShredEnd = {"Done Shredding", "Shredding failed.", "Shredding stopped."};
 
@@ -41,15 +29,16 @@ UINT ShredThreadProc(LPVOID pParam) { return RunJobThread(pParam, &CBlowfishView
 int CBlowfishView::RunShred() {
     std::unique_ptr<CFile> file = NewJobFile();
     if (!OpenJobFile(*file, m_strSource, CFile::modeReadWrite, "Error opening source file to shred.")) return 0;
-    // Out of memory here ends the job like any other throw, with the common message.
-    std::unique_ptr<BYTE[]> zeros(new BYTE[kChunk]());
+    CFileShredTarget target(*file);
     BarProgress progress(*this);
-    bool overwritten = OverwriteWithZeros(*file, zeros.get(), progress, *this);
-    if (!file->Close()) overwritten = false;
-    // The file could be opened, so the job ran: 1 either way, as for the other jobs.
-    if (!overwritten)
+    // Out of memory for the chunk ends the job like any other throw, with the common message.
+    lockedfile::ShredStatus status = lockedfile::ShredPass(target, file->GetLength(), progress);
+    if (!file->Close() && status == lockedfile::ShredStatus::Done) status = lockedfile::ShredStatus::WriteFailed;
+    // The file could be opened, so the job ran: 1 however it ended, as for the other jobs.
+    // Asked to stop (the window is closing), it says nothing: the user asked for it.
+    if (status == lockedfile::ShredStatus::WriteFailed)
         AfxMessageBox("Error writing zeros over the file to shred.");
     else
-        MarkJobComplete(true);
+        MarkJobComplete(status == lockedfile::ShredStatus::Done);
     return 1;
 }

@@ -1,5 +1,6 @@
 // The name stored in a locked file and the name proposed when one is opened.
 #include "locked_format.h"
+#include "path_names.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +40,30 @@ TEST(StoredName, IsCutTo255BytesOnACharacterBoundary)
     const std::string longName = std::string(254, 'a') + kanji;
     EXPECT_EQ(StoredNameFor(longName, shiftJisLead), std::string(254, 'a'));
     EXPECT_EQ(StoredNameFor(std::string(253, 'a') + kanji + "z", shiftJisLead), std::string(253, 'a') + kanji);
+}
+
+// Every face cuts a path's last component with this one walk: the program's CFile, kst.exe's
+// folder of the output, and the stored name.
+TEST(FileNameStart, NeverTakesATrailByteForASeparator)
+{
+    const std::string kanji = "\x83\x5C";  // in code page 932 its trail byte is '\\'
+    const std::string folder = "C:\\" + kanji + "\\";
+    EXPECT_EQ(FileNameStart(folder + kanji + ".txt", ShiftJisLead, PathStyle::Windows), folder.size());
+    EXPECT_EQ(FileNameStart(kanji + kanji, ShiftJisLead, PathStyle::Windows), 0u);
+    EXPECT_EQ(FileNameStart(folder, ShiftJisLead, PathStyle::Windows), folder.size()) << "ends in a separator";
+    // A lead byte as the last byte has no trail byte: a separator before it still counts.
+    EXPECT_EQ(FileNameStart("dir\\\x83", ShiftJisLead, PathStyle::Windows), 4u);
+    // Without the code page's lead bytes the same bytes are separators.
+    EXPECT_EQ(FileNameStart(kanji + ".txt", nullptr, PathStyle::Windows), 2u);
+}
+
+TEST(FileNameStart, TakesTheSeparatorsOfThePathStyle)
+{
+    EXPECT_EQ(FileNameStart("D:bare", nullptr, PathStyle::Windows), 2u);
+    EXPECT_EQ(FileNameStart("D:bare", nullptr, PathStyle::Posix), 0u) << "':' is part of a POSIX name";
+    EXPECT_EQ(FileNameStart("C:\\dir\\sub/name.ext", nullptr, PathStyle::Windows), 11u);
+    EXPECT_EQ(FileNameStart("/home/u\\from-windows.txt", nullptr, PathStyle::Posix), 8u);
+    EXPECT_EQ(FileNameStart("plain.txt", nullptr, PathStyle::Posix), 0u);
 }
 
 TEST(ProposedName, KeepsOnlyABareWindowsFileName)

@@ -1,4 +1,4 @@
-// Names in the program are narrow strings in the process's ANSI code page.
+// Narrow names are strings in the process's ANSI code page.
 #pragma once
 
 #include <windows.h>

@@ -1,0 +1,15 @@
+// One line of text from a stream: a password from a file, a descriptor or the terminal.
+#pragma once
+
+#include <string>
+
+#include "locked_format.h"
+
+namespace kst {
+
+// Reads one line a byte at a time, so that nothing after it is taken from a descriptor
+// another reader shares. The line ends at '\n' or at the end of the stream; neither the
+// '\n' nor a '\r' just before it is kept. False on a read error.
+bool ReadLine(lockedfile::ByteSource& source, std::string& line);
+
+}  // namespace kst

@@ -1,0 +1,53 @@
+// A password line read from a descriptor kst was given: the line and no more.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <string>
+
+#include "file_streams.h"
+#include "line_reader.h"
+#include "platform.h"
+
+namespace {
+
+// What follows the line belongs to whoever gave kst the descriptor: a script may pass the
+// password and the data on one pipe.
+TEST(PasswordLine, LeavesWhatFollowsItOnTheDescriptorItWasGiven)
+{
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const std::string sent = "secret\r\nthe rest";
+    ASSERT_EQ(::write(ends[1], sent.data(), sent.size()), ssize_t(sent.size()));
+    ::close(ends[1]);
+
+    std::string line;
+    {
+        kst::FileHandle file;
+        ASSERT_TRUE(kst::OpenDescriptor(ends[0], file).ok);
+        kst::FileSource source(file);
+        ASSERT_TRUE(kst::ReadLine(source, line));
+    }
+    EXPECT_EQ(line, "secret");
+    char rest[32] = {};
+    EXPECT_EQ(::read(ends[0], rest, sizeof rest), ssize_t(8)) << "the descriptor itself stays open";
+    EXPECT_EQ(std::string(rest), "the rest");
+    ::close(ends[0]);
+}
+
+TEST(PasswordLine, EndsAtTheEndOfTheStreamWithoutALineEnd)
+{
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_EQ(::write(ends[1], "last\r", 5), ssize_t(5));
+    ::close(ends[1]);
+    kst::FileHandle file(ends[0]);
+    kst::FileSource source(file);
+    std::string line = "left over";
+    ASSERT_TRUE(kst::ReadLine(source, line));
+    EXPECT_EQ(line, "last");
+    ASSERT_TRUE(kst::ReadLine(source, line));
+    EXPECT_EQ(line, "") << "nothing more";
+}
+
+}  // namespace
