@@ -6,7 +6,6 @@
 #include "commands.h"
 #include "exit_status.h"
 #include "file_streams.h"
-#include "parallel_codec.h"
 #include "password.h"
 #include "pending_output.h"
 
@@ -14,26 +13,15 @@ namespace kst {
 
 namespace {
 
-// Below this size handing chunks between threads costs more than the second core saves:
-// measured on two cores, 4 MiB took longer on two threads than on one, 64 MiB far less.
-constexpr uint64_t kParallelThreshold = uint64_t(8) << 20;
-
-unsigned ThreadsFor(const Options& options, uint64_t length)
+// --threads 1 is the serial runner, --threads N that many workers; by default the core's
+// choice for the file's size and this machine's cores.
+lockedfile::BlockRunner RunnerFor(const Options& options, uint64_t length)
 {
-    if (options.threads != 0)
-        return options.threads;
-    if (length < kParallelThreshold)
-        return 1;
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores == 0 ? 1 : cores;
-}
-
-ParallelSettings SettingsFor(unsigned threads)
-{
-    ParallelSettings settings;
-    settings.workers = threads;
-    settings.stopRequested = InterruptRequested;
-    return settings;
+    if (options.threads == 1)
+        return lockedfile::BlockRunner::Serial();
+    if (options.threads > 1)
+        return lockedfile::BlockRunner::Threaded(options.threads);
+    return lockedfile::RunnerFor(length, std::thread::hardware_concurrency());
 }
 
 int CheckDestination(const std::string& source, const std::string& destination, bool force)
@@ -55,16 +43,9 @@ int GetPassword(const Options& options, PasswordUse use, std::string& password)
     return kExitDone;
 }
 
-// The codec keys the process-wide engine; the key's schedule does not outlive the run.
-class EngineReset {
-public:
-    EngineReset() = default;
-    ~EngineReset() { Blowfish_Reset(); }
-    EngineReset(const EngineReset&) = delete;
-    EngineReset& operator=(const EngineReset&) = delete;
-};
-
-using CodecRun = std::function<lockedfile::CodecStatus(lockedfile::ByteSink& sink)>;
+// Runs the codec with a key context that is wiped when the run ends.
+using CodecRun = std::function<lockedfile::CodecStatus(lockedfile::ByteSink& sink, BlowfishKeyContext& context,
+                                                       lockedfile::ProgressSink& progress)>;
 
 // Runs the codec into a pending output and puts it in place only when all went well.
 int WriteOutput(const Options& options, const std::string& destination, const char* verb, uint64_t total,
@@ -79,7 +60,9 @@ int WriteOutput(const Options& options, const std::string& destination, const ch
     {
         ProgressMeter meter(!options.quiet && StderrIsTerminal(), verb, total);
         FileSink sink(output.File(), meter);
-        status = run(sink);
+        BlowfishKeyContext context;
+        InterruptProgress progress;
+        status = run(sink, context, progress);
     }
     if (InterruptRequested())
         status = lockedfile::CodecStatus::Stopped;
@@ -135,17 +118,13 @@ int RunEncrypt(const Options& options)
     if (int status = GetPassword(options, PasswordUse::Encrypt, password.Text()))
         return status;
     const int keyLength = int(password.Text().size());
-    const unsigned threads = ThreadsFor(options, length);
+    const lockedfile::BlockRunner runner = RunnerFor(options, length);
     FileSource source(file);
-    return WriteOutput(options, destination, "encrypting", length, [&](lockedfile::ByteSink& sink) {
-        if (threads > 1)
-            return ParallelEncrypt(source, length, storedName, sink, KeyBytes(password.Text()), keyLength,
-                                   SettingsFor(threads));
-        InterruptProgress progress;
-        const EngineReset reset;
-        return lockedfile::EncryptStream(source, length, storedName, sink, KeyBytes(password.Text()), keyLength,
-                                         progress);
-    });
+    return WriteOutput(options, destination, "encrypting", length,
+                       [&](lockedfile::ByteSink& sink, BlowfishKeyContext& context, lockedfile::ProgressSink& progress) {
+                           return lockedfile::EncryptStream(source, length, storedName, sink, KeyBytes(password.Text()),
+                                                            keyLength, context, progress, runner);
+                       });
 }
 
 int RunDecrypt(const Options& options)
@@ -171,18 +150,15 @@ int RunDecrypt(const Options& options)
     if (int status = GetPassword(options, PasswordUse::Decrypt, password.Text()))
         return status;
     const int keyLength = int(password.Text().size());
-    const unsigned threads = ThreadsFor(options, length);
+    const lockedfile::BlockRunner runner = RunnerFor(options, length);
     const uint64_t plainLength =
         length > header.dataOffset ? length - header.dataOffset - 1 : 0;  // near enough for progress
-    return WriteOutput(options, destination, "decrypting", plainLength, [&](lockedfile::ByteSink& sink) {
-        if (threads > 1)
-            return ParallelDecrypt(source, length, header.dataOffset, sink, KeyBytes(password.Text()), keyLength,
-                                   SettingsFor(threads));
-        InterruptProgress progress;
-        const EngineReset reset;
-        return lockedfile::DecryptStream(source, length, header.dataOffset, sink, KeyBytes(password.Text()),
-                                         keyLength, progress);
-    });
+    return WriteOutput(options, destination, "decrypting", plainLength,
+                       [&](lockedfile::ByteSink& sink, BlowfishKeyContext& context, lockedfile::ProgressSink& progress) {
+                           return lockedfile::DecryptStream(source, length, header.dataOffset, sink,
+                                                            KeyBytes(password.Text()), keyLength, context, progress,
+                                                            runner);
+                       });
 }
 
 }  // namespace kst
