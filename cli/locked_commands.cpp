@@ -13,15 +13,10 @@ namespace kst {
 
 namespace {
 
-// --threads 1 is the serial runner, --threads N that many workers; by default the core's
-// choice for the file's size and this machine's cores.
+// --threads as the core reads it; by default the file's size and this machine's cores decide.
 lockedfile::BlockRunner RunnerFor(const Options& options, uint64_t length)
 {
-    if (options.threads == 1)
-        return lockedfile::BlockRunner::Serial();
-    if (options.threads > 1)
-        return lockedfile::BlockRunner::Threaded(options.threads);
-    return lockedfile::RunnerFor(length, std::thread::hardware_concurrency());
+    return lockedfile::RunnerFor(options.threads, length, std::thread::hardware_concurrency());
 }
 
 int CheckDestination(const std::string& source, const std::string& destination, bool force)

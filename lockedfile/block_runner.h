@@ -59,10 +59,15 @@ private:
     ChunkSize m_chunk;
 };
 
-// The runner for a file of `length` bytes on a machine with `processors` processors: one
-// worker per processor where threads pay, the serial runner elsewhere.
-constexpr BlockRunner RunnerFor(uint64_t length, unsigned processors)
+// The runner a front end asked for: `threads` 1 for the serial runner, N for N workers, or
+// 0 to let the file decide: one worker per processor where threads pay (`length` bytes on
+// a machine with `processors` processors), the serial runner elsewhere.
+constexpr BlockRunner RunnerFor(unsigned threads, uint64_t length, unsigned processors)
 {
+    if (threads == 1)
+        return BlockRunner::Serial();
+    if (threads > 1)
+        return BlockRunner::Threaded(threads);
     return processors > 1 && length >= kThreadsPayFrom ? BlockRunner::Threaded(processors) : BlockRunner::Serial();
 }
 

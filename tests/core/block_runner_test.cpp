@@ -319,11 +319,13 @@ TEST(ChunkSize, IsAWholeNumberOfBlocks)
     EXPECT_EQ(ChunkSize(64).Blocks(), 8u);
 }
 
-TEST(RunnerChoice, ThreadsOnlyWhereTheyPay)
+TEST(RunnerChoice, ThreadsOnlyWhereTheyPayUnlessACountWasAskedFor)
 {
-    EXPECT_EQ(RunnerFor(kThreadsPayFrom - 1, 8).Workers(), 0u);
-    EXPECT_EQ(RunnerFor(uint64_t(1) << 32, 1).Workers(), 0u) << "one processor";
-    EXPECT_EQ(RunnerFor(kThreadsPayFrom, 2).Workers(), 2u);
+    EXPECT_EQ(RunnerFor(0, kThreadsPayFrom - 1, 8).Workers(), 0u);
+    EXPECT_EQ(RunnerFor(0, uint64_t(1) << 32, 1).Workers(), 0u) << "one processor";
+    EXPECT_EQ(RunnerFor(0, kThreadsPayFrom, 2).Workers(), 2u);
+    EXPECT_EQ(RunnerFor(1, uint64_t(1) << 32, 8).Workers(), 0u) << "one thread is the serial runner";
+    EXPECT_EQ(RunnerFor(3, 100, 1).Workers(), 3u);
     EXPECT_EQ(BlockRunner::Threaded(0).Workers(), 1u) << "a threaded runner has a worker";
 }
 
