@@ -37,15 +37,23 @@ struct Faults {
     int stopAfterChecks = std::numeric_limits<int>::max();
 };
 
-Outcome Encrypt(ByteSource& source, uint64_t length, const BlockRunner& runner, const Faults& faults = {})
+// Runs one codec call into a recording sink and progress, with a key context of its own.
+template <typename CodecCall>
+Outcome Observe(const Faults& faults, CodecCall call)
 {
     MemorySink sink(faults.sinkFailsAfter);
     RecordingProgress progress;
     progress.stopAfterChecks = faults.stopAfterChecks;
     BlowfishKeyContext context;
-    const CodecStatus status =
-        EncryptStream(source, length, kName, sink, KeyBytes(), kKeyLength, context, progress, runner);
+    const CodecStatus status = call(sink, context, progress);
     return {status, sink.bytes, progress.positions, progress.rangeCalls};
+}
+
+Outcome Encrypt(ByteSource& source, uint64_t length, const BlockRunner& runner, const Faults& faults = {})
+{
+    return Observe(faults, [&](ByteSink& sink, BlowfishKeyContext& context, ProgressSink& progress) {
+        return EncryptStream(source, length, kName, sink, KeyBytes(), kKeyLength, context, progress, runner);
+    });
 }
 
 Outcome Encrypt(const std::vector<uint8_t>& plain, const BlockRunner& runner, const Faults& faults = {})
@@ -60,13 +68,10 @@ Outcome Decrypt(ByteSource& source, uint64_t totalLength, const BlockRunner& run
     std::vector<uint8_t> header(kDataOffset);
     size_t got = 0;
     EXPECT_TRUE(ReadFully(source, header.data(), header.size(), got));
-    MemorySink sink(faults.sinkFailsAfter);
-    RecordingProgress progress;
-    progress.stopAfterChecks = faults.stopAfterChecks;
-    BlowfishKeyContext context;
-    const CodecStatus status =
-        DecryptStream(source, totalLength, kDataOffset, sink, KeyBytes(), kKeyLength, context, progress, runner);
-    return {status, sink.bytes, progress.positions, progress.rangeCalls};
+    return Observe(faults, [&](ByteSink& sink, BlowfishKeyContext& context, ProgressSink& progress) {
+        return DecryptStream(source, totalLength, kDataOffset, sink, KeyBytes(), kKeyLength, context, progress,
+                             runner);
+    });
 }
 
 Outcome Decrypt(const std::vector<uint8_t>& locked, const BlockRunner& runner, const Faults& faults = {})
