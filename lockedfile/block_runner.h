@@ -43,7 +43,9 @@ public:
     // Reads, ciphers and writes one chunk after the other on the calling thread.
     static constexpr BlockRunner Serial(ChunkSize chunk = kSerialChunk) { return BlockRunner(0, chunk); }
     // `workers` threads (at least one) cipher the chunks that another thread reads ahead,
-    // and the calling thread writes them in file order.
+    // and the calling thread writes them in file order. Only the source is read on another
+    // thread; the sink and the progress sink, with its stop question, are called on the
+    // calling thread alone, as with the serial runner.
     static constexpr BlockRunner Threaded(unsigned workers, ChunkSize chunk = kThreadedChunk)
     {
         return BlockRunner(workers == 0 ? 1 : workers, chunk);

@@ -5,7 +5,7 @@
 //   offset 4      1 byte   name length n (1..255)
 //   offset 5      n bytes  stored name (no terminator)
 //   offset 5+n    1 byte   tail count t = L mod 8
-//   offset 6+n    8*ceil(L/8) bytes of Blowfish blocks
+//   offset 6+n    8*ceil(L/8) bytes of Blowfish blocks, halves least significant byte first
 #pragma once
 
 #include <cstddef>
