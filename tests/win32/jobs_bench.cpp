@@ -66,14 +66,26 @@ bool WritePattern(const std::string& path, size_t mib) {
     return ok;
 }
 
-// Runs one job as the view does and returns its seconds; counts its progress messages.
-double RunJob(CBlowfishView& view, AFX_THREADPROC proc, int& messages) {
+// The processor time this process has used, all its threads together.
+double ProcessorSeconds() {
+    FILETIME created, exited, kernel, user;
+    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto seconds = [](const FILETIME& time) {
+        return double(uint64_t(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+// Runs one job as the view does and returns its seconds; counts its progress messages and
+// the processor seconds it took (above its seconds when its threads really ran at once).
+double RunJob(CBlowfishView& view, AFX_THREADPROC proc, int& messages, double& processorSeconds) {
     g_progressMessages = 0;
     g_done = false;
-    double start = Seconds();
+    const double start = Seconds(), processorStart = ProcessorSeconds();
     AfxBeginThread(proc, &view);
     kst_test::PumpUntil([] { return g_done; }, 3600 * 1000);
     messages = g_progressMessages;
+    processorSeconds = ProcessorSeconds() - processorStart;
     return Seconds() - start;
 }
 
@@ -120,6 +132,7 @@ struct JobFigure {
     unsigned threads;
     double seconds;
     int messages;
+    double processorSeconds;
 };
 
 }  // namespace
@@ -166,8 +179,9 @@ int main(int argc, char** argv) {
             view.m_nCipherThreads = threads;
             auto run = [&](const char* job, AFX_THREADPROC proc) {
                 int messages = 0;
-                const double seconds = RunJob(view, proc, messages);
-                figures.push_back({mib, job, threads, seconds, messages});
+                double processorSeconds = 0;
+                const double seconds = RunJob(view, proc, messages, processorSeconds);
+                figures.push_back({mib, job, threads, seconds, messages, processorSeconds});
             };
             view.m_strSource = plain.c_str();
             view.m_strDest = locked.c_str();
@@ -178,7 +192,9 @@ int main(int argc, char** argv) {
             run("decrypt", DecryptThreadProc);
             if (processors == 1) break;
         }
-        figures.push_back({mib, "copy", 1, CopySeconds(plain, back), 0});
+        const double copyStart = ProcessorSeconds();
+        const double copySeconds = CopySeconds(plain, back);
+        figures.push_back({mib, "copy", 1, copySeconds, 0, ProcessorSeconds() - copyStart});
         const std::string when = "after the " + std::to_string(mib) + " MiB jobs";
         PrintPeakMemory(when.c_str());
         ::DeleteFileA(plain.c_str());
@@ -194,11 +210,12 @@ int main(int argc, char** argv) {
                 processors, rawBefore, rawAfter);
     if (rawBefore < 0.8 * rawAfter || rawAfter < 0.8 * rawBefore)
         std::printf("note: the raw figures differ by more than 20%%: other work on this machine disturbs them\n");
-    std::printf("%8s  %-8s %8s %9s %9s %11s %9s\n", "size", "job", "threads", "seconds", "MB/s", "x raw", "messages");
+    std::printf("%8s  %-8s %8s %9s %9s %11s %9s %10s\n", "size", "job", "threads", "seconds", "MB/s", "x raw",
+                "messages", "cpu/wall");
     for (const JobFigure& figure : figures) {
         const double rate = figure.mib * 1.048576 / figure.seconds;
-        std::printf("%5zu MiB  %-8s %8u %9.2f %9.1f %10.2fx %9d\n", figure.mib, figure.job, figure.threads,
-                    figure.seconds, rate, rate / raw, figure.messages);
+        std::printf("%5zu MiB  %-8s %8u %9.2f %9.1f %10.2fx %9d %10.2f\n", figure.mib, figure.job, figure.threads,
+                    figure.seconds, rate, rate / raw, figure.messages, figure.processorSeconds / figure.seconds);
     }
     return 0;
 }
