@@ -7,7 +7,6 @@
 #include "commands.h"
 #include "exit_status.h"
 #include "file_streams.h"
-#include "locked_layout.h"
 
 namespace kst {
 
@@ -58,7 +57,7 @@ int RunInfo(const Options& options)
     size_t got = 0;
     if (!source.Read(&tailCount, 1, got) || got != 1)
         return Refuse(kExitIoError, "error reading " + options.file);
-    const BlockLayout layout = LayoutOf(length - header.dataOffset - 1, tailCount);
+    const lockedfile::BlockLayout layout = lockedfile::LayoutOf(length - header.dataOffset - 1, tailCount);
     std::printf("tail count:    %u%s\n", unsigned(tailCount),
                 tailCount >= 8 ? " (not one the program writes; the last block counts whole)" : "");
     std::printf("blocks:        %llu\n", static_cast<unsigned long long>(layout.wholeBlocks));

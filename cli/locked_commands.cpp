@@ -7,7 +7,6 @@
 #include "commands.h"
 #include "exit_status.h"
 #include "file_streams.h"
-#include "parallel_codec.h"
 #include "password.h"
 #include "pending_output.h"
 
@@ -15,27 +14,10 @@ namespace kst {
 
 namespace {
 
-// Below this size handing chunks between threads costs more than the second core saves:
-// measured on two cores, 4 MiB took longer on two threads than on one, 64 MiB far less.
-constexpr uint64_t kParallelThreshold = uint64_t(8) << 20;
-// Beyond a few threads a core, more only hold more chunks in memory (256 took 270 MB).
-constexpr unsigned kThreadsPerCore = 4;
-
-unsigned ThreadsFor(const Options& options, uint64_t length)
+// --threads as the core reads it; by default the file's size and this machine's cores decide.
+lockedfile::BlockRunner RunnerFor(const Options& options, uint64_t length)
 {
-    const unsigned reported = std::thread::hardware_concurrency();
-    const unsigned cores = reported == 0 ? 1 : reported;
-    if (options.threads != 0)
-        return std::min(options.threads, kThreadsPerCore * cores);
-    return length < kParallelThreshold ? 1 : cores;
-}
-
-ParallelSettings SettingsFor(unsigned threads)
-{
-    ParallelSettings settings;
-    settings.workers = threads;
-    settings.stopRequested = InterruptRequested;
-    return settings;
+    return lockedfile::RunnerFor(options.threads, length, std::thread::hardware_concurrency());
 }
 
 // "-o -": the output goes to standard output, and no file is made.
@@ -67,16 +49,9 @@ int GetPassword(const Options& options, PasswordUse use, std::string& password)
     return kExitDone;
 }
 
-// The codec keys the process-wide engine; the key's schedule does not outlive the run.
-class EngineReset {
-public:
-    EngineReset() = default;
-    ~EngineReset() { Blowfish_Reset(); }
-    EngineReset(const EngineReset&) = delete;
-    EngineReset& operator=(const EngineReset&) = delete;
-};
-
-using CodecRun = std::function<lockedfile::CodecStatus(lockedfile::ByteSink& sink)>;
+// Runs the codec with a key context that is wiped when the run ends.
+using CodecRun = std::function<lockedfile::CodecStatus(lockedfile::ByteSink& sink, BlowfishKeyContext& context,
+                                                       lockedfile::ProgressSink& progress)>;
 
 struct CodecOutcome {
     lockedfile::CodecStatus status;
@@ -88,7 +63,9 @@ CodecOutcome RunInto(FileHandle& output, const Options& options, const char* ver
 {
     ProgressMeter meter(!options.quiet && StderrIsTerminal(), verb, total);
     FileSink sink(output, meter);
-    const lockedfile::CodecStatus status = run(sink);
+    BlowfishKeyContext context;
+    InterruptProgress progress;
+    const lockedfile::CodecStatus status = run(sink, context, progress);
     return {InterruptRequested() ? lockedfile::CodecStatus::Stopped : status, sink.Failure()};
 }
 
@@ -181,17 +158,13 @@ int RunEncrypt(const Options& options)
     if (int status = GetPassword(options, PasswordUse::Encrypt, password.Text()))
         return status;
     const int keyLength = int(password.Text().size());
-    const unsigned threads = ThreadsFor(options, length);
+    const lockedfile::BlockRunner runner = RunnerFor(options, length);
     FileSource source(file);
-    return WriteOutput(options, file, source, destination, "encrypting", length, [&](lockedfile::ByteSink& sink) {
-        if (threads > 1)
-            return ParallelEncrypt(source, length, storedName, sink, KeyBytes(password.Text()), keyLength,
-                                   SettingsFor(threads));
-        InterruptProgress progress;
-        const EngineReset reset;
-        return lockedfile::EncryptStream(source, length, storedName, sink, KeyBytes(password.Text()), keyLength,
-                                         progress);
-    });
+    return WriteOutput(options, file, source, destination, "encrypting", length,
+                       [&](lockedfile::ByteSink& sink, BlowfishKeyContext& context, lockedfile::ProgressSink& progress) {
+                           return lockedfile::EncryptStream(source, length, storedName, sink, KeyBytes(password.Text()),
+                                                            keyLength, context, progress, runner);
+                       });
 }
 
 int RunDecrypt(const Options& options)
@@ -221,18 +194,15 @@ int RunDecrypt(const Options& options)
     if (int status = GetPassword(options, PasswordUse::Decrypt, password.Text()))
         return status;
     const int keyLength = int(password.Text().size());
-    const unsigned threads = ThreadsFor(options, length);
+    const lockedfile::BlockRunner runner = RunnerFor(options, length);
     const uint64_t plainLength =
         length > header.dataOffset ? length - header.dataOffset - 1 : 0;  // near enough for progress
-    return WriteOutput(options, file, source, destination, "decrypting", plainLength, [&](lockedfile::ByteSink& sink) {
-        if (threads > 1)
-            return ParallelDecrypt(source, length, header.dataOffset, sink, KeyBytes(password.Text()), keyLength,
-                                   SettingsFor(threads));
-        InterruptProgress progress;
-        const EngineReset reset;
-        return lockedfile::DecryptStream(source, length, header.dataOffset, sink, KeyBytes(password.Text()),
-                                         keyLength, progress);
-    });
+    return WriteOutput(options, file, source, destination, "decrypting", plainLength,
+                       [&](lockedfile::ByteSink& sink, BlowfishKeyContext& context, lockedfile::ProgressSink& progress) {
+                           return lockedfile::DecryptStream(source, length, header.dataOffset, sink,
+                                                            KeyBytes(password.Text()), keyLength, context, progress,
+                                                            runner);
+                       });
 }
 
 }  // namespace kst

@@ -1,16 +1,15 @@
-// The locked-file format and its block codec. Portable: knows nothing of Win32.
-//
-//   offset 0      4 bytes  "BLOW"
-//   offset 4      1 byte   name length n (1..255)
-//   offset 5      n bytes  stored name (no terminator)
-//   offset 5+n    1 byte   tail count t = L mod 8
-//   offset 6+n    8*ceil(L/8) bytes of Blowfish blocks, halves least significant byte first
+// The locked-file format and its block codec. Portable: knows nothing of Win32. Where each
+// field lies is in locked_layout.h; how the blocks are run, in block_runner.h.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "block_runner.h"
+#include "blowfish_key_context.h"
+#include "locked_layout.h"
 
 namespace lockedfile {
 
@@ -37,6 +36,10 @@ public:
     virtual ~ByteSink() = default;
     virtual bool Write(const uint8_t* buffer, size_t count) = 0;
 };
+
+// Reads until `want` bytes have come or the stream ends (then `got` < `want`); false on an
+// I/O error. A source may hand out fewer bytes than asked at any time.
+bool ReadFully(ByteSource& source, uint8_t* buffer, size_t want, size_t& got);
 
 // Receives the progress of a job and may ask it to stop between chunks.
 class ProgressSink {
@@ -109,18 +112,28 @@ HeaderInfo ReadHeader(ByteSource& source, uint64_t totalLength);
 
 // Writes the whole locked file (header and blocks) from `length` bytes of `source`.
 // A source that ends before `length` bytes is a read failure. Nothing is written for an
-// empty key. Memory use does not depend on the length.
+// empty key. The blocks are ciphered with `context`, which this keys: it belongs to the
+// caller, who wipes it when the job ends. Memory use does not depend on the length.
 // Progress: SetRange once, then each distinct position once, in order: the multiples of 3
-// that block boundaries reach, and 100 at the end.
-CodecStatus EncryptStream(ByteSource& source, uint64_t length, const std::string& storedName,
-                          ByteSink& dest, const uint8_t* key, int keyLength, ProgressSink& progress);
+// that block boundaries reach, and 100 at the end; whatever the runner.
+CodecStatus EncryptStream(ByteSource& source, uint64_t length, const std::string& storedName, ByteSink& dest,
+                          const uint8_t* key, int keyLength, BlowfishKeyContext& context, ProgressSink& progress,
+                          const BlockRunner& runner);
 
 // Deciphers a locked file of `totalLength` bytes whose reading position is `dataOffset`
 // (the tail count). Progress positions are measured against the whole file.
 // A tail count of 8 or more counts as 0; 1 to 7 bytes after the last whole block are
 // copied unchanged; a file that ends before its tail count yields an empty output.
-// Progress: SetRange once, the distinct multiples of 3 reached, then 100.
-CodecStatus DecryptStream(ByteSource& source, uint64_t totalLength, uint64_t dataOffset,
-                          ByteSink& dest, const uint8_t* key, int keyLength, ProgressSink& progress);
+// Keying, runner and progress as for EncryptStream.
+CodecStatus DecryptStream(ByteSource& source, uint64_t totalLength, uint64_t dataOffset, ByteSink& dest,
+                          const uint8_t* key, int keyLength, BlowfishKeyContext& context, ProgressSink& progress,
+                          const BlockRunner& runner);
+
+// The same on the calling thread, with a key context of their own that is wiped before
+// they return.
+CodecStatus EncryptStream(ByteSource& source, uint64_t length, const std::string& storedName, ByteSink& dest,
+                          const uint8_t* key, int keyLength, ProgressSink& progress);
+CodecStatus DecryptStream(ByteSource& source, uint64_t totalLength, uint64_t dataOffset, ByteSink& dest,
+                          const uint8_t* key, int keyLength, ProgressSink& progress);
 
 }  // namespace lockedfile

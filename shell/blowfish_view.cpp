@@ -22,7 +22,8 @@ BEGIN_MESSAGE_MAP(CBlowfishView, CFormView)
 END_MESSAGE_MAP()
 
 CBlowfishView::CBlowfishView()
-    : CFormView(IDD_KESTRINE_FORM), m_nDataOffset(0), m_bBusy(FALSE), m_pszKey(), m_bStopRequested(false),
+    : CFormView(IDD_KESTRINE_FORM), m_nDataOffset(0), m_bBusy(FALSE), m_pszKey(), m_nCipherThreads(0),
+      m_bStopRequested(false),
       m_bJobComplete(false), m_pszJobEndText(nullptr), m_bPreparing(FALSE) {}
 
 void CBlowfishView::DoDataExchange(CDataExchange* pDX) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "blowfish_key_context.h"
 #include "cstring.h"
 #include "file.h"
 #include "message_map.h"
@@ -90,6 +91,12 @@ public:
     BOOL m_bBusy;
     CString m_strPassword;
     CSecureBytes m_pszKey;    // zero-terminated copy of m_strPassword, or empty
+    // The cipher state the running job keys from m_pszKey, wiped when the job ends; only the
+    // job's threads touch it.
+    BlowfishKeyContext m_keyContext;
+    // Threads that cipher the blocks of an encryption or a decryption: 1 for one, N for N
+    // workers, 0 (the program's own choice) lets the file's size and the processors decide.
+    unsigned m_nCipherThreads;
     CString m_strDest;
     CString m_strSource;
 

@@ -3,6 +3,7 @@
 #include "blowfish_view.h"
 #include "file_streams.h"
 #include "job_end.h"
+#include "job_runner.h"
 
 namespace {
 const CodecJobTexts kDecryptTexts = {
@@ -20,8 +21,10 @@ int DecryptFile(CFile& source, CFile& dest, const BYTE* key, int keyLength, CBlo
     FileSource reader(source);
     FileSink writer(dest);
     BarProgress progress(view);
-    lockedfile::CodecStatus status = lockedfile::DecryptStream(reader, source.GetLength(), source.GetPosition(),
-                                                               writer, key, keyLength, progress);
+    const uint64_t length = source.GetLength();
+    lockedfile::CodecStatus status = lockedfile::DecryptStream(reader, length, source.GetPosition(), writer, key,
+                                                               keyLength, view.m_keyContext, progress,
+                                                               JobRunner(view, length));
     if (status == lockedfile::CodecStatus::Ok && !writer.Finish()) status = lockedfile::CodecStatus::WriteFailed;
     return FinishCodecRun(status, source, dest, kDecryptTexts);
 }

@@ -4,6 +4,7 @@
 #include "blowfish_view.h"
 #include "file_streams.h"
 #include "job_end.h"
+#include "job_runner.h"
 
 namespace {
 const CodecJobTexts kEncryptTexts = {
@@ -21,8 +22,9 @@ int EncryptFile(CFile& source, CFile& dest, const BYTE* key, int keyLength, CBlo
     FileSource reader(source);
     FileSink writer(dest);
     BarProgress progress(view);
-    lockedfile::CodecStatus status =
-        lockedfile::EncryptStream(reader, source.GetLength(), storedName, writer, key, keyLength, progress);
+    const uint64_t length = source.GetLength();
+    lockedfile::CodecStatus status = lockedfile::EncryptStream(reader, length, storedName, writer, key, keyLength,
+                                                               view.m_keyContext, progress, JobRunner(view, length));
     if (status == lockedfile::CodecStatus::Ok && !writer.Finish()) status = lockedfile::CodecStatus::WriteFailed;
     return FinishCodecRun(status, source, dest, kEncryptTexts);
 }

@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "app_messages.h"
-#include "blowfish.h"
 #include "job_destination.h"
 #include "message_box.h"
 
@@ -55,7 +54,7 @@ UINT RunJobThread(LPVOID pParam, int (CBlowfishView::*run)(), const JobEndTexts&
         AfxMessageBox("Not enough memory to finish the job.");
     }
     // The password-derived tables must not outlive the job that needed them.
-    Blowfish_Reset();
+    view->m_keyContext.Wipe();
     view->SetJobEndText(ClosingText(*view, texts));
     ::PostMessageA(hView, WM_JOB_DONE, 0, 0);
     return 0;

@@ -16,7 +16,7 @@ struct JobEndTexts {
 };
 
 // The worker-thread entry common to the three jobs: checks the parameter, runs the job,
-// clears the keyed cipher state, hands the closing status text to the view and posts
+// wipes the job's key context, hands the closing status text to the view and posts
 // WM_JOB_DONE to it, whatever became of the job.
 UINT RunJobThread(LPVOID pParam, int (CBlowfishView::*run)(), const JobEndTexts& texts);
 

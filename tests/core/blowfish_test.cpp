@@ -1,6 +1,7 @@
 // The engine against the published vectors, OpenSSL's Blowfish, and the properties of
 // its key schedule.
 #include "blowfish.h"
+#include "blowfish_key_context.h"
 #include "published_vectors.h"
 
 #define OPENSSL_SUPPRESS_DEPRECATED
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -250,6 +252,26 @@ TEST(BlowfishContextApi, OwnContextAgreesWithTheProcessWideStateAndLeavesItAlone
         Blowfish_Wipe(own);
         const BlowfishContext zero{};
         EXPECT_EQ(std::memcmp(&own, &zero, sizeof own), 0);
+    }
+}
+
+// A job's own context: keyed like the engine, and nothing of the key left once wiped. A
+// key longer than the engine's 16-bit length is cut, not wrapped to a negative length
+// (which would leave the context unkeyed and encipher with the bare initial tables).
+TEST(BlowfishKeyContext, KeysLikeTheEngineAndWipesToZeros)
+{
+    std::mt19937 rng(12);
+    const BlowfishContext zero{};
+    for (size_t keyLength : {1u, 56u, 72u, 40000u, 70000u}) {
+        const auto key = RandomBytes(rng, keyLength);
+        BlowfishKeyContext context;
+        EXPECT_EQ(std::memcmp(&context.Context(), &zero, sizeof zero), 0) << "holds no key before keying";
+        context.Key(key.data(), int(key.size()));
+        BlowfishContext expected;
+        Blowfish_Init(expected, key.data(), int16_t(std::min<size_t>(key.size(), 72)));
+        EXPECT_EQ(std::memcmp(&context.Context(), &expected, sizeof expected), 0) << keyLength;
+        context.Wipe();
+        EXPECT_EQ(std::memcmp(&context.Context(), &zero, sizeof zero), 0) << keyLength;
     }
 }
 

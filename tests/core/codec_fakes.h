@@ -36,6 +36,27 @@ private:
     size_t m_position = 0;
 };
 
+// Serves a byte vector a few bytes at a time, as a pipe or a network drive may: each read
+// hands out at most 1, 2, ... 13 bytes in turn, whatever was asked.
+class ShortReadSource : public lockedfile::ByteSource {
+public:
+    explicit ShortReadSource(std::vector<uint8_t> bytes) : m_bytes(std::move(bytes)) {}
+    bool Read(uint8_t* buffer, size_t want, size_t& got) override
+    {
+        m_step = m_step % 13 + 1;
+        got = std::min({want, m_bytes.size() - m_position, m_step});
+        if (got > 0)
+            std::memcpy(buffer, m_bytes.data() + m_position, got);
+        m_position += got;
+        return true;
+    }
+
+private:
+    std::vector<uint8_t> m_bytes;
+    size_t m_position = 0;
+    size_t m_step = 0;
+};
+
 // Produces `length` zero bytes without holding them.
 class ZeroSource : public lockedfile::ByteSource {
 public:

@@ -70,6 +70,48 @@ TEST_F(EncryptDecrypt, RoundTripsSourcesOfEveryTailCountWithDistinctProgressPosi
     EXPECT_TRUE(m_driver.Shown().empty());
 }
 
+// On one thread or on several, a job writes the same locked file and the same plain file
+// back, and the bar moves through the same positions.
+TEST_F(EncryptDecrypt, OneOrSeveralCipherThreadsGiveTheSameBytesAndPositions) {
+    const std::string plain = PathOf("plain.txt"), locked = PathOf("plain.kst"), back = PathOf("back.txt");
+    for (size_t length : {size_t(1000), size_t(3 * 512 * 1024 + 13)}) {
+        const std::vector<uint8_t> content = PatternBytes(length, 9);
+        WriteBytes(plain, content);
+        std::vector<uint8_t> lockedOnOne;
+        std::vector<int> encryptPositions, decryptPositions;
+        for (unsigned threads : {1u, 2u, 4u}) {
+            SCOPED_TRACE(testing::Message() << length << " bytes, " << threads << " cipher threads");
+            m_view.m_nCipherThreads = threads;
+            Prepare(m_view, plain, locked, "secret");
+            RunJob(m_view, EncryptThreadProc);
+            EXPECT_STREQ(m_view.JobEndText(), "Done Encrypting");
+            EXPECT_TRUE(RangeCameFirst());
+            const std::vector<uint8_t> lockedBytes = ReadBytes(locked);
+            if (threads == 1) {
+                lockedOnOne = lockedBytes;
+                encryptPositions = Positions();
+                ASSERT_EQ(lockedOnOne.size(), LockedLength(9, length));
+            } else {
+                EXPECT_TRUE(lockedBytes == lockedOnOne);
+                EXPECT_EQ(Positions(), encryptPositions);
+            }
+
+            m_view.m_nDataOffset = 5 + 9;
+            Prepare(m_view, locked, back, "secret");
+            RunJob(m_view, DecryptThreadProc);
+            EXPECT_STREQ(m_view.JobEndText(), "Done Decrypting");
+            EXPECT_TRUE(RangeCameFirst());
+            EXPECT_TRUE(ReadBytes(back) == content);
+            if (threads == 1)
+                decryptPositions = Positions();
+            else
+                EXPECT_EQ(Positions(), decryptPositions);
+        }
+    }
+    m_view.m_nCipherThreads = 0;
+    EXPECT_TRUE(m_driver.Shown().empty());
+}
+
 TEST_F(EncryptDecrypt, OneByteBecomesOneBlockPaddedWithZeros) {
     const std::string plain = PathOf("a"), locked = PathOf("a.kst");
     WriteBytes(plain, {0xA5});
@@ -217,30 +259,33 @@ TEST_F(JobFailure, AFailedOrThrowingWriteDeletesThePartialDestinationAndTheJobSa
         {false, "Error writing the encrypted file.", "Error writing the decrypted file."},
         {true, "Not enough memory to finish the job.", "Not enough memory to finish the job."},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.encryptMessage);
-        probe.failWritesAfter = c.throws ? UINT64_MAX : 200000;
-        probe.throwWritesAfter = c.throws ? 200000 : UINT64_MAX;
-        probe.bytesWritten = 0;
-        m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
-        ::DeleteFileA(locked.c_str());
-        Prepare(view, plain, locked, "pw");
-        RunJob(view, EncryptThreadProc);
-        ExpectBoxes({c.encryptMessage});
-        EXPECT_FALSE(FileExists(locked)) << "the partial locked file is deleted";
-        EXPECT_EQ(ReadBytes(plain), content) << "never the source";
-        EXPECT_STREQ(view.JobEndText(), "Encrypting failed.");
+    for (unsigned threads : {1u, 3u}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.encryptMessage << ", " << threads << " cipher threads");
+            view.m_nCipherThreads = threads;
+            probe.failWritesAfter = c.throws ? UINT64_MAX : 200000;
+            probe.throwWritesAfter = c.throws ? 200000 : UINT64_MAX;
+            probe.bytesWritten = 0;
+            m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+            ::DeleteFileA(locked.c_str());
+            Prepare(view, plain, locked, "pw");
+            RunJob(view, EncryptThreadProc);
+            ExpectBoxes({c.encryptMessage});
+            EXPECT_FALSE(FileExists(locked)) << "the partial locked file is deleted";
+            EXPECT_EQ(ReadBytes(plain), content) << "never the source";
+            EXPECT_STREQ(view.JobEndText(), "Encrypting failed.");
 
-        WriteBytes(locked, lockedBytes);
-        probe.bytesWritten = 0;
-        m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
-        view.m_nDataOffset = 5 + 7;
-        Prepare(view, locked, back, "pw");
-        RunJob(view, DecryptThreadProc);
-        ExpectBoxes({c.decryptMessage});
-        EXPECT_FALSE(FileExists(back));
-        EXPECT_EQ(ReadBytes(locked), lockedBytes);
-        EXPECT_STREQ(view.JobEndText(), "Decrypting failed.");
+            WriteBytes(locked, lockedBytes);
+            probe.bytesWritten = 0;
+            m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+            view.m_nDataOffset = 5 + 7;
+            Prepare(view, locked, back, "pw");
+            RunJob(view, DecryptThreadProc);
+            ExpectBoxes({c.decryptMessage});
+            EXPECT_FALSE(FileExists(back));
+            EXPECT_EQ(ReadBytes(locked), lockedBytes);
+            EXPECT_STREQ(view.JobEndText(), "Decrypting failed.");
+        }
     }
 
     probe.failWritesAfter = 200000;
@@ -277,35 +322,55 @@ TEST_F(JobFailure, AShredThatFailsStillReportsThatItRan) {
     m_driver.Clear();
 }
 
-// The password-derived tables must not stay in memory once a job has ended, however it ended.
-TEST_F(JobFailure, TheKeyedStateIsTheUnkeyedOneAfterEveryJob) {
+// The password-derived tables must not stay in memory once a job has ended, however it
+// ended and however many threads ciphered its blocks: the job keys a context of its own,
+// never the process-wide state, and wipes it.
+TEST_F(JobFailure, NoKeyedStateOutlivesAJob) {
     auto unkeyed = [] { return std::memcmp(&Blowfish_State(), &kBlowfishInitialTables, sizeof(BlowfishContext)) == 0; };
+    auto wiped = [](const CBlowfishView& view) {
+        const BlowfishContext zero{};
+        return std::memcmp(&view.m_keyContext.Context(), &zero, sizeof zero) == 0;
+    };
+    // Other tests key the process-wide state for their reference blocks; no job may.
+    Blowfish_Reset();
     const std::string plain = PathOf("r.bin"), locked = PathOf("r.kst"), back = PathOf("r.out");
     WriteBytes(plain, PatternBytes(20000, 2));
-    Prepare(m_view, plain, locked, "pw");
-    RunJob(m_view, EncryptThreadProc);
-    EXPECT_TRUE(unkeyed()) << "after an encryption";
-    m_view.m_nDataOffset = 5 + 5;
-    Prepare(m_view, locked, back, "pw");
-    RunJob(m_view, DecryptThreadProc);
-    EXPECT_TRUE(unkeyed()) << "after a decryption";
+    for (unsigned threads : {1u, 3u}) {
+        SCOPED_TRACE(testing::Message() << threads << " cipher threads");
+        m_view.m_nCipherThreads = threads;
+        Prepare(m_view, plain, locked, "pw");
+        RunJob(m_view, EncryptThreadProc);
+        EXPECT_STREQ(m_view.JobEndText(), "Done Encrypting");
+        EXPECT_TRUE(unkeyed()) << "after an encryption";
+        EXPECT_TRUE(wiped(m_view)) << "after an encryption";
+        m_view.m_nDataOffset = 5 + 5;
+        Prepare(m_view, locked, back, "pw");
+        RunJob(m_view, DecryptThreadProc);
+        EXPECT_STREQ(m_view.JobEndText(), "Done Decrypting");
+        EXPECT_TRUE(unkeyed()) << "after a decryption";
+        EXPECT_TRUE(wiped(m_view)) << "after a decryption";
 
-    FileProbe probe;
-    probe.failWritesAfter = 1000;
-    ProbeView failing(probe);
-    Prepare(failing, plain, PathOf("r2.kst"), "pw");
-    m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
-    RunJob(failing, EncryptThreadProc);
-    EXPECT_STREQ(failing.JobEndText(), "Encrypting failed.");
-    EXPECT_TRUE(unkeyed()) << "after a failed job";
+        FileProbe probe;
+        probe.failWritesAfter = 1000;
+        ProbeView failing(probe);
+        failing.m_nCipherThreads = threads;
+        Prepare(failing, plain, PathOf("r2.kst"), "pw");
+        m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+        RunJob(failing, EncryptThreadProc);
+        EXPECT_STREQ(failing.JobEndText(), "Encrypting failed.");
+        EXPECT_TRUE(unkeyed()) << "after a failed job";
+        EXPECT_TRUE(wiped(failing)) << "after a failed job";
 
-    CBlowfishView stopping;
-    Prepare(stopping, plain, PathOf("r3.kst"), "pw");
-    stopping.RequestStop();
-    RunJob(stopping, EncryptThreadProc);
-    EXPECT_STREQ(stopping.JobEndText(), "Encrypting stopped.");
-    EXPECT_TRUE(unkeyed()) << "after a stopped job";
-    m_driver.Clear();
+        CBlowfishView stopping;
+        stopping.m_nCipherThreads = threads;
+        Prepare(stopping, plain, PathOf("r3.kst"), "pw");
+        stopping.RequestStop();
+        RunJob(stopping, EncryptThreadProc);
+        EXPECT_STREQ(stopping.JobEndText(), "Encrypting stopped.");
+        EXPECT_TRUE(unkeyed()) << "after a stopped job";
+        EXPECT_TRUE(wiped(stopping)) << "after a stopped job";
+        m_driver.Clear();
+    }
 }
 
 TEST_F(JobFailure, AnEmptyKeyNeverReachesTheEngine) {

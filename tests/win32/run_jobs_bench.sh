@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the job benchmark under Wine, then times OpenSSL's native Blowfish (ECB) on files of
-# the same sizes for comparison. Usage: tests/win32/run_jobs_bench.sh BUILD_DIR [MiB ...]
+# Runs the job benchmark under Wine (the jobs on one cipher thread and on one per processor,
+# beside the raw cipher on one core in the same process), then times OpenSSL's native
+# Blowfish (ECB) on files of the same sizes for comparison. Usage: tests/win32/run_jobs_bench.sh BUILD_DIR [MiB ...]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "$1" && pwd); shift
