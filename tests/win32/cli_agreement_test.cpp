@@ -126,16 +126,9 @@ TEST_F(KstExeAndProgram, APasswordTypedIntoTheConsoleKeysAsTheDialogsText) {
 }
 
 TEST_F(KstExeAndProgram, ADoubleByteOrLongStoredNameGivesTheNameTheProgramProposes) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&controls);
     CWnd parent;
-    ASSERT_TRUE(parent.CreateEx(0, nullptr, "Kestrine agreement test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100,
-                                295, 135, nullptr, nullptr));
-    RECT client{};
-    parent.GetClientRect(&client);
     CBlowfishView view;
-    ASSERT_TRUE(view.Create(&parent, client, 0xE900));
-    view.OnInitialUpdate();
+    ASSERT_TRUE(ShowViewOnParent(parent, view, "Kestrine agreement test"));
 
     WriteAll(m_dir + "\\password", kPassword);
     // A deep folder, so that the folder and the longest stored name together pass MAX_PATH.

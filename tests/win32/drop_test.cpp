@@ -66,14 +66,7 @@ std::string PathOfLength(size_t length) {
 class DropTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
-        ::InitCommonControlsEx(&controls);
-        ASSERT_TRUE(m_parent.CreateEx(0, nullptr, "Kestrine drop test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100,
-                                      295, 135, nullptr, nullptr));
-        RECT client{};
-        m_parent.GetClientRect(&client);
-        ASSERT_TRUE(m_view.Create(&m_parent, client, 0xE900));
-        m_view.OnInitialUpdate();
+        ASSERT_TRUE(ShowViewOnParent(m_parent, m_view, "Kestrine drop test"));
         ::SetForegroundWindow(m_parent.GetSafeHwnd());
         kst_test::PumpPending();
 
@@ -441,13 +434,8 @@ TEST_F(DropTest, NothingArrivingWhileAFlowWaitsInItsDialogsTouchesItsSource) {
 
 TEST(DropTargetLifetime, RegisteredOnceAndRevokedBeforeTheWindowOrTheViewGoes) {
     CWnd parent;
-    ASSERT_TRUE(parent.CreateEx(0, nullptr, "Kestrine drop lifetime", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100,
-                                295, 135, nullptr, nullptr));
-    RECT client{};
-    parent.GetClientRect(&client);
     CBlowfishView view;
-    ASSERT_TRUE(view.Create(&parent, client, 0xE900));
-    view.OnInitialUpdate();
+    ASSERT_TRUE(ShowViewOnParent(parent, view, "Kestrine drop lifetime"));
     const HWND hView = view.GetSafeHwnd();
     RECT where{};
     ::GetWindowRect(hView, &where);
@@ -482,6 +470,8 @@ TEST(DropTargetLifetime, RegisteredOnceAndRevokedBeforeTheWindowOrTheViewGoes) {
     COleDropTarget target;
     {
         auto other = std::make_unique<CBlowfishView>();
+        RECT client{};
+        parent.GetClientRect(&client);
         ASSERT_TRUE(other->Create(&parent, client, 0xE901));
         ASSERT_TRUE(target.Register(other.get()));
         EXPECT_FALSE(target.Register(&parent));  // only a view's window takes a target

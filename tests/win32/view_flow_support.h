@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <fstream>
 #include <iterator>
@@ -22,6 +23,20 @@ constexpr DWORD kJobTimeoutMs = 120000;
 constexpr char kPasswordCaption[] = "Password Protection";
 // The file name field of the common file dialog (a combo box with an edit field).
 constexpr int kFileNameCombo = 1148;
+
+// Puts `view` on a new visible window `parent`, filling its client area as the frame does,
+// and runs its initial update; false when either window could not be made.
+inline bool ShowViewOnParent(CWnd& parent, CBlowfishView& view, const char* title) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+    if (!parent.CreateEx(0, nullptr, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 295, 135, nullptr, nullptr))
+        return false;
+    RECT client{};
+    parent.GetClientRect(&client);
+    if (!view.Create(&parent, client, 0xE900)) return false;
+    view.OnInitialUpdate();
+    return true;
+}
 
 inline std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -41,14 +41,7 @@ std::string FileNameShown(const kst_test::ShownDialog& shown) {
 class ViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
-        ::InitCommonControlsEx(&controls);
-        ASSERT_TRUE(m_parent.CreateEx(0, nullptr, "Kestrine view test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100,
-                                      295, 135, nullptr, nullptr));
-        RECT client{};
-        m_parent.GetClientRect(&client);
-        ASSERT_TRUE(m_view.Create(&m_parent, client, 0xE900));
-        m_view.OnInitialUpdate();
+        ASSERT_TRUE(ShowViewOnParent(m_parent, m_view, "Kestrine view test"));
 
         char temp[MAX_PATH] = {};
         ::GetTempPathA(MAX_PATH, temp);
@@ -459,16 +452,9 @@ bool AnswerSentUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 // a job runs, or after the job has ended but before its WM_JOB_DONE is handled, shows the
 // job's "Encrypting …" text, and only the handling of WM_JOB_DONE brings the closing text.
 TEST(ViewStatus, TheJobsClosingTextReachesTheStatusLineOnlyThroughItsDoneMessage) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&controls);
     CWnd parent;
-    ASSERT_TRUE(parent.CreateEx(0, nullptr, "Kestrine status test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 295,
-                                135, nullptr, nullptr));
     GatedView view;
-    RECT client{};
-    parent.GetClientRect(&client);
-    ASSERT_TRUE(view.Create(&parent, client, 0xE900));
-    view.OnInitialUpdate();
+    ASSERT_TRUE(ShowViewOnParent(parent, view, "Kestrine status test"));
     auto statusLine = [&] {
         char text[MAX_PATH * 2] = {};
         ::GetDlgItemTextA(view.GetSafeHwnd(), IDC_STATUS, text, sizeof text);
