@@ -16,7 +16,8 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 void PumpPending();
 
 // Puts the mouse cursor at pt (screen) and waits, pumping, until the system reports it
-// there: the move reaches the display asynchronously, and painting goes by the cursor.
+// there, and still there a moment later: the move reaches the display asynchronously, and
+// painting goes by the cursor.
 void PutCursor(POINT pt);
 
 }  // namespace kst_test
