@@ -32,8 +32,11 @@ private:
 };
 
 constexpr ChunkSize kSerialChunk{128 * 1024};
-// Larger, so that handing a chunk from thread to thread costs little beside ciphering it.
-constexpr ChunkSize kThreadedChunk{512 * 1024};
+// Larger, so that handing a chunk from thread to thread costs little beside ciphering it:
+// measured by the program's jobs on two cores under Wine, 256 MiB encrypted in 0.57-0.63 s
+// with 1 MiB chunks against 0.73-0.79 s with 512 KiB, and decrypted in 0.81 s against
+// 1.07-1.54 s; 2 MiB chunks were no faster and held more memory.
+constexpr ChunkSize kThreadedChunk{1024 * 1024};
 
 // Below this size handing chunks between threads costs more than a second core saves:
 // measured by kst on two cores, 4 MiB took longer on two threads than on one, 64 MiB far less.

@@ -25,6 +25,5 @@ int DecryptFile(CFile& source, CFile& dest, const BYTE* key, int keyLength, CBlo
     lockedfile::CodecStatus status = lockedfile::DecryptStream(reader, length, source.GetPosition(), writer, key,
                                                                keyLength, view.m_keyContext, progress,
                                                                JobRunner(view, length));
-    if (status == lockedfile::CodecStatus::Ok && !writer.Finish()) status = lockedfile::CodecStatus::WriteFailed;
-    return FinishCodecRun(status, source, dest, kDecryptTexts);
+    return FinishCodecRun(status, writer, source, dest, kDecryptTexts);
 }

@@ -25,6 +25,5 @@ int EncryptFile(CFile& source, CFile& dest, const BYTE* key, int keyLength, CBlo
     const uint64_t length = source.GetLength();
     lockedfile::CodecStatus status = lockedfile::EncryptStream(reader, length, storedName, writer, key, keyLength,
                                                                view.m_keyContext, progress, JobRunner(view, length));
-    if (status == lockedfile::CodecStatus::Ok && !writer.Finish()) status = lockedfile::CodecStatus::WriteFailed;
-    return FinishCodecRun(status, source, dest, kEncryptTexts);
+    return FinishCodecRun(status, writer, source, dest, kEncryptTexts);
 }

@@ -5,6 +5,8 @@
 
 namespace {
 constexpr size_t kBufferSize = 64 * 1024;
+// How much a new file takes between the flushes that start putting it on the disk.
+constexpr uint64_t kWriteBehindStretch = 8 << 20;
 }  // namespace
 
 FileSource::FileSource(CFile& file) : m_file(file), m_buffer(kBufferSize), m_next(0), m_filled(0) {}
@@ -37,10 +39,18 @@ bool FileSource::Read(uint8_t* buffer, size_t want, size_t& got) {
     return true;
 }
 
-FileSink::FileSink(CFile& file) : m_file(file), m_buffer(kBufferSize), m_filled(0), m_failed(false) {}
+FileSink::FileSink(CFile& file)
+    : m_file(file), m_buffer(kBufferSize), m_filled(0), m_failed(false), m_writeBehind(file, kWriteBehindStretch) {}
+
+bool FileSink::WriteToFile(const uint8_t* buffer, size_t count) {
+    // A flush that failed behind the writes lost bytes already written.
+    m_failed = !m_file.Write(buffer, static_cast<UINT>(count)) || m_writeBehind.Failed();
+    if (!m_failed) m_writeBehind.Written(count);
+    return !m_failed;
+}
 
 bool FileSink::Drain() {
-    if (m_filled > 0 && !m_failed) m_failed = !m_file.Write(m_buffer.data(), static_cast<UINT>(m_filled));
+    if (m_filled > 0 && !m_failed) WriteToFile(m_buffer.data(), m_filled);
     m_filled = 0;
     return !m_failed;
 }
@@ -49,8 +59,7 @@ bool FileSink::Write(const uint8_t* buffer, size_t count) {
     if (m_failed) return false;
     if (count >= m_buffer.size()) {
         if (!Drain()) return false;
-        m_failed = !m_file.Write(buffer, static_cast<UINT>(count));
-        return !m_failed;
+        return WriteToFile(buffer, count);
     }
     if (m_filled + count > m_buffer.size() && !Drain()) return false;
     std::memcpy(m_buffer.data() + m_filled, buffer, count);
@@ -58,4 +67,7 @@ bool FileSink::Write(const uint8_t* buffer, size_t count) {
     return true;
 }
 
-bool FileSink::Finish() { return Drain(); }
+bool FileSink::Finish() {
+    const bool drained = Drain();
+    return m_writeBehind.Finish() && drained;
+}

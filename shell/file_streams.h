@@ -7,6 +7,7 @@
 
 #include "file.h"
 #include "locked_format.h"
+#include "write_behind.h"
 
 class FileSource : public lockedfile::ByteSource {
 public:
@@ -24,14 +25,18 @@ class FileSink : public lockedfile::ByteSink {
 public:
     explicit FileSink(CFile& file);
     bool Write(const uint8_t* buffer, size_t count) override;
-    // Writes out what is still buffered; false when that fails or an earlier write failed.
+    // Writes out what is still buffered and ends the flushing behind the writes; false when
+    // that fails or an earlier write or flush failed. Called however the job ended, before
+    // the file is flushed and closed.
     bool Finish();
 
 private:
     bool Drain();
+    bool WriteToFile(const uint8_t* buffer, size_t count);
 
     CFile& m_file;
     std::vector<uint8_t> m_buffer;
     size_t m_filled;
     bool m_failed;
+    WriteBehind m_writeBehind;
 };

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app_messages.h"
+#include "file_streams.h"
 #include "job_destination.h"
 #include "message_box.h"
 
@@ -94,7 +95,10 @@ int RunCodecJob(CBlowfishView& view, uint64_t sourceOffset, CodecJobFile codecFi
     return 1;
 }
 
-int FinishCodecRun(lockedfile::CodecStatus status, CFile& source, CFile& dest, const CodecJobTexts& texts) {
+int FinishCodecRun(lockedfile::CodecStatus status, FileSink& writer, CFile& source, CFile& dest,
+                   const CodecJobTexts& texts) {
+    // Nothing may still write or flush the file once it is closed, whatever ended the run.
+    if (!writer.Finish() && status == lockedfile::CodecStatus::Ok) status = lockedfile::CodecStatus::WriteFailed;
     source.Close();
     // The result must be on the disk before it may take the destination's place.
     if (status == lockedfile::CodecStatus::Ok && !dest.Flush()) status = lockedfile::CodecStatus::WriteFailed;

@@ -8,6 +8,8 @@
 #include "file.h"
 #include "locked_format.h"
 
+class FileSink;
+
 // The status texts a kind of job may end with: only a job that wrote all its output is done.
 struct JobEndTexts {
     const char* done;
@@ -43,7 +45,8 @@ using CodecJobFile = int (*)(CFile& source, CFile& dest, const BYTE* key, int ke
 // not be opened; marks the view's job complete when `codecFile` wrote all its output.
 int RunCodecJob(CBlowfishView& view, uint64_t sourceOffset, CodecJobFile codecFile, const CodecJobTexts& texts);
 
-// Flushes and closes both files after a codec run. A run that did not complete loses the
-// file it wrote (never its source) and, unless the user asked it to stop, says what failed.
-// Returns 1 when the destination is complete, 0 otherwise.
-int FinishCodecRun(lockedfile::CodecStatus status, CFile& source, CFile& dest, const CodecJobTexts& texts);
+// Finishes the writer, then flushes and closes both files after a codec run. A run that did
+// not complete loses the file it wrote (never its source) and, unless the user asked it to
+// stop, says what failed. Returns 1 when the destination is complete, 0 otherwise.
+int FinishCodecRun(lockedfile::CodecStatus status, FileSink& writer, CFile& source, CFile& dest,
+                   const CodecJobTexts& texts);

@@ -49,10 +49,16 @@ public:
         m_probe.bytesWritten += nCount;
         return m_probe.fake ? true : CFile::Write(pBuffer, nCount);
     }
+    ~ProbeFile() override {
+        if (m_probe.flushesUnderWay > 0) ++m_probe.filesGoneDuringAFlush;
+    }
     bool Flush() override {
-        ++m_probe.flushes;
-        if (m_probe.failFlushes) return false;
-        return m_probe.fake ? true : CFile::Flush();
+        const int number = ++m_probe.flushes;
+        ++m_probe.flushesUnderWay;
+        ::Sleep(m_probe.flushMilliseconds);
+        const bool flushed = !m_probe.failFlushes && number != m_probe.failFlushNumber && (m_probe.fake || CFile::Flush());
+        --m_probe.flushesUnderWay;
+        return flushed;
     }
     uint64_t GetLength() const override { return m_probe.fake ? m_probe.fakeLength : CFile::GetLength(); }
 

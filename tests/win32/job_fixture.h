@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -29,9 +30,13 @@ struct FileProbe {
     uint64_t throwWritesAfter = UINT64_MAX; // total bytes written before a write runs out of memory
     uint64_t fakeLength = 0;                // with `fake`: no disk file, this length
     bool failFlushes = false;               // every flush reports failure
+    int failFlushNumber = 0;                // this flush alone (counted from 1) reports failure
+    DWORD flushMilliseconds = 0;            // how long each flush takes
     bool fake = false;
     uint64_t bytesWritten = 0;
     int flushes = 0;
+    std::atomic<int> flushesUnderWay{0};
+    int filesGoneDuringAFlush = 0;          // files destroyed while one of their flushes ran
 };
 
 // A view whose jobs open their files through a probe.

@@ -1,7 +1,8 @@
 // Prints how fast the encrypt and decrypt jobs run end to end with one cipher thread and
 // with one per processor, beside the raw cipher on one core in the same process, how many
-// progress messages a job sends, the same reads and writes without the cipher (what the
-// files alone allow) and the peak memory of the process.
+// progress messages a job sends, how long its last flush of the new file took, the same
+// reads and writes without the cipher (what the files alone allow, with and without the
+// job's closing flush) and the peak memory of the process.
 // Run by hand under Wine: jobs_bench.exe [size in MiB ...]   (default: 16 256)
 #include <windows.h>
 #include <commctrl.h>
@@ -10,10 +11,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "block_runner.h"
 #include "blowfish.h"
 #include "blowfish_view.h"
 #include "file.h"
@@ -76,11 +79,31 @@ double ProcessorSeconds() {
     return seconds(kernel) + seconds(user);
 }
 
+// The time of the latest flush of any file the view's jobs opened: a job's new file is
+// flushed last, once everything is written, before it replaces the destination.
+double g_lastFlushSeconds = 0;
+
+class FlushTimingFile : public CFile {
+public:
+    bool Flush() override {
+        const double start = Seconds();
+        const bool flushed = CFile::Flush();
+        g_lastFlushSeconds = Seconds() - start;
+        return flushed;
+    }
+};
+
+class BenchView : public CBlowfishView {
+public:
+    std::unique_ptr<CFile> NewJobFile() const override { return std::unique_ptr<CFile>(new FlushTimingFile); }
+};
+
 // Runs one job as the view does and returns its seconds; counts its progress messages and
 // the processor seconds it took (above its seconds when its threads really ran at once).
 double RunJob(CBlowfishView& view, AFX_THREADPROC proc, int& messages, double& processorSeconds) {
     g_progressMessages = 0;
     g_done = false;
+    g_lastFlushSeconds = 0;
     const double start = Seconds(), processorStart = ProcessorSeconds();
     AfxBeginThread(proc, &view);
     kst_test::PumpUntil([] { return g_done; }, 3600 * 1000);
@@ -110,18 +133,25 @@ double RawCipherMegabytesPerSecond() {
     return 4 * buffer.size() / 1e6 / seconds;
 }
 
-// The same reads and writes as a job, with nothing ciphered: what the files alone allow.
-double CopySeconds(const std::string& from, const std::string& to) {
+// The same reads and writes as a job, with nothing ciphered: what the files alone allow;
+// with `flush`, flushed at the end as a job's new file is.
+double CopySeconds(const std::string& from, const std::string& to, bool flush) {
+    g_lastFlushSeconds = 0;
     double start = Seconds();
     CFile source, dest;
     if (!source.Open(from.c_str(), CFile::modeRead | CFile::shareDenyWrite) ||
         !dest.Open(to.c_str(), CFile::modeCreate | CFile::modeReadWrite))
         return 0;
-    std::vector<uint8_t> chunk(512 * 1024);
+    std::vector<uint8_t> chunk(lockedfile::kThreadedChunk.Bytes());
     UINT got = 0;
     while (source.Read(chunk.data(), UINT(chunk.size()), got) && got > 0)
         if (!dest.Write(chunk.data(), got)) break;
     source.Close();
+    if (flush) {
+        const double flushStart = Seconds();
+        dest.Flush();
+        g_lastFlushSeconds = Seconds() - flushStart;
+    }
     dest.Close();
     return Seconds() - start;
 }
@@ -133,6 +163,7 @@ struct JobFigure {
     double seconds;
     int messages;
     double processorSeconds;
+    double flushSeconds;  // the closing flush of the new file
 };
 
 }  // namespace
@@ -164,7 +195,7 @@ int main(int argc, char** argv) {
     const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
     const double rawBefore = RawCipherMegabytesPerSecond();
 
-    CBlowfishView view;
+    BenchView view;
     view.m_hWnd = viewWindow;
     view.m_progress.m_hWnd = bar;
     view.m_strPassword = "benchmark";
@@ -181,7 +212,7 @@ int main(int argc, char** argv) {
                 int messages = 0;
                 double processorSeconds = 0;
                 const double seconds = RunJob(view, proc, messages, processorSeconds);
-                figures.push_back({mib, job, threads, seconds, messages, processorSeconds});
+                figures.push_back({mib, job, threads, seconds, messages, processorSeconds, g_lastFlushSeconds});
             };
             view.m_strSource = plain.c_str();
             view.m_strDest = locked.c_str();
@@ -192,9 +223,13 @@ int main(int argc, char** argv) {
             run("decrypt", DecryptThreadProc);
             if (processors == 1) break;
         }
-        const double copyStart = ProcessorSeconds();
-        const double copySeconds = CopySeconds(plain, back);
-        figures.push_back({mib, "copy", 1, copySeconds, 0, ProcessorSeconds() - copyStart});
+        for (bool flush : {false, true}) {
+            const double copyStart = ProcessorSeconds();
+            const double copySeconds = CopySeconds(plain, back, flush);
+            figures.push_back({mib, flush ? "copy+flush" : "copy", 1, copySeconds, 0, ProcessorSeconds() - copyStart,
+                               g_lastFlushSeconds});
+            ::DeleteFileA(back.c_str());
+        }
         const std::string when = "after the " + std::to_string(mib) + " MiB jobs";
         PrintPeakMemory(when.c_str());
         ::DeleteFileA(plain.c_str());
@@ -210,12 +245,13 @@ int main(int argc, char** argv) {
                 processors, rawBefore, rawAfter);
     if (rawBefore < 0.8 * rawAfter || rawAfter < 0.8 * rawBefore)
         std::printf("note: the raw figures differ by more than 20%%: other work on this machine disturbs them\n");
-    std::printf("%8s  %-8s %8s %9s %9s %11s %9s %10s\n", "size", "job", "threads", "seconds", "MB/s", "x raw",
-                "messages", "cpu/wall");
+    std::printf("%8s  %-10s %7s %9s %9s %11s %9s %10s %9s\n", "size", "job", "threads", "seconds", "MB/s", "x raw",
+                "messages", "cpu/wall", "flush s");
     for (const JobFigure& figure : figures) {
         const double rate = figure.mib * 1.048576 / figure.seconds;
-        std::printf("%5zu MiB  %-8s %8u %9.2f %9.1f %10.2fx %9d %10.2f\n", figure.mib, figure.job, figure.threads,
-                    figure.seconds, rate, rate / raw, figure.messages, figure.processorSeconds / figure.seconds);
+        std::printf("%5zu MiB  %-10s %7u %9.2f %9.1f %10.2fx %9d %10.2f %9.3f\n", figure.mib, figure.job,
+                    figure.threads, figure.seconds, rate, rate / raw, figure.messages,
+                    figure.processorSeconds / figure.seconds, figure.flushSeconds);
     }
     return 0;
 }

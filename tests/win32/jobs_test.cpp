@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "block_runner.h"
 #include "blowfish.h"
 #include "job_fixture.h"
 #include "message_pump.h"
@@ -74,7 +75,7 @@ TEST_F(EncryptDecrypt, RoundTripsSourcesOfEveryTailCountWithDistinctProgressPosi
 // back, and the bar moves through the same positions.
 TEST_F(EncryptDecrypt, OneOrSeveralCipherThreadsGiveTheSameBytesAndPositions) {
     const std::string plain = PathOf("plain.txt"), locked = PathOf("plain.kst"), back = PathOf("back.txt");
-    for (size_t length : {size_t(1000), size_t(3 * 512 * 1024 + 13)}) {
+    for (size_t length : {size_t(1000), 3 * lockedfile::kThreadedChunk.Bytes() + 13}) {
         const std::vector<uint8_t> content = PatternBytes(length, 9);
         WriteBytes(plain, content);
         std::vector<uint8_t> lockedOnOne;
@@ -523,6 +524,53 @@ TEST_F(JobFailure, AnExistingDestinationOutlivesAJobThatDoesNotComplete) {
             << "no temporary file is left behind";
     }
     EXPECT_TRUE(m_driver.Shown().empty());
+}
+
+// A result of several megabytes is flushed while it is still being written, behind the
+// writes. A flush there that fails lost bytes already written: the job fails as for any
+// failed write. A job that fails or runs out of memory while such a flush is under way
+// waits for it to end before it closes and deletes its file. Either way the file the user
+// chose to replace stays as it was and nothing is left in its folder.
+TEST_F(JobFailure, AFlushBehindTheWritesThatFailsOrOutlastsTheJobIsPartOfTheFailedWrite) {
+    const std::string plain = PathOf("film.avi"), locked = PathOf("film.kst");
+    constexpr uint64_t kMiB = 1 << 20;
+    WriteBytes(plain, PatternBytes(10 * kMiB, 4));
+    const std::vector<uint8_t> oldLocked = PatternBytes(3000, 9);
+    const struct {
+        const char* what;
+        int failFlushNumber;
+        DWORD flushMilliseconds;
+        uint64_t failWritesAfter;
+        uint64_t throwWritesAfter;
+        const char* message;
+    } cases[] = {
+        {"the first flush fails", 1, 0, UINT64_MAX, UINT64_MAX, "Error writing the encrypted file."},
+        {"a write fails during a flush", 0, 400, 9 * kMiB, UINT64_MAX, "Error writing the encrypted file."},
+        {"a write throws during a flush", 0, 400, UINT64_MAX, 9 * kMiB, "Not enough memory to finish the job."},
+    };
+    for (unsigned threads : {1u, 2u}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.what << ", " << threads << " cipher threads");
+            FileProbe probe;
+            probe.failFlushNumber = c.failFlushNumber;
+            probe.flushMilliseconds = c.flushMilliseconds;
+            probe.failWritesAfter = c.failWritesAfter;
+            probe.throwWritesAfter = c.throwWritesAfter;
+            ProbeView view(probe);
+            view.m_nCipherThreads = threads;
+            WriteBytes(locked, oldLocked);
+            m_driver.Expect(kst_test::DialogAnswer::Press(IDOK));
+            Prepare(view, plain, locked, "pw");
+            RunJob(view, EncryptThreadProc);
+            ExpectBoxes({c.message});
+            EXPECT_STREQ(view.JobEndText(), "Encrypting failed.");
+            EXPECT_GE(probe.flushes, 1) << "a flush was started behind the writes";
+            EXPECT_EQ(probe.flushesUnderWay, 0);
+            EXPECT_EQ(probe.filesGoneDuringAFlush, 0) << "no flush outlives the job's file";
+            EXPECT_EQ(ReadBytes(locked), oldLocked);
+            EXPECT_EQ(FolderNames(m_dir), (std::vector<std::string>{"film.avi", "film.kst"}));
+        }
+    }
 }
 
 // A complete result replaces the destination only after its bytes were flushed.
