@@ -1,6 +1,5 @@
 // encrypt and decrypt: check the files, ask the password, then write the output through a
 // pending file, on several threads for large files.
-#include <algorithm>
 #include <functional>
 #include <thread>
 

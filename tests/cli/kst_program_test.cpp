@@ -14,6 +14,7 @@
 #include <sstream>
 #include <thread>
 
+#include "block_runner.h"
 #include "kst_fixture.h"
 
 using namespace kst_testing;
@@ -57,7 +58,8 @@ TEST_F(KstRoundTrip, EveryLengthToTwentyFourAndLargeOnesWriteTheCodecsBytesAndCo
 
 TEST_F(KstRoundTrip, PasswordsComeFromADescriptorAndThreadsDoNotChangeTheBytes)
 {
-    const std::vector<uint8_t> plain = Pattern(3 * 512 * 1024 + 9, 7);
+    // Several of the threaded runner's chunks and a few bytes, so every worker has a share.
+    const std::vector<uint8_t> plain = Pattern(3 * lockedfile::kThreadedChunk.Bytes() + 9, 7);
     WriteFile(Path("data"), plain);
     KstRun run = Run({"encrypt", Path("data"), "-o", Path("one.kst"), "--threads", "1", "--password-fd", "0"}, nullptr,
                      kPassword + "\n");
