@@ -103,13 +103,5 @@ void Blowfish_DecipherBlocks(const BlowfishContext& context, uint8_t* bytes, siz
 
 void Blowfish_Wipe(BlowfishContext& context)
 {
-    // Through a volatile pointer, so that wiping a context about to die is not optimised away.
-    volatile uint32_t* word = context.P;
-    for (size_t i = 0; i < sizeof context.P / sizeof *word; ++i)
-        word[i] = 0;
-    for (auto& box : context.S) {
-        volatile uint32_t* entry = box;
-        for (size_t i = 0; i < 256; ++i)
-            entry[i] = 0;
-    }
+    WipeBytes(&context, sizeof context);
 }

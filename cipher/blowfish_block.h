@@ -57,6 +57,15 @@ inline void StoreHalf(uint8_t* p, uint32_t v, HalfOrder order)
     }
 }
 
+// Overwrites key-derived bytes through a volatile pointer, so that wiping memory about to
+// be given back is not optimised away.
+inline void WipeBytes(void* memory, size_t count)
+{
+    volatile uint8_t* byte = static_cast<uint8_t*>(memory);
+    for (size_t i = 0; i < count; ++i)
+        byte[i] = 0;
+}
+
 // One way of passing a run of whole blocks through the cipher, in place.
 using BlockTransform = void (*)(const BlowfishContext& context, uint8_t* bytes, size_t blockCount,
                                 HalfOrder order, Direction direction);
@@ -68,6 +77,14 @@ void TransformInterleaved4(const BlowfishContext& context, uint8_t* bytes, size_
 // processor and the operating system support AVX2. The blocks that do not fill its
 // registers go through the four-way path.
 void TransformAvx2Gather(const BlowfishContext& context, uint8_t* bytes, size_t blockCount, HalfOrder order,
+                         Direction direction);
+
+// 64-bit x86 only (see each file): five blocks in assembly using BMI1's bextr; and 64
+// blocks byte-sliced with AVX-512 VBMI permutes, whose leftover blocks take the former, so
+// it is only called where the processor has both.
+void TransformScalarBmi(const BlowfishContext& context, uint8_t* bytes, size_t blockCount, HalfOrder order,
+                        Direction direction);
+void TransformByteSliced(const BlowfishContext& context, uint8_t* bytes, size_t blockCount, HalfOrder order,
                          Direction direction);
 
 // Whichever path the dispatcher chose (see blowfish_paths.h).

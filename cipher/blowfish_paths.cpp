@@ -26,9 +26,24 @@ constexpr BlockTransform kAvx2 = TransformAvx2Gather;
 #else
 constexpr BlockTransform kAvx2 = nullptr;
 #endif
+#if defined(__x86_64__)
+constexpr BlockTransform kScalarBmi = TransformScalarBmi;
+constexpr BlockTransform kByteSliced = TransformByteSliced;
+#else
+constexpr BlockTransform kScalarBmi = nullptr;
+constexpr BlockTransform kByteSliced = nullptr;
+#endif
+
+// The byte-sliced path hands its leftover blocks to the BMI1 path.
+bool RunsByteSliced()
+{
+    return ProcessorRunsAvx512Vbmi() && ProcessorRunsBmi1();
+}
 
 // In the dispatcher's order of preference, fastest first as measured on our machines.
 const PathEntry kPathTable[] = {
+    {BlowfishPath::ByteSliced, "avx512vbmi", kByteSliced, RunsByteSliced},
+    {BlowfishPath::ScalarBmi, "bmi5", kScalarBmi, ProcessorRunsBmi1},
     {BlowfishPath::Avx2Gather, "avx2", kAvx2, ProcessorRunsAvx2},
     {BlowfishPath::Interleave4, "interleave4", TransformInterleaved4, Always},
 };
