@@ -142,7 +142,7 @@ double CopySeconds(const std::string& from, const std::string& to, bool flush) {
     if (!source.Open(from.c_str(), CFile::modeRead | CFile::shareDenyWrite) ||
         !dest.Open(to.c_str(), CFile::modeCreate | CFile::modeReadWrite))
         return 0;
-    std::vector<uint8_t> chunk(lockedfile::kThreadedChunk.Bytes());
+    std::vector<uint8_t> chunk(lockedfile::kLargeThreadedChunk.Bytes());
     UINT got = 0;
     while (source.Read(chunk.data(), UINT(chunk.size()), got) && got > 0)
         if (!dest.Write(chunk.data(), got)) break;

@@ -75,7 +75,7 @@ TEST_F(EncryptDecrypt, RoundTripsSourcesOfEveryTailCountWithDistinctProgressPosi
 // back, and the bar moves through the same positions.
 TEST_F(EncryptDecrypt, OneOrSeveralCipherThreadsGiveTheSameBytesAndPositions) {
     const std::string plain = PathOf("plain.txt"), locked = PathOf("plain.kst"), back = PathOf("back.txt");
-    for (size_t length : {size_t(1000), 3 * lockedfile::kThreadedChunk.Bytes() + 13}) {
+    for (size_t length : {size_t(1000), 3 * lockedfile::kLargeThreadedChunk.Bytes() + 13}) {
         const std::vector<uint8_t> content = PatternBytes(length, 9);
         WriteBytes(plain, content);
         std::vector<uint8_t> lockedOnOne;
