@@ -35,7 +35,7 @@ constexpr uint32_t kThirdByte = 0x0808;
     "xorl %c[p](%[c]), %k[" #Y "]\n\t"                              \
     "xorl %k[f], %k[" #Y "]\n\t"
 
-// One round of all five blocks; `p` is the byte offset of the round's P-word.
+// One round of all five blocks; P is the byte offset of the round's P-word in the context.
 template <size_t P>
 __attribute__((target("bmi"))) inline void Round(const BlowfishContext& c, const uint32_t (&x)[kBlocks],
                                                  uint32_t (&y)[kBlocks])
