@@ -179,7 +179,8 @@ int main()
         const auto figure = std::find_if(paths.begin(), paths.end(),
                                          [path](const PathFigure& f) { return f.path == path; });
         if (figure == paths.end())
-            std::printf("  path %-12s                       not supported here\n", BlowfishPathName(path));
+            std::printf("  path %-12s                       %s\n", BlowfishPathName(path),
+                        BlowfishPathInBuild(path) ? "not supported here" : "not in this build");
         else
             std::printf("  path %-12s                      %8.1f MB/s  %5.2fx OpenSSL\n", BlowfishPathName(path),
                         figure->rate, figure->rate / openssl);

@@ -102,6 +102,11 @@ const char* BlowfishPathName(BlowfishPath path)
     return EntryOf(path).name;
 }
 
+bool BlowfishPathInBuild(BlowfishPath path)
+{
+    return EntryOf(path).transform != nullptr;
+}
+
 bool BlowfishPathSupported(BlowfishPath path)
 {
     return Supported(EntryOf(path));

@@ -24,6 +24,8 @@ constexpr BlowfishPath kBlowfishPaths[] = {BlowfishPath::Interleave4, BlowfishPa
 
 // A short name, as the environment variable KST_BLOWFISH_PATH and the benchmarks spell it.
 const char* BlowfishPathName(BlowfishPath path);
+// Whether this build has the path at all (the BMI1 and byte-sliced paths are 64-bit only).
+bool BlowfishPathInBuild(BlowfishPath path);
 // Whether this build has the path and this processor and operating system can run it.
 bool BlowfishPathSupported(BlowfishPath path);
 
