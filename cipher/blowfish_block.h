@@ -4,12 +4,24 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "blowfish.h"
 
 namespace blowfish_detail {
 
 enum class Direction { Encipher, Decipher };
+
+// Calls run with the direction as a compile-time constant (read it as decltype(d)::value),
+// so that each path compiles the rounds of either direction as code of their own.
+template <class Run>
+inline void WithDirection(Direction direction, Run&& run)
+{
+    if (direction == Direction::Encipher)
+        run(std::integral_constant<Direction, Direction::Encipher>());
+    else
+        run(std::integral_constant<Direction, Direction::Decipher>());
+}
 
 inline uint32_t RoundFunction(const BlowfishContext& c, uint32_t x)
 {

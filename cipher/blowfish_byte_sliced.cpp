@@ -193,10 +193,7 @@ void TransformByteSliced(const BlowfishContext& c, uint8_t* bytes, size_t blockC
         // Derived from the key: wiped before the stack frame is given back.
         SlicedBoxes boxes;
         SliceBoxes(c, boxes);
-        if (direction == Direction::Encipher)
-            CipherGroups<Direction::Encipher>(c, boxes, bytes, groups, order);
-        else
-            CipherGroups<Direction::Decipher>(c, boxes, bytes, groups, order);
+        WithDirection(direction, [&](auto d) { CipherGroups<decltype(d)::value>(c, boxes, bytes, groups, order); });
         WipeBytes(&boxes, sizeof boxes);
     }
     TransformScalarBmi(c, bytes + 8 * kBlocks * groups, blockCount % kBlocks, order, direction);

@@ -97,10 +97,7 @@ void TransformAvx2Gather(const BlowfishContext& c, uint8_t* bytes, size_t blockC
 {
     constexpr size_t kBlocks = 8 * kAvx2Groups;
     const size_t groups = blockCount / kBlocks;
-    if (direction == Direction::Encipher)
-        CipherAvx2<Direction::Encipher>(c, bytes, groups, order);
-    else
-        CipherAvx2<Direction::Decipher>(c, bytes, groups, order);
+    WithDirection(direction, [&](auto d) { CipherAvx2<decltype(d)::value>(c, bytes, groups, order); });
     TransformInterleaved4(c, bytes + groups * kBlocks * 8, blockCount % kBlocks, order, direction);
 }
 

@@ -52,22 +52,12 @@ void TransformGroups(const BlowfishContext& c, uint8_t* bytes, size_t blockCount
     }
 }
 
-template <size_t N>
-void TransformInterleaved(const BlowfishContext& c, uint8_t* bytes, size_t blockCount, HalfOrder order,
-                          Direction direction)
-{
-    if (direction == Direction::Encipher)
-        TransformGroups<N, Direction::Encipher>(c, bytes, blockCount, order);
-    else
-        TransformGroups<N, Direction::Decipher>(c, bytes, blockCount, order);
-}
-
 }  // namespace
 
 void TransformInterleaved4(const BlowfishContext& c, uint8_t* bytes, size_t blockCount, HalfOrder order,
                            Direction direction)
 {
-    TransformInterleaved<4>(c, bytes, blockCount, order, direction);
+    WithDirection(direction, [&](auto d) { TransformGroups<4, decltype(d)::value>(c, bytes, blockCount, order); });
 }
 
 }  // namespace blowfish_detail

@@ -100,10 +100,7 @@ void TransformScalarBmi(const BlowfishContext& c, uint8_t* bytes, size_t blockCo
                         Direction direction)
 {
     const size_t groups = blockCount / kBlocks;
-    if (direction == Direction::Encipher)
-        CipherGroups<Direction::Encipher>(c, bytes, groups, order);
-    else
-        CipherGroups<Direction::Decipher>(c, bytes, groups, order);
+    WithDirection(direction, [&](auto d) { CipherGroups<decltype(d)::value>(c, bytes, groups, order); });
     TransformInterleaved4(c, bytes + 8 * kBlocks * groups, blockCount % kBlocks, order, direction);
 }
 
