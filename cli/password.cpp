@@ -4,6 +4,7 @@
 
 #include "file_streams.h"
 #include "line_reader.h"
+#include "open.h"
 #include "platform.h"
 
 namespace kst {
@@ -37,10 +38,10 @@ bool ReadFirstLine(const std::string& path, std::string& line)
 
 bool ReadLineFromDescriptor(int descriptor, std::string& line)
 {
-    FileHandle file;
-    if (!OpenDescriptor(descriptor, file).ok)
+    files::File file;
+    if (!files::OpenDescriptor(descriptor, file).ok)
         return false;
-    FileSource source(file);
+    files::FileSource source(file, files::FileSource::kNoReadAhead);
     return ReadLine(source, line);
 }
 
@@ -90,14 +91,14 @@ PasswordResult ObtainPassword(const Options& options, PasswordUse use, std::stri
     PasswordResult result;
     if (!options.passwordFile.empty()) {
         if (!ReadFirstLine(options.passwordFile, password)) {
-            result.error = "cannot read the password file " + options.passwordFile + ": " + LastErrorText();
+            result.error = "cannot read the password file " + options.passwordFile + ": " + files::LastErrorText();
             return result;
         }
     } else if (options.passwordFd >= 0) {
         if (!ReadLineFromDescriptor(options.passwordFd, password)) {
             result.interrupted = InterruptRequested();
             result.error =
-                "cannot read the password from descriptor " + std::to_string(options.passwordFd) + ": " + LastErrorText();
+                "cannot read the password from descriptor " + std::to_string(options.passwordFd) + ": " + files::LastErrorText();
             return result;
         }
     } else {
