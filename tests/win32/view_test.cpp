@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -75,6 +76,35 @@ protected:
         return state.m_bEnabled != FALSE;
     }
     void SetBar(int position) { ::SendDlgItemMessageA(m_view.GetSafeHwnd(), IDC_PROGRESS, PBM_SETPOS, position, 0); }
+
+    // Runs Encrypt and Decrypt up to the destination `dest` (which exists: the overwrite
+    // question is answered Yes) and expects `message` instead of the password dialog.
+    void ExpectRefusedBeforeThePassword(const std::string& plain, const std::string& locked, const std::string& dest,
+                                        const char* message) {
+        const struct {
+            UINT command;
+            const char* sourceDialog;
+            const char* destDialog;
+            const std::string& source;
+        } flows[] = {
+            {ID_ENCRYPT, "Select File to Encrypt", "Encrypted File", plain},
+            {ID_DECRYPT, "Select File to Decrypt", "Decrypted File", locked},
+        };
+        for (const auto& flow : flows) {
+            SCOPED_TRACE(flow.destDialog);
+            DialogDriver driver;
+            driver.Expect(ChooseFile(flow.sourceDialog, flow.source));
+            driver.Expect(ChooseFile(flow.destDialog, dest));
+            driver.Expect(DialogAnswer::Press(IDYES));  // "already exists. Replace it?"
+            driver.Expect(Acknowledge());
+            Command(flow.command);
+            const auto shown = driver.Shown();
+            ASSERT_EQ(shown.size(), 4u) << "no password dialog";
+            EXPECT_EQ(shown[3].text, message);
+            EXPECT_FALSE(shown[3].unexpected);
+            EXPECT_EQ(m_view.m_bBusy, 0);
+        }
+    }
 
     // Checks every dialog was one the test expected and none is still awaited.
     void ExpectAllAnswered(const DialogDriver& driver) {
@@ -213,6 +243,48 @@ TEST_F(ViewTest, TheSourceChosenAgainAsTheDestinationIsRefusedBeforeThePassword)
         EXPECT_EQ(ReadAll(c.path), before);
         ExpectAllAnswered(driver);
     }
+}
+
+// A destination that cannot be replaced is refused before the password is asked for, with a
+// message that names the cause: held open by another program that lets nobody delete it,
+// or read-only. Otherwise the whole job would run and fail only at its end.
+TEST_F(ViewTest, ADestinationThatCannotBeReplacedIsRefusedBeforeThePassword) {
+    const std::string plain = PathOf("agenda.txt"), locked = PathOf("agenda.kst"), dest = PathOf("minutes.txt");
+    WriteAll(plain, "agenda");
+    WriteAll(locked, LockedHead("agenda.txt", 0));
+    WriteAll(dest, "kept");
+    {
+        std::unique_ptr<void, decltype(&::CloseHandle)> other(
+            ::CreateFileA(dest.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                          nullptr),
+            &::CloseHandle);
+        ASSERT_NE(other.get(), INVALID_HANDLE_VALUE);
+        ExpectRefusedBeforeThePassword(plain, locked, dest,
+                                       "The file to write is open in another program. Please close it there or "
+                                       "choose another name.");
+    }
+    ASSERT_TRUE(::SetFileAttributesA(dest.c_str(), FILE_ATTRIBUTE_READONLY));
+    ExpectRefusedBeforeThePassword(plain, locked, dest,
+                                   "The file to write is read-only. Please choose another name.");
+    ::SetFileAttributesA(dest.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadAll(dest), "kept");
+}
+
+// A folder that takes no new file, where the file chosen is itself writable: the result is
+// written beside it first, so the folder is named as the cause. Such a folder is made by
+// run_with_refusing_folder.sh, as Wine cannot make one itself.
+TEST_F(ViewTest, AFolderThatRefusesNewFilesIsNamedAsTheCause) {
+    const char* folder = std::getenv("KST_REFUSING_FOLDER");
+    if (folder == nullptr || *folder == 0) GTEST_SKIP() << "run by run_with_refusing_folder.sh";
+    const std::string plain = PathOf("agenda.txt"), locked = PathOf("agenda.kst");
+    const std::string dest = std::string(folder) + "\\writable.txt";
+    WriteAll(plain, "agenda");
+    WriteAll(locked, LockedHead("agenda.txt", 0));
+    const std::string before = ReadAll(dest);
+    ExpectRefusedBeforeThePassword(plain, locked, dest,
+                                   "The folder of the file to write takes no new files. Please choose another "
+                                   "folder.");
+    EXPECT_EQ(ReadAll(dest), before);
 }
 
 TEST_F(ViewTest, CancellingAnyDialogStartsNothingAndKeepsWhatEarlierDialogsSet) {
