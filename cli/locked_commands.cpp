@@ -32,8 +32,10 @@ int CheckDestination(const Options& options, const std::string& destination)
         return kExitDone;
     if (SameFile(options.file, destination))
         return Refuse(kExitUsage, destination + ": is the source itself; the source is never replaced");
-    if (IsFolder(destination))
-        return Refuse(kExitIoError, destination + ": is a directory");
+    // Not even with --force: as root, a device node replaced by a file breaks the system.
+    const std::string notAFile = NotAFile(destination);
+    if (!notAFile.empty())
+        return Refuse(kExitIoError, destination + ": " + notAFile + "; only a file is replaced");
     if (PathExists(destination) && !options.force)
         return Refuse(kExitDestinationExists, destination + ": exists; use --force to replace it");
     return kExitDone;
