@@ -219,42 +219,36 @@ TEST_F(KstSignals, AHangUpIgnoredOnEntryStaysIgnored)
     EXPECT_EQ(Names(), (std::vector<std::string>{"big", "password"}));
 }
 
-TEST_F(KstSignals, AClosedStderrNeitherKillsNorLeavesTheTemporaryFile)
+// A file size limit (ulimit -f) fails the write as a full disk would, where the signal it
+// raises by default would kill kst first: the temporary file goes and the reason is said,
+// and a reader of stderr that has gone does not kill kst either.
+TEST_F(KstSignals, AFileSizeLimitOrAClosedStderrNeitherKillsNorLeavesPlaintext)
 {
     const std::vector<uint8_t> plain = Pattern(3u << 20, 4);
     WriteFile(Path("secret.kst"), CodecLocked(plain, "secret", kPassword));
-    // The write fails part way (as on a full disk) and the reader of stderr has gone.
-    const KstRun run = RunWithPassword({"decrypt", Path("secret.kst"), "-o", Path("secret")}, [] {
-        ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{1u << 20, 1u << 20};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        int ends[2];
-        if (::pipe(ends) != 0)
-            ::_exit(125);
-        ::close(ends[0]);
-        ::dup2(ends[1], STDERR_FILENO);
-        ::close(ends[1]);
-    });
-    EXPECT_FALSE(run.signaled) << run.status;
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"password", "secret.kst"})) << "no plaintext left behind";
-}
-
-// A file size limit (ulimit -f) fails the write as a full disk would: the temporary file
-// goes and the reason is said, where the signal it raises by default would kill kst first.
-TEST_F(KstSignals, AFileSizeLimitFailsTheWriteAndLeavesNoPlaintext)
-{
-    const std::vector<uint8_t> plain = Pattern(3u << 20, 4);
-    WriteFile(Path("secret.kst"), CodecLocked(plain, "secret", kPassword));
-    const KstRun run = RunWithPassword({"decrypt", Path("secret.kst"), "-o", Path("secret")}, [] {
-        ::signal(SIGXFSZ, SIG_DFL);
-        const rlimit limit{1u << 20, 1u << 20};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    });
-    EXPECT_FALSE(run.signaled) << run.status;
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("error writing " + Path("secret") + ": File too large"), std::string::npos) << run.err;
-    EXPECT_EQ(Names(), (std::vector<std::string>{"password", "secret.kst"})) << "no plaintext left behind";
+    for (bool stderrGone : {false, true}) {
+        SCOPED_TRACE(stderrGone ? "stderr gone" : "stderr kept");
+        const KstRun run = RunWithPassword({"decrypt", Path("secret.kst"), "-o", Path("secret")}, [stderrGone] {
+            ::signal(SIGXFSZ, SIG_DFL);
+            const rlimit limit{1u << 20, 1u << 20};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            if (!stderrGone)
+                return;
+            int ends[2];
+            if (::pipe(ends) != 0)
+                ::_exit(125);
+            ::close(ends[0]);
+            ::dup2(ends[1], STDERR_FILENO);
+            ::close(ends[1]);
+        });
+        EXPECT_FALSE(run.signaled) << run.status;
+        EXPECT_EQ(run.status, 1);
+        if (!stderrGone) {
+            EXPECT_NE(run.err.find("error writing " + Path("secret") + ": File too large"), std::string::npos)
+                << run.err;
+        }
+        EXPECT_EQ(Names(), (std::vector<std::string>{"password", "secret.kst"})) << "no plaintext left behind";
+    }
 }
 
 // A password file may be a FIFO that nobody writes yet, or one whose writer is slow: an
