@@ -1,6 +1,7 @@
 // encrypt and decrypt: check the files, ask the password, then write the output through a
 // pending file, on several threads for large files.
 #include <functional>
+#include <new>
 #include <thread>
 
 #include "commands.h"
@@ -38,9 +39,6 @@ struct DestinationRefusal {
     const char* text;
 };
 const DestinationRefusal kDestinationRefusals[] = {
-    {files::DestinationProblem::IsFolder, ": is a directory"},
-    {files::DestinationProblem::NotAFile, ": is not a regular file; it is never replaced"},
-    {files::DestinationProblem::Unknown, ": cannot be looked at: "},
     {files::DestinationProblem::ReadOnly, ": is read-only; it cannot be replaced"},
     {files::DestinationProblem::HeldOpen, ": is open in another program, which lets nobody replace it"},
 };
@@ -52,15 +50,17 @@ int CheckDestination(const Options& options, const std::string& destination)
     if (files::SameFile(options.file, destination))
         return Refuse(kExitUsage, destination + ": is the source itself; the source is never replaced");
     const files::DestinationCheck check = files::InspectDestination(destination);
-    const bool whatever = check.problem == files::DestinationProblem::IsFolder ||
-                          check.problem == files::DestinationProblem::NotAFile ||
-                          check.problem == files::DestinationProblem::Unknown;
+    // Not even with --force: as root, a device node replaced by a file breaks the system.
+    if (check.problem == files::DestinationProblem::IsFolder || check.problem == files::DestinationProblem::NotAFile)
+        return Refuse(kExitIoError, destination + ": " + check.reason + "; only a file is replaced");
+    if (check.problem == files::DestinationProblem::Unknown)
+        return Refuse(kExitIoError, destination + ": cannot be looked at: " + check.reason);
     // Without --force nothing is replaced, so what would stop a replacement is no matter yet.
-    if (check.exists && !options.force && !whatever)
+    if (check.exists && !options.force)
         return Refuse(kExitDestinationExists, destination + ": exists; use --force to replace it");
     for (const DestinationRefusal& refusal : kDestinationRefusals) {
         if (refusal.problem == check.problem)
-            return Refuse(kExitIoError, destination + refusal.text + check.reason);
+            return Refuse(kExitIoError, destination + refusal.text);
     }
     if (check.problem == files::DestinationProblem::FolderRefuses)
         return Refuse(kExitIoError, "cannot create a file in the folder of " + destination + ": " + check.reason);
@@ -84,8 +84,8 @@ using CodecRun = std::function<lockedfile::CodecStatus(lockedfile::ByteSink& sin
 struct CodecOutcome {
     lockedfile::CodecStatus status = lockedfile::CodecStatus::Ok;
     std::string writeFailure;  // the system's reason when a write failed
+    std::string abandoned;     // what stopped the run before the codec could end it (memory)
 };
-
 
 CodecOutcome RunInto(files::File& output, files::WriteBehind* writeBehind, const Options& options, const char* verb,
                      uint64_t total, const CodecRun& run)
@@ -102,12 +102,20 @@ CodecOutcome RunInto(files::File& output, files::WriteBehind* writeBehind, const
         writeBehind);
     BlowfishKeyContext context;
     InterruptProgress progress;
-    lockedfile::CodecStatus status = run(sink, context, progress);
+    lockedfile::CodecStatus status = lockedfile::CodecStatus::Stopped;
+    std::string abandoned;
+    try {
+        status = run(sink, context, progress);
+    } catch (const std::bad_alloc&) {
+        abandoned = "out of memory";
+    } catch (const std::exception& error) {
+        abandoned = error.what();
+    }
     // What is still buffered goes out, and nothing flushes behind the writes any more,
     // however the run ended.
     if (!sink.Finish() && status == lockedfile::CodecStatus::Ok)
         status = lockedfile::CodecStatus::WriteFailed;
-    return {InterruptRequested() ? lockedfile::CodecStatus::Stopped : status, sink.Failure()};
+    return {InterruptRequested() ? lockedfile::CodecStatus::Stopped : status, sink.Failure(), abandoned};
 }
 
 // Explains a run that did not end well; `output` names where it went, `left` says what
@@ -115,11 +123,18 @@ CodecOutcome RunInto(files::File& output, files::WriteBehind* writeBehind, const
 int RefuseFailedRun(const CodecOutcome& outcome, const Options& options, const files::FileSource& source,
                     const std::string& output, const std::string& left)
 {
+    if (!outcome.abandoned.empty())
+        return Refuse(kExitIoError, "cannot go on: " + outcome.abandoned + "; " + left);
     switch (outcome.status) {
     case lockedfile::CodecStatus::Ok: break;
     case lockedfile::CodecStatus::Stopped: return Refuse(InterruptExitStatus(), "interrupted; " + left);
     case lockedfile::CodecStatus::ReadFailed:
         return Refuse(kExitIoError, "error reading " + options.file + ": " + source.Failure() + "; " + left);
+    case lockedfile::CodecStatus::SourceShorter:
+        return Refuse(kExitIoError, options.file + " got shorter while it was read; " + left);
+    case lockedfile::CodecStatus::SourceLonger:
+        return Refuse(kExitIoError,
+                      options.file + " changed size while it was read: it holds more than its size said; " + left);
     case lockedfile::CodecStatus::WriteFailed:
         return Refuse(kExitIoError, "error writing " + output + ": " + outcome.writeFailure + "; " + left);
     case lockedfile::CodecStatus::EmptyKey: return Refuse(kExitUsage, "an empty password is refused");
@@ -138,7 +153,7 @@ int WriteStandardOutput(const Options& options, const files::FileSource& source,
         return Refuse(kExitIoError, "cannot write to standard output: " + opened.reason);
     CodecOutcome outcome = RunInto(output, nullptr, options, verb, total, run);
     if (outcome.status == lockedfile::CodecStatus::Ok && !output.Close())
-        outcome = {lockedfile::CodecStatus::WriteFailed, files::LastErrorText()};
+        outcome = {lockedfile::CodecStatus::WriteFailed, files::LastErrorText(), ""};
     return RefuseFailedRun(outcome, options, source, "standard output", "the output there is incomplete");
 }
 

@@ -97,6 +97,8 @@ void InstallInterruptHandler()
     // A reader that has gone shows as a failed write, which is reported; the signal would
     // end the process before it removes its temporary file.
     ::signal(SIGPIPE, SIG_IGN);
+    // Likewise a file size limit (ulimit -f): the write fails with EFBIG instead.
+    ::signal(SIGXFSZ, SIG_IGN);
     struct sigaction action;
     std::memset(&action, 0, sizeof action);
     action.sa_handler = OnInterrupt;

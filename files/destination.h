@@ -23,7 +23,9 @@ enum class DestinationProblem {
 struct DestinationCheck {
     bool exists = false;  // there is a file the result would replace
     DestinationProblem problem = DestinationProblem::None;
-    std::string reason;   // the system's words, where it gave any
+    // What a folder or no file is ("is a FIFO"); the system's words for a folder that
+    // refuses and for what could not be looked at.
+    std::string reason;
 };
 
 DestinationCheck InspectDestination(const Path& destination);

@@ -19,12 +19,11 @@ DestinationCheck InspectDestination(const Path& destination)
         struct stat target;
         if (S_ISLNK(info.st_mode) && ::stat(path.c_str(), &target) == 0)
             info = target;
-        if (S_ISDIR(info.st_mode))
-            check.problem = DestinationProblem::IsFolder;
-        else if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode))
-            check.problem = DestinationProblem::NotAFile;
-        if (check.problem != DestinationProblem::None)
+        if (S_ISDIR(info.st_mode) || (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode))) {
+            check.problem = S_ISDIR(info.st_mode) ? DestinationProblem::IsFolder : DestinationProblem::NotAFile;
+            check.reason = posix::KindOfNonFile(info.st_mode);
             return check;
+        }
     } else if (errno != ENOENT) {
         check.problem = DestinationProblem::Unknown;
         check.reason = std::strerror(errno);

@@ -12,8 +12,10 @@ namespace {
 // What the file at `destination` would do to a rename over it.
 DestinationProblem ReplacementProblem(const std::wstring& destination, DWORD attributes, std::string& reason)
 {
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        reason = "is a directory";
         return DestinationProblem::IsFolder;
+    }
     if (attributes & FILE_ATTRIBUTE_READONLY)
         return DestinationProblem::ReadOnly;
     // Opened as the rename would take it, for deleting: refused while another program has
@@ -27,7 +29,10 @@ DestinationProblem ReplacementProblem(const std::wstring& destination, DWORD att
         reason = win32::SystemText(error);
         return DestinationProblem::Unknown;
     }
-    return ::GetFileType(probe.Native()) == FILE_TYPE_DISK ? DestinationProblem::None : DestinationProblem::NotAFile;
+    if (::GetFileType(probe.Native()) == FILE_TYPE_DISK)
+        return DestinationProblem::None;
+    reason = "is a device";
+    return DestinationProblem::NotAFile;
 }
 
 }  // namespace

@@ -24,11 +24,7 @@ int FlagsFor(Access access, Creation creation)
 // FIFO or a device would have no end it can trust.
 Result CheckRegular(const struct stat& info)
 {
-    if (S_ISDIR(info.st_mode))
-        return Failed("is a directory");
-    if (!S_ISREG(info.st_mode))
-        return Failed("not a regular file");
-    return {};
+    return S_ISREG(info.st_mode) ? Result{} : Failed(posix::KindOfNonFile(info.st_mode));
 }
 
 }  // namespace

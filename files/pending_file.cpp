@@ -55,6 +55,11 @@ CommitStatus PendingFile::Commit(bool replace, std::string& reason, const FlushF
         return Fail(reason, sealed.reason);
     if (!m_output.Close())
         return Fail(reason, "cannot close it: " + LastErrorText());
+    // Only a file is replaced: whatever took the name since it was first looked at is
+    // looked at again, as close to the rename as a portable look can come.
+    const std::string notAFile = replace ? pending::NotAFile(m_destination) : std::string();
+    if (!notAFile.empty())
+        return Fail(reason, notAFile);
     bool existed = false;
     const Result moved = pending::Move(m_temporary, m_destination, replace, existed);
     if (!moved.ok) {

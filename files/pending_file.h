@@ -9,7 +9,8 @@
 // Who may read the result: on Windows a file that replaces another gets the replaced
 // file's access list and attributes from the moment it is created, and a new file what any
 // new file in its folder gets. On POSIX systems the result gets the source's permission
-// bits, less the umask and never more than those of the file it replaces.
+// bits, less the umask and never more than those of the file it replaces. Only a file (or
+// a link) is replaced, never a device, a FIFO, a socket or a folder.
 #pragma once
 
 #include <functional>

@@ -126,6 +126,13 @@ Result Seal(File& output, const NativePath& destination, unsigned permissions, N
     return {};
 }
 
+std::string NotAFile(const NativePath& destination)
+{
+    struct stat info;
+    return ::stat(destination.c_str(), &info) == 0 && !S_ISREG(info.st_mode) ? posix::KindOfNonFile(info.st_mode)
+                                                                              : "";
+}
+
 Result Move(const NativePath& temporary, const NativePath& destination, bool replace, bool& existed)
 {
     existed = false;

@@ -163,6 +163,14 @@ Result Seal(File& output, const NativePath&, unsigned, NativePath&, bool& remove
     return {};
 }
 
+std::string NotAFile(const NativePath& destination)
+{
+    // Devices (NUL, COM1) are no entries of a folder: a rename onto one fails by itself.
+    const DWORD attributes = ::GetFileAttributesW(destination.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? "is a directory"
+                                                                                                 : "";
+}
+
 Result Move(const NativePath& temporary, const NativePath& destination, bool replace, bool& existed)
 {
     existed = false;

@@ -2,6 +2,8 @@
 // pending_file_win32.cpp); PendingFile puts them in order.
 #pragma once
 
+#include <string>
+
 #include "file_handle.h"
 #include "path.h"
 #include "result.h"
@@ -22,6 +24,9 @@ Result CreateBeside(const NativePath& destination, File& output, NativePath& tem
 // no longer removed when it is closed.
 Result Seal(File& output, const NativePath& destination, unsigned permissions, NativePath& temporary,
             bool& removesItself);
+// What `destination` is when it exists and, links followed, is no file ("is a FIFO"); ""
+// for a file, a link to one, or nothing.
+std::string NotAFile(const NativePath& destination);
 // Gives the closed file `temporary` the name `destination`. Without `replace` an existing
 // destination is left alone and `existed` is set.
 Result Move(const NativePath& temporary, const NativePath& destination, bool replace, bool& existed);

@@ -87,6 +87,8 @@ int FinishCodecRun(lockedfile::CodecStatus status, files::FileSink& writer, CFil
         const char* text;
     } messages[] = {
         {lockedfile::CodecStatus::ReadFailed, texts.readFailed},
+        {lockedfile::CodecStatus::SourceShorter, texts.readFailed},
+        {lockedfile::CodecStatus::SourceLonger, texts.readFailed},
         {lockedfile::CodecStatus::WriteFailed, texts.writeFailed},
         {lockedfile::CodecStatus::EmptyKey, "You did not specify a password."},
     };

@@ -13,6 +13,10 @@
 #include "pending_file.h"
 #include "protection.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 using namespace files_testing;
 
 namespace {
@@ -129,3 +133,20 @@ TEST_F(PendingFileTest, NothingIsLeftWhenItsProcessIsKilledMidWrite)
     EXPECT_EQ(Names(), (std::vector<std::string>{"plain", "source"}));
     EXPECT_EQ(ReadText(PathOf("plain")), "kept");
 }
+
+#ifndef _WIN32
+// What took the destination's name between the check and the rename is looked at again:
+// a FIFO (or a device) there is not replaced by a file.
+TEST_F(PendingFileTest, AFifoThatTookTheNameMeanwhileIsNotReplaced)
+{
+    files::File output;
+    files::PendingFile pending(output, RecordFolderFlush);
+    ASSERT_TRUE(pending.Create(PathOf("out"), m_source).ok);
+    ASSERT_EQ(::mkfifo(PathOf("out").c_str(), 0600), 0);
+    std::string reason;
+    EXPECT_EQ(pending.Commit(true, reason), files::CommitStatus::Failed);
+    EXPECT_EQ(reason, "is a FIFO");
+    EXPECT_TRUE(fs::is_fifo(PathOf("out")));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"out", "source"}));
+}
+#endif
