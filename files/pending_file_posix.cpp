@@ -24,10 +24,13 @@ std::string FolderOrCurrent(const NativePath& folder)
 }
 
 // A file with no name yet, in `folder`; false where the system or the file system cannot
-// make one (the caller then makes a named one).
+// make one, or where it could not be given a name later without more privilege (no /proc):
+// the caller then makes a named one.
 bool CreateUnnamed(const NativePath& folder, File& output)
 {
 #ifdef O_TMPFILE
+    if (::access("/proc/self/fd", X_OK) != 0)
+        return false;
     const int fd = ::open(FolderOrCurrent(folder).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
@@ -50,11 +53,7 @@ Result LinkUnnamed(File& output, const NativePath& folder, NativePath& temporary
         std::string name = folder + kTemporaryPrefix;
         for (int i = 0; i < 6; ++i)
             name += kLetters[random() % (sizeof kLetters - 1)];
-        int linked = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
-        // Without /proc the file itself is linked, which takes more privilege.
-        if (linked != 0 && errno == ENOENT)
-            linked = ::linkat(output.Native(), "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
-        if (linked == 0) {
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
             temporary = name;
             return {};
         }

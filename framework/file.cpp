@@ -46,7 +46,7 @@ BOOL CFile::OpenPending(const char* pszDest, const CFile& source) {
         m_pending.reset();
         return FALSE;
     }
-    m_strFileName = files::Path::FromNative(m_pending->TemporaryPath()).Narrow().c_str();
+    m_strFileName = pszDest;
     return TRUE;
 }
 

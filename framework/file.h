@@ -59,7 +59,7 @@ public:
     uint64_t GetPosition() const;
 
     CString GetFileName() const;   // the last path component
-    CString GetFilePath() const { return m_strFileName; }
+    CString GetFilePath() const { return m_strFileName; }  // a pending file's: its destination
     HANDLE GetHandle() const { return m_file.Native(); }
     // The file layer's handle, for its checks and its writing behind.
     files::File& FileHandle() { return m_file; }

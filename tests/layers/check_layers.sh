@@ -83,7 +83,8 @@ echo "handles: $handle_checked files checked, $handle_violations released by han
 
 # Files are opened, created, renamed and replaced only in files/: one place decides how a
 # result is written, kept private and committed, for both faces. Calls the same way as
-# above (global, or where an expression starts; a member such as CFile::Open is none).
+# above (global or std::, or where an expression starts; a member such as CFile::Open is
+# none).
 file_calls='CreateFile[AW]?|MoveFile(Ex)?[AW]?|GetTempFileName[AW]?|ReplaceFile[AW]?|open|openat|creat|rename|renameat2?|mkostemp|mkstemp|link|linkat'
 file_violations=0 file_checked=0
 while IFS= read -r file; do
@@ -92,7 +93,7 @@ while IFS= read -r file; do
     echo "file opened or renamed outside files/: $file:$hit"
     file_violations=$((file_violations + 1))
   done < <(sed 's://.*$::' "$file" | grep -nE \
-    "(^|[^A-Za-z0-9_])::($file_calls)[[:space:]]*\(|(^[[:space:]]*|[(=!,;{&|?][[:space:]]*|return[[:space:]]+)($file_calls)[[:space:]]*\(")
+    "(^|[^A-Za-z0-9_])(std)?::($file_calls)[[:space:]]*\(|(^[[:space:]]*|[(=!,;{&|?][[:space:]]*|return[[:space:]]+)($file_calls)[[:space:]]*\(")
 done < <(find cipher lockedfile framework caption toolbar shell cli -type f \( -name '*.h' -o -name '*.cpp' \) 2>/dev/null | sort)
 echo "file calls: $file_checked files checked, $file_violations outside files/"
 
