@@ -23,7 +23,6 @@ public:
     const NativePath& Native() const { return m_native; }
     // The path as narrow text, for messages and for the faces' own fields.
     std::string Narrow() const;
-    bool Empty() const { return m_native.empty(); }
 
 private:
     Path() = default;
