@@ -91,11 +91,12 @@ void TransformInterleaved4(const BlowfishContext& context, uint8_t* bytes, size_
 void TransformAvx2Gather(const BlowfishContext& context, uint8_t* bytes, size_t blockCount, HalfOrder order,
                          Direction direction);
 
-// 64-bit x86 only (see each file): five blocks in assembly using BMI1's bextr; and 64
-// blocks byte-sliced with AVX-512 VBMI permutes, whose leftover blocks take the former, so
-// it is only called where the processor has both.
+// 64-bit x86 only (see its file): five blocks in assembly using BMI1's bextr.
 void TransformScalarBmi(const BlowfishContext& context, uint8_t* bytes, size_t blockCount, HalfOrder order,
                         Direction direction);
+// x86 only (see its file): 64 blocks byte-sliced with AVX-512 VBMI permutes. Its leftover
+// blocks take the BMI1 path in the 64-bit build and the AVX2 path in the 32-bit one, so it
+// is only called where the processor has that path too.
 void TransformByteSliced(const BlowfishContext& context, uint8_t* bytes, size_t blockCount, HalfOrder order,
                          Direction direction);
 

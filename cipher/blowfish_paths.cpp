@@ -26,19 +26,30 @@ constexpr BlockTransform kAvx2 = TransformAvx2Gather;
 #else
 constexpr BlockTransform kAvx2 = nullptr;
 #endif
+// The byte-sliced path hands its leftover blocks to the BMI1 path in the 64-bit build, and
+// to the AVX2 path in the 32-bit one, which has too few registers for the BMI1 path.
 #if defined(__x86_64__)
 constexpr BlockTransform kScalarBmi = TransformScalarBmi;
 constexpr BlockTransform kByteSliced = TransformByteSliced;
-#else
-constexpr BlockTransform kScalarBmi = nullptr;
-constexpr BlockTransform kByteSliced = nullptr;
-#endif
-
-// The byte-sliced path hands its leftover blocks to the BMI1 path.
 bool RunsByteSliced()
 {
     return ProcessorRunsAvx512Vbmi() && ProcessorRunsBmi1();
 }
+#elif defined(__i386__)
+constexpr BlockTransform kScalarBmi = nullptr;
+constexpr BlockTransform kByteSliced = TransformByteSliced;
+bool RunsByteSliced()
+{
+    return ProcessorRunsAvx512Vbmi() && ProcessorRunsAvx2();
+}
+#else
+constexpr BlockTransform kScalarBmi = nullptr;
+constexpr BlockTransform kByteSliced = nullptr;
+bool RunsByteSliced()
+{
+    return false;
+}
+#endif
 
 // In the dispatcher's order of preference, fastest first as measured on our machines.
 const PathEntry kPathTable[] = {

@@ -11,12 +11,12 @@
 // Only paths that measured faster than the ones below them where they run are kept (eight
 // blocks interleaved in C++, AVX-512 gathers, and AVX2 gathers beside the scalar rounds
 // measured no faster on our machines). The AVX2 path is kept for the 32-bit build, which
-// has too few registers for the BMI1 path.
+// has too few registers for the BMI1 path, for processors without AVX-512 VBMI.
 enum class BlowfishPath {
     Interleave4,   // four blocks round by round; portable, runs everywhere
     Avx2Gather,    // eight blocks per AVX2 register, S-boxes looked up by gathers
     ScalarBmi,     // 64-bit x86 with BMI1: five blocks round by round in assembly
-    ByteSliced,    // 64-bit x86 with AVX-512 VBMI: 64 blocks, S-boxes looked up by byte permutes
+    ByteSliced,    // x86 with AVX-512 VBMI: 64 blocks, S-boxes looked up by byte permutes
 };
 
 constexpr BlowfishPath kBlowfishPaths[] = {BlowfishPath::Interleave4, BlowfishPath::Avx2Gather,
@@ -24,7 +24,8 @@ constexpr BlowfishPath kBlowfishPaths[] = {BlowfishPath::Interleave4, BlowfishPa
 
 // A short name, as the environment variable KST_BLOWFISH_PATH and the benchmarks spell it.
 const char* BlowfishPathName(BlowfishPath path);
-// Whether this build has the path at all (the BMI1 and byte-sliced paths are 64-bit only).
+// Whether this build has the path at all (the BMI1 path is 64-bit x86 only, the
+// byte-sliced one x86 only).
 bool BlowfishPathInBuild(BlowfishPath path);
 // Whether this build has the path and this processor and operating system can run it.
 bool BlowfishPathSupported(BlowfishPath path);
