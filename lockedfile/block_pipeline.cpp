@@ -1,7 +1,13 @@
-// The threaded runner: a ring of chunk slots, each Free, then Read, then Ciphered, then Free
-// again once written. One thread reads the chunks into the ring in order, the workers take
-// them in order but may finish them in any order, and the calling thread writes them in
-// order, reports progress and honours a stop, exactly where the serial runner does.
+// The threaded runner: a ring of chunk slots, each Free, then Taken by a worker that reads
+// and ciphers a chunk into it, then Ciphered, then Free again once written. The workers take the chunks in order, each reading its own chunk in turn
+// (the source is a stream: one read after the other, in file order) and ciphering it, and
+// may finish them in any order; the calling thread writes them in order, reports progress
+// and honours a stop, exactly where the serial runner does.
+//
+// No thread of its own reads: a reader that only copies from the disk cache has little to
+// do, and handing each chunk to a worker cost as much again as the read (a wake-up of
+// another thread is a call to the system, under Wine a call to its server). A worker that
+// reads while the other ciphers keeps the processors as busy.
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -13,7 +19,7 @@ namespace lockedfile {
 
 namespace {
 
-enum class SlotState { Free, Read, Ciphered };
+enum class SlotState { Free, Taken, Ciphered };
 
 struct Slot {
     std::vector<uint8_t> bytes;
@@ -31,64 +37,42 @@ public:
           m_track(track),
           // Two chunks per worker keep every worker busy while one chunk is read and one written.
           m_slots(2 * size_t(m_workers) + 2),
-          m_nextCipher(0),
-          m_readCount(0),
+          m_nextRead(0),
           m_status(CodecStatus::Ok)
     {
         for (Slot& slot : m_slots)
             slot.bytes.resize(runner.Chunk().Bytes());
     }
 
-    // Starts the workers, then the reader, so that nothing is read before a worker runs.
-    // Workers that cannot start (a process or memory limit) leave the work to those that
-    // did. False when no worker or no reader could start: then nothing was read, every
-    // thread that started has ended, and the chunks are the caller's to run.
+    // Starts the workers. Workers that cannot start (a process or memory limit) leave the
+    // work to those that did. False when none could start: then nothing was read, and the
+    // chunks are the caller's to run.
     bool Start()
     {
-        m_threads.reserve(size_t(m_workers) + 1);
+        m_threads.reserve(m_workers);
         for (unsigned i = 0; i < m_workers; ++i) {
-            if (!StartThread(&Pipeline::CipherChunks))
+            try {
+                m_threads.emplace_back(&Pipeline::Guarded, this, &Pipeline::ReadAndCipherChunks);
+            } catch (...) {
                 break;
+            }
         }
-        if (m_threads.empty())
-            return false;
-        if (!StartThread(&Pipeline::ReadChunks)) {
-            // The workers waiting for chunks give up.
-            Fail(CodecStatus::Stopped);
-            JoinAll();
-            return false;
-        }
-        return true;
+        return !m_threads.empty();
     }
 
     // Writes on the calling thread while the started threads read and cipher.
     CodecStatus Run()
     {
         Guarded(&Pipeline::WriteChunks);
-        JoinAll();
+        for (std::thread& thread : m_threads)
+            thread.join();
+        m_threads.clear();
         if (m_exception)
             std::rethrow_exception(m_exception);
         return m_status;
     }
 
 private:
-    bool StartThread(void (Pipeline::*part)())
-    {
-        try {
-            m_threads.emplace_back(&Pipeline::Guarded, this, part);
-            return true;
-        } catch (...) {
-            return false;
-        }
-    }
-
-    void JoinAll()
-    {
-        for (std::thread& thread : m_threads)
-            thread.join();
-        m_threads.clear();
-    }
-
     // An exception must not end the process from a thread of ours: it ends the run, and the
     // calling thread rethrows it once all have stopped.
     void Guarded(void (Pipeline::*part)())
@@ -113,61 +97,53 @@ private:
     {
         if (m_status == CodecStatus::Ok)
             m_status = status;
-        m_changed.notify_all();
+        m_freed.notify_all();
+        m_ciphered.notify_all();
     }
 
     bool Failed() const { return m_status != CodecStatus::Ok; }
 
     Slot& SlotOf(uint64_t index) { return m_slots[size_t(index % m_slots.size())]; }
 
-    // Waits until `slot` is in `state`; false when the run has failed meanwhile.
-    bool WaitFor(Slot& slot, SlotState state)
+    // Takes the next chunk to read and waits until its slot is free; false when every chunk
+    // is taken or the run has failed. Called with the read turn held, so the chunks are
+    // taken, and read, in file order.
+    bool TakeNext(uint64_t& index)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [&] { return Failed() || slot.state == state; });
+        if (Failed() || m_nextRead == m_plan.Count())
+            return false;
+        index = m_nextRead++;
+        Slot& slot = SlotOf(index);
+        m_freed.wait(lock, [&] { return Failed() || slot.state == SlotState::Free; });
+        slot.state = SlotState::Taken;
         return !Failed();
     }
 
-    void Hand(Slot& slot, SlotState state)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        slot.state = state;
-        if (state == SlotState::Read)
-            ++m_readCount;
-        m_changed.notify_all();
-    }
-
-    void ReadChunks()
-    {
-        for (uint64_t index = 0; index < m_plan.Count(); ++index) {
-            Slot& slot = SlotOf(index);
-            if (!WaitFor(slot, SlotState::Free))
-                return;
-            const CodecStatus read = ReadChunk(m_source, m_plan.At(index), slot.bytes.data());
-            if (read != CodecStatus::Ok) {
-                Fail(read);
-                return;
-            }
-            Hand(slot, SlotState::Read);
-        }
-    }
-
-    void CipherChunks()
+    void ReadAndCipherChunks()
     {
         for (;;) {
             uint64_t index;
             {
-                std::unique_lock<std::mutex> lock(m_mutex);
-                m_changed.wait(lock, [&] {
-                    return Failed() || m_nextCipher == m_plan.Count() || m_nextCipher < m_readCount;
-                });
-                if (Failed() || m_nextCipher == m_plan.Count())
+                // Only one worker reads at a time; the next waits for its turn here, while
+                // this one's chunk is ciphered after the turn is passed on.
+                std::lock_guard<std::mutex> turn(m_readTurn);
+                if (!TakeNext(index))
                     return;
-                index = m_nextCipher++;
+                const CodecStatus read = ReadChunk(m_source, m_plan.At(index), SlotOf(index).bytes.data());
+                if (read != CodecStatus::Ok) {
+                    Fail(read);
+                    return;
+                }
             }
             Slot& slot = SlotOf(index);
             CipherChunk(m_run, m_plan.At(index), slot.bytes.data());
-            Hand(slot, SlotState::Ciphered);
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                slot.state = SlotState::Ciphered;
+            }
+            // Only the writer waits for ciphered chunks.
+            m_ciphered.notify_one();
         }
     }
 
@@ -179,13 +155,22 @@ private:
                 return;
             }
             Slot& slot = SlotOf(index);
-            if (!WaitFor(slot, SlotState::Ciphered))
-                return;
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_ciphered.wait(lock, [&] { return Failed() || slot.state == SlotState::Ciphered; });
+                if (Failed())
+                    return;
+            }
             if (!WriteChunk(m_sink, m_track, m_plan.At(index), slot.bytes.data())) {
                 Fail(CodecStatus::WriteFailed);
                 return;
             }
-            Hand(slot, SlotState::Free);
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                slot.state = SlotState::Free;
+            }
+            // Only the worker holding the read turn waits for a free slot.
+            m_freed.notify_one();
         }
     }
 
@@ -197,10 +182,11 @@ private:
     ProgressTrack& m_track;
     std::vector<Slot> m_slots;
     std::vector<std::thread> m_threads;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    uint64_t m_nextCipher;  // the next chunk a worker takes
-    uint64_t m_readCount;   // chunks read so far
+    std::mutex m_readTurn;  // held by the worker that reads
+    std::mutex m_mutex;     // guards the slots' states and everything below
+    std::condition_variable m_freed;     // a slot became free, or the run failed
+    std::condition_variable m_ciphered;  // a chunk was ciphered, or the run failed
+    uint64_t m_nextRead;  // the next chunk a worker takes
     CodecStatus m_status;
     std::exception_ptr m_exception;
 };

@@ -311,7 +311,7 @@ TEST(ThreadedRunner, GivesTheSerialResultWhenItsThreadsCannotStart)
     const Outcome serial = Encrypt(plain, BlockRunner::Serial());
     const Outcome serialBack = Decrypt(serial.bytes, BlockRunner::Serial());
     for (unsigned workers : {1u, 3u}) {
-        for (int starts = 0; starts <= int(workers); ++starts) {
+        for (int starts = 0; starts < int(workers); ++starts) {
             SCOPED_TRACE(testing::Message() << workers << " workers, " << starts << " threads may start");
             const BlockRunner runner = BlockRunner::Threaded(workers, kSmallChunk);
             ThreadStartLimit limit(starts);
