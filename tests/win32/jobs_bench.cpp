@@ -327,6 +327,9 @@ int main(int argc, char** argv) {
         for (unsigned threads : {1u, processors}) {
             view.m_nCipherThreads = threads;
             auto run = [&](const char* job, AFX_THREADPROC proc) {
+                // A new file, as the copies write: replacing the last run's file would add
+                // the freeing of its memory to the job (0.06 s for 256 MiB).
+                ::DeleteFileA(view.m_strDest.GetString());
                 RecycleMemory(scratch, mib);
                 int messages = 0;
                 double processorSeconds = 0;
