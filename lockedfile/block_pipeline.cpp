@@ -1,13 +1,15 @@
-// The threaded runner: a ring of chunk slots, each Free, then Taken by a worker that reads
-// and ciphers a chunk into it, then Ciphered, then Free again once written. The workers take the chunks in order, each reading its own chunk in turn
-// (the source is a stream: one read after the other, in file order) and ciphering it, and
-// may finish them in any order; the calling thread writes them in order, reports progress
-// and honours a stop, exactly where the serial runner does.
+// The threaded runner: a ring of chunk slots, each Free, then Taken by a thread that reads
+// a chunk into it and ciphers it, then Ciphered, then Free again once written. The chunks
+// are taken in order, and read in turn (the source is a stream: one read after the other,
+// in file order); they may be ciphered in any order. The calling thread writes them in
+// order, reports progress and honours a stop, exactly where the serial runner does, and
+// ciphers chunks itself whenever the next one to write is not ready.
 //
-// No thread of its own reads: a reader that only copies from the disk cache has little to
-// do, and handing each chunk to a worker cost as much again as the read (a wake-up of
-// another thread is a call to the system, under Wine a call to its server). A worker that
-// reads while the other ciphers keeps the processors as busy.
+// So a runner of N workers starts N - 1 threads and the calling thread is the Nth: one
+// thread a processor, none waiting to be scheduled while the others cipher. A thread that
+// only wrote (and one that only read) each had to be woken for every chunk, and on a busy
+// processor it waited for its turn while the chunks piled up behind it; under Wine each of
+// those wake-ups is also a call to the Wine server.
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -44,20 +46,19 @@ public:
             slot.bytes.resize(runner.Chunk().Bytes());
     }
 
-    // Starts the workers. Workers that cannot start (a process or memory limit) leave the
-    // work to those that did. False when none could start: then nothing was read, and the
-    // chunks are the caller's to run.
-    bool Start()
+    // Starts the threads besides the calling one. Those that cannot start (a process or
+    // memory limit) leave the work to the others: with none, the calling thread does it
+    // all, in the same chunks.
+    void Start()
     {
-        m_threads.reserve(m_workers);
-        for (unsigned i = 0; i < m_workers; ++i) {
+        m_threads.reserve(m_workers - 1);
+        for (unsigned i = 1; i < m_workers; ++i) {
             try {
-                m_threads.emplace_back(&Pipeline::Guarded, this, &Pipeline::ReadAndCipherChunks);
+                m_threads.emplace_back(&Pipeline::Guarded, this, &Pipeline::CipherChunks);
             } catch (...) {
                 break;
             }
         }
-        return !m_threads.empty();
     }
 
     // Writes on the calling thread while the started threads read and cipher.
@@ -105,45 +106,95 @@ private:
 
     Slot& SlotOf(uint64_t index) { return m_slots[size_t(index % m_slots.size())]; }
 
-    // Takes the next chunk to read and waits until its slot is free; false when every chunk
-    // is taken or the run has failed. Called with the read turn held, so the chunks are
-    // taken, and read, in file order.
-    bool TakeNext(uint64_t& index)
+    enum class Take { Taken, SlotBusy, NoneLeft };
+
+    // Takes the next chunk to read if its slot is free. Called with the read turn held, so
+    // the chunks are taken, and read, in file order.
+    Take TakeNext(uint64_t& index)
     {
-        std::unique_lock<std::mutex> lock(m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         if (Failed() || m_nextRead == m_plan.Count())
-            return false;
-        index = m_nextRead++;
-        Slot& slot = SlotOf(index);
-        m_freed.wait(lock, [&] { return Failed() || slot.state == SlotState::Free; });
+            return Take::NoneLeft;
+        Slot& slot = SlotOf(m_nextRead);
+        if (slot.state != SlotState::Free)
+            return Take::SlotBusy;
         slot.state = SlotState::Taken;
-        return !Failed();
+        index = m_nextRead++;
+        return Take::Taken;
     }
 
-    void ReadAndCipherChunks()
+    // Reads chunk `index`, gives up the read turn, and ciphers the chunk. False when the
+    // read failed.
+    bool ReadAndCipher(std::unique_lock<std::mutex>& turn, uint64_t index)
+    {
+        Slot& slot = SlotOf(index);
+        const CodecStatus read = ReadChunk(m_source, m_plan.At(index), slot.bytes.data());
+        turn.unlock();
+        if (read != CodecStatus::Ok) {
+            Fail(read);
+            return false;
+        }
+        CipherChunk(m_run, m_plan.At(index), slot.bytes.data());
+        std::lock_guard<std::mutex> lock(m_mutex);
+        slot.state = SlotState::Ciphered;
+        return true;
+    }
+
+    // The started threads: chunk after chunk until none is left or the run fails. The read
+    // turn is only ever held for a read, never while waiting for a slot, so that the
+    // calling thread may wait for it.
+    void CipherChunks()
     {
         for (;;) {
-            uint64_t index;
-            {
-                // Only one worker reads at a time; the next waits for its turn here, while
-                // this one's chunk is ciphered after the turn is passed on.
-                std::lock_guard<std::mutex> turn(m_readTurn);
-                if (!TakeNext(index))
+            std::unique_lock<std::mutex> turn(m_readTurn);
+            uint64_t index = 0;
+            switch (TakeNext(index)) {
+            case Take::NoneLeft:
+                return;
+            case Take::Taken:
+                if (!ReadAndCipher(turn, index))
                     return;
-                const CodecStatus read = ReadChunk(m_source, m_plan.At(index), SlotOf(index).bytes.data());
-                if (read != CodecStatus::Ok) {
-                    Fail(read);
-                    return;
-                }
+                // Only the calling thread waits for ciphered chunks.
+                m_ciphered.notify_one();
+                break;
+            case Take::SlotBusy: {
+                turn.unlock();
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_freed.wait(lock, [&] {
+                    return Failed() || m_nextRead == m_plan.Count() || SlotOf(m_nextRead).state == SlotState::Free;
+                });
+                break;
             }
-            Slot& slot = SlotOf(index);
-            CipherChunk(m_run, m_plan.At(index), slot.bytes.data());
+            }
+        }
+    }
+
+    // Waits until chunk `index` is ciphered, ciphering the next chunks itself meanwhile
+    // while their slots are free. Every chunk before `index` is written, so its slot is
+    // free: if no other thread has taken it, this one does. False when the run has failed.
+    bool AwaitCiphered(uint64_t index)
+    {
+        Slot& slot = SlotOf(index);
+        for (;;) {
+            bool canTake;
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
-                slot.state = SlotState::Ciphered;
+                if (Failed())
+                    return false;
+                if (slot.state == SlotState::Ciphered)
+                    return true;
+                canTake = m_nextRead < m_plan.Count() && SlotOf(m_nextRead).state == SlotState::Free;
             }
-            // Only the writer waits for ciphered chunks.
-            m_ciphered.notify_one();
+            if (canTake) {
+                std::unique_lock<std::mutex> turn(m_readTurn);
+                uint64_t next = 0;
+                if (TakeNext(next) == Take::Taken && !ReadAndCipher(turn, next))
+                    return false;
+                continue;
+            }
+            // Only writing frees a slot, so there is nothing to take until `index` is in.
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_ciphered.wait(lock, [&] { return Failed() || slot.state == SlotState::Ciphered; });
         }
     }
 
@@ -154,13 +205,9 @@ private:
                 Fail(CodecStatus::Stopped);
                 return;
             }
+            if (!AwaitCiphered(index))
+                return;
             Slot& slot = SlotOf(index);
-            {
-                std::unique_lock<std::mutex> lock(m_mutex);
-                m_ciphered.wait(lock, [&] { return Failed() || slot.state == SlotState::Ciphered; });
-                if (Failed())
-                    return;
-            }
             if (!WriteChunk(m_sink, m_track, m_plan.At(index), slot.bytes.data())) {
                 Fail(CodecStatus::WriteFailed);
                 return;
@@ -169,8 +216,8 @@ private:
                 std::lock_guard<std::mutex> lock(m_mutex);
                 slot.state = SlotState::Free;
             }
-            // Only the worker holding the read turn waits for a free slot.
-            m_freed.notify_one();
+            // Only the started threads wait for a free slot.
+            m_freed.notify_all();
         }
     }
 
@@ -182,11 +229,11 @@ private:
     ProgressTrack& m_track;
     std::vector<Slot> m_slots;
     std::vector<std::thread> m_threads;
-    std::mutex m_readTurn;  // held by the worker that reads
+    std::mutex m_readTurn;  // held by the thread that reads, for the read alone
     std::mutex m_mutex;     // guards the slots' states and everything below
     std::condition_variable m_freed;     // a slot became free, or the run failed
     std::condition_variable m_ciphered;  // a chunk was ciphered, or the run failed
-    uint64_t m_nextRead;  // the next chunk a worker takes
+    uint64_t m_nextRead;  // the next chunk to take
     CodecStatus m_status;
     std::exception_ptr m_exception;
 };
@@ -199,13 +246,9 @@ CodecStatus RunThreaded(ByteSource& source, ByteSink& sink, const BlockRun& run,
     const ChunkPlan plan(run, runner.Chunk());
     if (plan.Count() == 0)
         return CodecStatus::Ok;
-    {
-        Pipeline pipeline(source, sink, run, runner, track);
-        if (pipeline.Start())
-            return pipeline.Run();
-    }
-    // The same chunks on this thread stop at the same points.
-    return RunSerial(source, sink, run, runner.Chunk(), track);
+    Pipeline pipeline(source, sink, run, runner, track);
+    pipeline.Start();
+    return pipeline.Run();
 }
 
 }  // namespace lockedfile

@@ -75,7 +75,8 @@ CodecStatus RunBlocks(ByteSource& source, ByteSink& sink, const BlockRun& run, c
                       ProgressTrack& track);
 CodecStatus RunSerial(ByteSource& source, ByteSink& sink, const BlockRun& run, ChunkSize chunkSize,
                       ProgressTrack& track);
-// Where too few of its threads can start, runs serially in the same chunks.
+// The calling thread is one of the runner's workers; where too few of the others can
+// start, it does their share too, in the same chunks.
 CodecStatus RunThreaded(ByteSource& source, ByteSink& sink, const BlockRun& run, const BlockRunner& runner,
                         ProgressTrack& track);
 

@@ -1,6 +1,6 @@
 // How the codec runs the blocks of a file: on the calling thread, or on worker threads that
-// read the chunks in turn and cipher them, ahead of the calling thread, which writes in
-// file order.
+// read the chunks in turn and cipher them, the calling thread among them, which also
+// writes them in file order.
 // Either way the bytes written, the progress positions and the points where a stop is
 // honoured are the same, and memory stays at a fixed number of chunks whatever the length.
 #pragma once
@@ -51,12 +51,12 @@ class BlockRunner {
 public:
     // Reads, ciphers and writes one chunk after the other on the calling thread.
     static constexpr BlockRunner Serial(ChunkSize chunk = kSerialChunk) { return BlockRunner(0, chunk); }
-    // `workers` threads (at least one) read the chunks, one worker at a time and in file
-    // order, and cipher them, and the calling thread writes them in file order. Only the
-    // source is read on other threads; the sink and the progress sink, with its stop
-    // question, are called on the calling thread alone, as with the serial runner. Where
-    // the system lets fewer threads start, fewer workers do the work, or with none the
-    // calling thread does it alone.
+    // `workers` threads (at least one), the calling thread and as many less one that it
+    // starts, read the chunks, one at a time and in file order, and cipher them, and the
+    // calling thread writes them in file order. Only the source is read on other threads;
+    // the sink and the progress sink, with its stop question, are called on the calling
+    // thread alone, as with the serial runner. Where the system lets fewer threads start,
+    // fewer do the work, or with none the calling thread does it alone.
     static constexpr BlockRunner Threaded(unsigned workers, ChunkSize chunk = kThreadedChunk)
     {
         return BlockRunner(workers == 0 ? 1 : workers, chunk);
