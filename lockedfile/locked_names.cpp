@@ -16,24 +16,6 @@ bool IsSeparator(char c)
     return c == '\\' || c == '/' || c == ':';
 }
 
-// The length of the character that starts at `at`, never past the end of the text.
-size_t CharacterLength(const std::string& text, size_t at, LeadBytePredicate isLeadByte)
-{
-    const size_t left = text.size() - at;
-    const auto lead = static_cast<uint8_t>(text[at]);
-    if (isLeadByte != nullptr)
-        return isLeadByte(lead) && left >= 2 ? 2 : 1;
-
-    const size_t wanted = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 1;
-    if (wanted > left || lead >= 0xF5)
-        return 1;
-    for (size_t i = 1; i < wanted; ++i) {
-        if ((static_cast<uint8_t>(text[at + i]) & 0xC0) != 0x80)
-            return 1;
-    }
-    return wanted;
-}
-
 bool IsForbiddenInName(char c)
 {
     return static_cast<unsigned char>(c) < 32 || std::strchr("<>:\"/\\|?*", c) != nullptr;
@@ -108,6 +90,23 @@ void DropTrailingDotsAndSpaces(std::string& name, LeadBytePredicate isLeadByte)
 }
 
 }  // namespace
+
+size_t CharacterLength(const std::string& text, size_t at, LeadBytePredicate isLeadByte)
+{
+    const size_t left = text.size() - at;
+    const auto lead = static_cast<uint8_t>(text[at]);
+    if (isLeadByte != nullptr)
+        return isLeadByte(lead) && left >= 2 ? 2 : 1;
+
+    const size_t wanted = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 1;
+    if (wanted > left || lead >= 0xF5)
+        return 1;
+    for (size_t i = 1; i < wanted; ++i) {
+        if ((static_cast<uint8_t>(text[at + i]) & 0xC0) != 0x80)
+            return 1;
+    }
+    return wanted;
+}
 
 size_t FileNameStart(const std::string& path, LeadBytePredicate isLeadByte, PathStyle style)
 {
