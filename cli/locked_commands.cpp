@@ -4,11 +4,13 @@
 #include <new>
 #include <thread>
 
+#include "code_pages.h"
 #include "commands.h"
 #include "exit_status.h"
 #include "file_streams.h"
 #include "password.h"
 #include "pending_output.h"
+#include "stored_names.h"
 
 namespace kst {
 
@@ -41,9 +43,9 @@ int CheckDestination(const Options& options, const std::string& destination)
     return kExitDone;
 }
 
-int GetPassword(const Options& options, PasswordUse use, std::string& password)
+int GetKey(const Options& options, PasswordUse use, const OpenedCodePage& codePage, std::string& key)
 {
-    const PasswordResult result = ObtainPassword(options, use, password);
+    const PasswordResult result = ObtainKey(options, use, codePage, key);
     if (result.interrupted)
         return Refuse(InterruptExitStatus(), "interrupted; nothing was written");
     if (!result.ok)
@@ -145,9 +147,9 @@ int WriteOutput(const Options& options, FileHandle& sourceFile, const FileSource
     return Refuse(kExitIoError, "error writing " + destination + ": " + reason);
 }
 
-const uint8_t* KeyBytes(const std::string& password)
+const uint8_t* KeyBytes(const std::string& key)
 {
-    return reinterpret_cast<const uint8_t*>(password.data());
+    return reinterpret_cast<const uint8_t*>(key.data());
 }
 
 }  // namespace
@@ -168,18 +170,20 @@ int RunEncrypt(const Options& options)
     const std::string destination = options.output.empty() ? options.file + ".kst" : options.output;
     if (int status = CheckDestination(options, destination))
         return status;
-    const std::string storedName =
-        lockedfile::StoredNameFor(options.file.substr(FileNameStart(options.file)), NameLeadBytes(), NamePathStyle());
+    const OpenedCodePage codePage = OpenCodePage(options.codePage);
+    if (codePage.converter == nullptr)
+        return Refuse(kExitUsage, codePage.reason);
+    const std::string storedName = StoredNameOf(options.file, *codePage.converter);
 
-    Secret password;
-    if (int status = GetPassword(options, PasswordUse::Encrypt, password.Text()))
+    Secret key;
+    if (int status = GetKey(options, PasswordUse::Encrypt, codePage, key.Text()))
         return status;
-    const int keyLength = int(password.Text().size());
+    const int keyLength = int(key.Text().size());
     const lockedfile::BlockRunner runner = RunnerFor(options, length);
     FileSource source(file);
     return WriteOutput(options, file, source, destination, "encrypting", length,
                        [&](lockedfile::ByteSink& sink, BlowfishKeyContext& context, lockedfile::ProgressSink& progress) {
-                           return lockedfile::EncryptStream(source, length, storedName, sink, KeyBytes(password.Text()),
+                           return lockedfile::EncryptStream(source, length, storedName, sink, KeyBytes(key.Text()),
                                                             keyLength, context, progress, runner);
                        });
 }
@@ -192,14 +196,15 @@ int RunDecrypt(const Options& options)
     if (int status = OpenLockedFile(options.file, file, length, header))
         return status;
     FileSource source(file);
+    const OpenedCodePage codePage = OpenCodePage(options.codePage);
+    if (codePage.converter == nullptr)
+        return Refuse(kExitUsage, codePage.reason);
 
     std::string destination = options.output;
     if (destination.empty()) {
-        // The name the program proposes for the same locked file: made safe, then fitted to
-        // the room the folder leaves.
+        // The name the program proposes for the same locked file.
         const std::string folder = FolderOf(options.file);
-        const std::string proposed = lockedfile::FitProposedName(
-            lockedfile::SafeProposedName(header.storedName, NameLeadBytes()), RoomForNameIn(folder), NameLeadBytes());
+        const std::string proposed = ProposedNameFor(header.storedName, *codePage.converter, folder);
         if (proposed.empty())
             return Refuse(kExitUsage, options.file + ": the stored name gives no usable file name; name the output with -o");
         destination = folder + proposed;
@@ -207,17 +212,17 @@ int RunDecrypt(const Options& options)
     if (int status = CheckDestination(options, destination))
         return status;
 
-    Secret password;
-    if (int status = GetPassword(options, PasswordUse::Decrypt, password.Text()))
+    Secret key;
+    if (int status = GetKey(options, PasswordUse::Decrypt, codePage, key.Text()))
         return status;
-    const int keyLength = int(password.Text().size());
+    const int keyLength = int(key.Text().size());
     const lockedfile::BlockRunner runner = RunnerFor(options, length);
     const uint64_t plainLength =
         length > header.dataOffset ? length - header.dataOffset - 1 : 0;  // near enough for progress
     return WriteOutput(options, file, source, destination, "decrypting", plainLength,
                        [&](lockedfile::ByteSink& sink, BlowfishKeyContext& context, lockedfile::ProgressSink& progress) {
                            return lockedfile::DecryptStream(source, length, header.dataOffset, sink,
-                                                            KeyBytes(password.Text()), keyLength, context, progress,
+                                                            KeyBytes(key.Text()), keyLength, context, progress,
                                                             runner);
                        });
 }

@@ -1,4 +1,5 @@
 // kst: Kestrine's locked files from the command line.
+#include <clocale>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -49,6 +50,8 @@ int Run(const std::vector<std::string>& arguments)
 int main(int argc, char** argv)
 {
     kst::InstallInterruptHandler();
+    // Names and passwords cross between the locale's encoding and a Windows code page.
+    std::setlocale(LC_CTYPE, "");
     int status = kst::kExitIoError;
     try {
         status = Run(std::vector<std::string>(argv + 1, argv + argc));

@@ -28,17 +28,18 @@ bool ReadLineFromDescriptor(int descriptor, std::string& line)
     return ReadLine(source, line);
 }
 
-PasswordResult AskOnTerminal(PasswordUse use, std::string& password)
+PasswordResult AskOnTerminal(PasswordUse use, const OpenedCodePage& codePage, std::string& key)
 {
     PasswordResult result;
-    if (!ReadSecretFromTerminal("Password: ", password)) {
+    Secret password;
+    if (!ReadSecretFromTerminal("Password: ", password.Text())) {
         result.interrupted = InterruptRequested();
         result.error = result.interrupted ? "interrupted"
                                           : "no terminal to ask the password on; use --password-file or --password-fd";
         return result;
     }
     // Refuse before the second question, so a bad first entry is not typed twice.
-    result.error = PasswordRefusal(password, use);
+    result.error = KeyForPassword(password.Text(), PasswordOrigin::Terminal, use, codePage, key);
     if (!result.error.empty() || use == PasswordUse::Decrypt) {
         result.ok = result.error.empty();
         return result;
@@ -49,7 +50,8 @@ PasswordResult AskOnTerminal(PasswordUse use, std::string& password)
         result.error = result.interrupted ? "interrupted" : "could not read the password again";
         return result;
     }
-    if (again.Text() != password) {
+    if (again.Text() != password.Text()) {
+        WipeSecret(key);
         result.error = "the two passwords differ";
         return result;
     }
@@ -59,23 +61,42 @@ PasswordResult AskOnTerminal(PasswordUse use, std::string& password)
 
 }  // namespace
 
-std::string PasswordRefusal(const std::string& password, PasswordUse use)
+std::string PasswordRefusal(const std::string& key, PasswordUse use)
 {
-    if (password.empty())
+    if (key.empty())
         return "an empty password is refused";
-    if (use == PasswordUse::Encrypt && password.size() > lockedfile::kMaxPasswordBytes)
+    if (use == PasswordUse::Encrypt && key.size() > lockedfile::kMaxPasswordBytes)
         return "the password is longer than the " + std::to_string(lockedfile::kMaxPasswordBytes) +
                " bytes Kestrine for Windows accepts";
     return "";
 }
 
-PasswordResult ObtainPassword(const Options& options, PasswordUse use, std::string& password)
+std::string KeyForPassword(const std::string& line, PasswordOrigin origin, PasswordUse use,
+                           const OpenedCodePage& codePage, std::string& key)
+{
+    std::u32string characters = PasswordCharacters(line, origin);
+    std::string refusal;
+    if (characters.find(lockedfile::kNoCharacter) != std::u32string::npos)
+        refusal = "the password is not " + PasswordEncodingName(origin) + " text";
+    else if (!lockedfile::KeyFor(characters, *codePage.converter, key))
+        refusal = "the password contains characters that code page " + std::to_string(codePage.number) +
+                  " lacks (Kestrine for Windows keys with its bytes); use other characters";
+    else
+        refusal = PasswordRefusal(key, use);
+    lockedfile::WipeText(characters);
+    if (!refusal.empty())
+        WipeSecret(key);
+    return refusal;
+}
+
+PasswordResult ObtainKey(const Options& options, PasswordUse use, const OpenedCodePage& codePage, std::string& key)
 {
     PasswordResult result;
     if (options.passwordFile.empty() && options.passwordFd < 0)
-        return AskOnTerminal(use, password);
-    const bool read = !options.passwordFile.empty() ? ReadFirstLine(options.passwordFile, password)
-                                                    : ReadLineFromDescriptor(options.passwordFd, password);
+        return AskOnTerminal(use, codePage, key);
+    Secret password;
+    const bool read = !options.passwordFile.empty() ? ReadFirstLine(options.passwordFile, password.Text())
+                                                    : ReadLineFromDescriptor(options.passwordFd, password.Text());
     // An interrupt may cut the wait short with what came so far.
     if (InterruptRequested()) {
         result.interrupted = true;
@@ -89,17 +110,14 @@ PasswordResult ObtainPassword(const Options& options, PasswordUse use, std::stri
                        ": " + LastErrorText();
         return result;
     }
-    result.error = PasswordRefusal(password, use);
+    result.error = KeyForPassword(password.Text(), PasswordOrigin::File, use, codePage, key);
     result.ok = result.error.empty();
     return result;
 }
 
 void WipeSecret(std::string& secret)
 {
-    volatile char* bytes = secret.empty() ? nullptr : &secret[0];
-    for (size_t i = 0; i < secret.size(); ++i)
-        bytes[i] = 0;
-    secret.clear();
+    lockedfile::WipeText(secret);
 }
 
 }  // namespace kst

@@ -4,11 +4,12 @@
 
 #include <string>
 
+#include "code_pages.h"
 #include "locked_format.h"
 #include "options.h"
+#include "system_text.h"
 
 namespace kst {
-
 
 enum class PasswordUse { Encrypt, Decrypt };
 
@@ -18,11 +19,17 @@ struct PasswordResult {
     std::string error;
 };
 
-// Why a password cannot be used, or "" when it can.
-std::string PasswordRefusal(const std::string& password, PasswordUse use);
+// Why a key cannot be used, or "" when it can.
+std::string PasswordRefusal(const std::string& key, PasswordUse use);
 
-// Fills `password`; asks twice on the terminal for an encryption.
-PasswordResult ObtainPassword(const Options& options, PasswordUse use, std::string& password);
+// The key the program makes of the same text as a password line read from `origin`: its
+// bytes in the code page. Or why it is refused: bytes that are no text, a character the
+// code page lacks, or what PasswordRefusal says of the key.
+std::string KeyForPassword(const std::string& line, PasswordOrigin origin, PasswordUse use,
+                           const OpenedCodePage& codePage, std::string& key);
+
+// Fills `key`; asks twice on the terminal for an encryption.
+PasswordResult ObtainKey(const Options& options, PasswordUse use, const OpenedCodePage& codePage, std::string& key);
 
 // Overwrites a secret before its memory is given back.
 void WipeSecret(std::string& secret);

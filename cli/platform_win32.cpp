@@ -5,7 +5,7 @@
 
 #include <io.h>
 
-#include "console_text.h"
+#include "code_page.h"
 #include "path_names.h"
 
 namespace kst {
@@ -102,10 +102,11 @@ private:
     bool m_changed;
 };
 
-// Reads a typed line as UTF-16 and gives the bytes the program would key with.
+// Reads a typed line as UTF-16 and hands it on as UTF-8, so that no character is lost
+// before the code page the key is made in decides.
 bool ReadConsoleLine(HANDLE console, std::string& line)
 {
-    std::wstring typed;
+    std::u16string typed;
     bool ended = false;
     while (!ended) {
         wchar_t c = 0;
@@ -114,11 +115,13 @@ bool ReadConsoleLine(HANDLE console, std::string& line)
             break;
         ended = got == 0 || c == L'\n';
         if (!ended && c != L'\r')
-            typed.push_back(c);
+            typed.push_back(char16_t(c));
     }
-    line = AnsiBytesOf(typed);
-    for (wchar_t& c : typed)
-        *const_cast<volatile wchar_t*>(&c) = 0;
+    std::u32string characters = lockedfile::FromUtf16(typed);
+    line = lockedfile::ToUtf8(characters);
+    lockedfile::WipeText(characters);
+    for (char16_t& c : typed)
+        *const_cast<volatile char16_t*>(&c) = 0;
     return ended;
 }
 

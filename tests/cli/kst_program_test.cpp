@@ -221,7 +221,7 @@ TEST_F(KstInfo, TellsTheStoredNameTailCountAndPlainLength)
     WriteFile(Path("a.kst"), CodecLocked(Pattern(13, 1), "a.txt", kPassword));
     KstRun run = Run({"info", Path("a.kst")});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("stored name:   a.txt (5 bytes)\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("stored name:   a.txt (5 bytes, code page 1252)\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("tail count:    5\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("plain length:  13 bytes\n"), std::string::npos) << run.out;
 

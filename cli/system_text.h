@@ -1,0 +1,26 @@
+// This system's narrow text (paths, messages, what is read as a password) and Unicode: the
+// locale's encoding on POSIX systems (UTF-8 where the locale names only ASCII, as a bare C
+// locale does under a UTF-8 terminal), the ANSI code page on Windows.
+#pragma once
+
+#include <string>
+
+namespace kst {
+
+// A byte that is no text in the narrow encoding reads as lockedfile::kNoCharacter.
+std::u32string NarrowToUnicode(const std::string& text);
+// The narrow bytes of `character`, or false when the narrow encoding lacks it.
+bool NarrowCharacter(char32_t character, std::string& bytes);
+
+// Where a password line was read: the terminal, or a file or descriptor.
+enum class PasswordOrigin { Terminal, File };
+// The characters of a password line. On POSIX systems both are narrow text. On Windows
+// the console is read as Unicode; a file is UTF-8 when it is well-formed UTF-8 (as
+// Notepad and kst on other systems write it), or else text of the ANSI code page. A UTF-8
+// byte order mark before a file's line is skipped. A byte that is no text reads as
+// lockedfile::kNoCharacter.
+std::u32string PasswordCharacters(const std::string& line, PasswordOrigin origin);
+// What a password line was read as, for the message when it is no text: "UTF-8", ...
+std::string PasswordEncodingName(PasswordOrigin origin);
+
+}  // namespace kst
