@@ -12,12 +12,12 @@ namespace kst {
 
 int RunInfo(const Options& options)
 {
-    FileHandle file;
+    files::File file;
     uint64_t length = 0;
     lockedfile::HeaderInfo header;
     if (int status = OpenLockedFile(options.file, file, length, header))
         return status;
-    FileSource source(file);
+    files::FileSource source(file, files::FileSource::kNoReadAhead);
     const OpenedCodePage codePage = OpenCodePage(options.codePage);
     if (codePage.converter == nullptr)
         return Refuse(kExitUsage, codePage.reason);

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <iterator>
 
+#include "folder_names.h"
 #include "path_names.h"
-#include "platform.h"
 #include "system_text.h"
 
 namespace kst {
@@ -59,7 +59,7 @@ std::string UnicodeToNarrow(const std::u32string& text)
 
 std::string StoredNameOf(const std::string& path, const lockedfile::CodePage& codePage)
 {
-    const size_t nameStart = lockedfile::FileNameStart(path, NameLeadBytes(), NamePathStyle());
+    const size_t nameStart = lockedfile::FileNameStart(path, files::NameLeadBytes(), files::NamePathStyle());
     return lockedfile::StoredNameFor(NarrowToUnicode(path.substr(nameStart)), codePage);
 }
 
@@ -68,7 +68,7 @@ std::string ProposedNameFor(const std::string& storedName, const lockedfile::Cod
 {
     const std::string safe = lockedfile::SafeProposedName(storedName, codePage.LeadBytes());
     const std::string narrow = UnicodeToNarrow(lockedfile::StoredNameText(safe, codePage));
-    return lockedfile::FitProposedName(narrow, RoomForNameIn(folder), NameLeadBytes());
+    return lockedfile::FitProposedName(narrow, files::RoomForNameIn(folder), files::NameLeadBytes());
 }
 
 std::string ShownStoredName(const std::string& storedName, const lockedfile::CodePage& codePage)
