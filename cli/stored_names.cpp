@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "folder_names.h"
+#include "locked_format.h"
 #include "path_names.h"
 #include "system_text.h"
 
@@ -66,9 +67,13 @@ std::string StoredNameOf(const std::string& path, const lockedfile::CodePage& co
 std::string ProposedNameFor(const std::string& storedName, const lockedfile::CodePage& codePage,
                             const std::string& folder)
 {
-    const std::string safe = lockedfile::SafeProposedName(storedName, codePage.LeadBytes());
-    const std::string narrow = UnicodeToNarrow(lockedfile::StoredNameText(safe, codePage));
-    return lockedfile::FitProposedName(narrow, files::RoomForNameIn(folder), files::NameLeadBytes());
+    // Each character takes its bytes in the narrow text, '_' where that lacks it.
+    const auto narrowBytes = [](char32_t c) {
+        std::string bytes;
+        return NarrowCharacter(c, bytes) ? bytes.size() : 1;
+    };
+    return UnicodeToNarrow(
+        lockedfile::ProposedNameFor(storedName, codePage, files::RoomForNameIn(folder), narrowBytes));
 }
 
 std::string ShownStoredName(const std::string& storedName, const lockedfile::CodePage& codePage)

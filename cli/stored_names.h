@@ -12,9 +12,9 @@ namespace kst {
 // character the code page lacks as '_'.
 std::string StoredNameOf(const std::string& path, const lockedfile::CodePage& codePage);
 
-// The name decrypt writes by default in `folder`: the stored name made safe, read from
-// the code page into narrow text (what reads as no character, or as one the narrow text
-// lacks, as '_'), and fitted to the room the folder leaves. "" when nothing usable is left.
+// The name decrypt writes by default in `folder`, as the program proposes it (the core's
+// ProposedNameFor), in narrow text: a character the narrow text lacks as '_'. "" when
+// nothing usable is left.
 std::string ProposedNameFor(const std::string& storedName, const lockedfile::CodePage& codePage,
                             const std::string& folder);
 

@@ -120,6 +120,17 @@ std::u32string StoredNameText(const std::string& storedName, const CodePage& cod
     return text;
 }
 
+std::u32string ProposedNameFor(const std::string& storedName, const CodePage& codePage, size_t room,
+                               const std::function<size_t(char32_t)>& cost)
+{
+    const auto characterCost = [&](const std::string& bytes) {
+        char32_t c = kNoCharacter;
+        return cost(codePage.Decode(bytes, c) && IsScalarValue(c) ? c : U'_');
+    };
+    const std::string safe = SafeProposedName(storedName, codePage.LeadBytes());
+    return StoredNameText(FitProposedName(safe, room, codePage.LeadBytes(), characterCost), codePage);
+}
+
 std::u32string FromUtf8(const std::string& text)
 {
     std::u32string characters;

@@ -4,6 +4,7 @@
 // systems iconv), and this file holds the one rule both faces follow. Portable.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,14 @@ std::vector<StoredCharacter> ReadStoredName(const std::string& storedName, const
 // A stored name (made safe beforehand) as Unicode: bytes that stand for no character
 // become '_', as characters a stored name cannot hold do when it is made.
 std::u32string StoredNameText(const std::string& storedName, const CodePage& codePage);
+
+// The name to propose for an untrusted stored name, in the folder it is proposed in: made
+// safe (SafeProposedName), fitted so that it takes at most `room` where it will be written
+// (`cost`: how much one of its characters takes there, in bytes or UTF-16 code units), and
+// read from the code page, bytes that stand for no character as '_'. Empty when nothing
+// usable is left. Both faces propose with this one rule.
+std::u32string ProposedNameFor(const std::string& storedName, const CodePage& codePage, size_t room,
+                               const std::function<size_t(char32_t)>& cost);
 
 // UTF-8 and UTF-16, which faces use for their own text. A byte that begins no well-formed
 // UTF-8 character reads as kNoCharacter; a lone UTF-16 surrogate reads as itself (Windows

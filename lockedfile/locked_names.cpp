@@ -49,14 +49,32 @@ bool IsDeviceName(const std::string& name)
            IsAsciiDigitOrSuperscript(stem.substr(3));
 }
 
-// The first characters of `text` that fit in `maxBytes` bytes.
-std::string CutToCharacters(const std::string& text, size_t maxBytes, LeadBytePredicate isLeadByte)
+// How much of the room `text` takes: each character its cost, or its bytes without one.
+size_t CostOf(const std::string& text, LeadBytePredicate isLeadByte, const CharacterCost& cost)
+{
+    if (!cost)
+        return text.size();
+    size_t total = 0;
+    for (size_t at = 0; at < text.size();) {
+        const size_t length = CharacterLength(text, at, isLeadByte);
+        total += cost(text.substr(at, length));
+        at += length;
+    }
+    return total;
+}
+
+// The first characters of `text` that fit in `room`.
+std::string CutToCharacters(const std::string& text, size_t room, LeadBytePredicate isLeadByte,
+                            const CharacterCost& cost)
 {
     size_t end = 0;
+    size_t used = 0;
     while (end < text.size()) {
         const size_t length = CharacterLength(text, end, isLeadByte);
-        if (end + length > maxBytes)
+        const size_t taken = cost ? cost(text.substr(end, length)) : length;
+        if (used + taken > room)
             break;
+        used += taken;
         end += length;
     }
     return text.substr(0, end);
@@ -160,21 +178,22 @@ std::string SafeProposedName(const std::string& storedName, LeadBytePredicate is
     return name;
 }
 
-std::string FitProposedName(const std::string& safeName, size_t maxBytes, LeadBytePredicate isLeadByte)
+std::string FitProposedName(const std::string& safeName, size_t room, LeadBytePredicate isLeadByte,
+                            const CharacterCost& cost)
 {
-    if (safeName.size() <= maxBytes)
+    if (CostOf(safeName, isLeadByte, cost) <= room)
         return safeName;
     const size_t dot = ExtensionStart(safeName, isLeadByte);
-    const size_t extensionLength = dot == std::string::npos ? 0 : safeName.size() - dot;
+    const size_t extensionCost = dot == std::string::npos ? 0 : CostOf(safeName.substr(dot), isLeadByte, cost);
     std::string name;
-    if (dot != std::string::npos && extensionLength < maxBytes)
-        name = CutToCharacters(safeName.substr(0, dot), maxBytes - extensionLength, isLeadByte) + safeName.substr(dot);
+    if (dot != std::string::npos && extensionCost < room)
+        name = CutToCharacters(safeName.substr(0, dot), room - extensionCost, isLeadByte, cost) + safeName.substr(dot);
     else
-        name = CutToCharacters(safeName, maxBytes, isLeadByte);
+        name = CutToCharacters(safeName, room, isLeadByte, cost);
     DropTrailingDotsAndSpaces(name, isLeadByte);
-    // A cut may leave a device name ("CONSOLE-LOG.txt" to "CON.txt"); its guard takes a byte.
+    // A cut may leave a device name ("CONSOLE-LOG.txt" to "CON.txt"); its guard takes room.
     if (IsDeviceName(name))
-        return FitProposedName("_" + name, maxBytes, isLeadByte);
+        return FitProposedName("_" + name, room, isLeadByte, cost);
     return name;
 }
 

@@ -106,6 +106,24 @@ TEST(CodePageRule, StoredNamesReadBackAsCharactersAndBytesThatAreNone)
     EXPECT_EQ(StoredNameText("\xE9\x81\x40\x81\x20" "b\x9F", codePage), U"\u00E9\u4E00_b_");
 }
 
+TEST(CodePageRule, ProposedNamesAreFittedByWhatTheirCharactersTakeWhereTheyAreWritten)
+{
+    const FakeCodePage codePage;
+    std::string stored;
+    for (int i = 0; i < 100; ++i)
+        stored += "\x81\x40";
+    stored += ".txt";  // 204 bytes, 104 characters
+    const auto utf16 = [](char32_t c) -> size_t { return c >= 0x10000 ? 2 : 1; };
+    const auto utf8 = [](char32_t c) -> size_t { return c < 0x80 ? 1 : c < 0x800 ? 2 : 3; };
+    EXPECT_EQ(ProposedNameFor(stored, codePage, 104, utf16), std::u32string(100, U'\u4E00') + U".txt");
+    EXPECT_EQ(ProposedNameFor(stored, codePage, 54, utf16), std::u32string(50, U'\u4E00') + U".txt");
+    EXPECT_EQ(ProposedNameFor(stored, codePage, 54, utf8), std::u32string(16, U'\u4E00') + U".txt");
+    // Made safe first; what reads as no character is proposed as '_'.
+    EXPECT_EQ(ProposedNameFor("..\\dir\\\x81\x20" "a?b.txt", codePage, 255, utf16), U"_ab.txt");
+    EXPECT_EQ(ProposedNameFor("CON.txt", codePage, 255, utf16), U"_CON.txt");
+    EXPECT_EQ(ProposedNameFor(stored, codePage, 3, utf16), U"\u4E00\u4E00\u4E00");
+}
+
 TEST(CodePageRule, Utf8AndUtf16AreReadStrictlyAndWrittenBack)
 {
     EXPECT_EQ(FromUtf8("a\xC3\xA4\xE2\x82\xAC\xF0\x9F\x93\x84"), U"a\u00E4\u20AC\U0001F4C4");
