@@ -1,8 +1,6 @@
 #include "system_text.h"
 
-#include <windows.h>
-
-#include "code_pages.h"
+#include "windows_code_page.h"
 
 namespace kst {
 
@@ -10,20 +8,13 @@ namespace {
 
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
-// Narrow text here is in the ANSI code page, read as the program reads it.
-std::unique_ptr<lockedfile::CodePage> AnsiCodePage()
-{
-    return OpenCodePage(::GetACP()).converter;
-}
-
 }  // namespace
 
 std::u32string NarrowToUnicode(const std::string& text)
 {
-    const std::unique_ptr<lockedfile::CodePage> ansi = AnsiCodePage();
+    // Narrow text here is in the ANSI code page, read as the program reads it.
+    const std::unique_ptr<lockedfile::CodePage> ansi = files::AnsiCodePage();
     std::u32string characters;
-    if (ansi == nullptr)
-        return lockedfile::FromUtf8(text);
     for (const lockedfile::StoredCharacter& read : lockedfile::ReadStoredName(text, *ansi))
         characters += read.character;
     return characters;
@@ -31,8 +22,7 @@ std::u32string NarrowToUnicode(const std::string& text)
 
 bool NarrowCharacter(char32_t character, std::string& bytes)
 {
-    const std::unique_ptr<lockedfile::CodePage> ansi = AnsiCodePage();
-    return ansi != nullptr && lockedfile::EncodeCharacter(*ansi, character, bytes);
+    return lockedfile::EncodeCharacter(*files::AnsiCodePage(), character, bytes);
 }
 
 std::u32string PasswordCharacters(const std::string& line, PasswordOrigin origin)

@@ -27,9 +27,9 @@ win32_headers='windows\.h|commctrl\.h|shellapi\.h|ole2\.h|oleidl\.h|commdlg\.h|o
 rules=(
   "cipher|$win32_headers|$(headers_of lockedfile files framework shell caption toolbar res cli)"
   "lockedfile|$win32_headers|$(headers_of files framework shell caption toolbar res cli)"
-  # Of the portable core the file layer takes the rule that cuts a path's last component and
-  # the codec's stream interfaces, which its streams serve.
-  "files|$(headers_of framework shell caption toolbar res cli cipher)|$(headers_except lockedfile path_names.h locked_format.h)"
+  # Of the portable core the file layer takes the rule that cuts a path's last component,
+  # the codec's stream interfaces, which its streams serve, and the code page names are in.
+  "files|$(headers_of framework shell caption toolbar res cli cipher)|$(headers_except lockedfile path_names.h locked_format.h code_page.h)"
   "framework|$(headers_of shell res caption toolbar cipher cli lockedfile)"
   "caption|$(headers_of shell res toolbar files)"
   "toolbar|$(headers_of shell res caption files)"
