@@ -88,6 +88,12 @@ bool FullLongPath(const std::wstring& path, std::wstring& full, size_t* nameStar
     return true;
 }
 
+std::wstring LongForm(const std::wstring& path)
+{
+    std::wstring full;
+    return FullLongPath(path, full) ? full : path;
+}
+
 }  // namespace win32
 
 }  // namespace files

@@ -27,6 +27,10 @@ bool FullPath(const std::wstring& path, std::wstring& full, size_t* nameStart = 
 // its last component begins. False when the system cannot make it full.
 bool FullLongPath(const std::wstring& path, std::wstring& full, size_t* nameStart = nullptr);
 
+// The path as the wide functions take it beyond MAX_PATH: its full long form, or the path
+// as it is when the system cannot make it full.
+std::wstring LongForm(const std::wstring& path);
+
 // Creates a new file in `folder` (a full path with its separator) under a short name of
 // its own that nobody can guess or take first, and that shows what it is (~kstXXXXXXXX.tmp);
 // held for reading, writing and deleting, shared with nobody. `path` gets its path.
