@@ -18,6 +18,7 @@
 #include "caption_paint_info.h"
 #include "dc.h"
 #include "dialog_driver.h"
+#include "kestrine_version.h"
 #include "main_frame.h"
 #include "message_box.h"
 #include "message_pump.h"
@@ -288,7 +289,7 @@ TEST_F(MainFrameTest, ToolBarCommandsReachTheViewAndTheApplication) {
     EXPECT_EQ(shown[0].caption, "Select File to Encrypt");
     EXPECT_EQ(shown[1].caption, "Select File to Shred");
     EXPECT_EQ(shown[2].caption, "About Kestrine");
-    EXPECT_NE(shown[2].text.find("Kestrine Version 0.3c"), std::string::npos);
+    EXPECT_NE(shown[2].text.find("Kestrine Version " KESTRINE_VERSION_TEXT), std::string::npos) << shown[2].text;
     for (const auto& d : shown) EXPECT_FALSE(d.unexpected) << d.caption;
 }
 
