@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <stdlib.h>
 
+#include "common_controls.h"
 #include "doc_template.h"
 #include "frame_wnd.h"
 #include "instance_handover.h"
@@ -53,6 +54,8 @@ BOOL CWinApp::InitApplication() {
     }
     m_pszAppName = m_strAppName;
     AfxSetAppName(m_pszAppName);
+    // The windows' controls are registered before the first window is made.
+    commctl::LoadCommonControls();
     if (m_args.empty()) {
         for (int i = 1; i < __argc; ++i) m_args.emplace_back(__argv[i]);
     }
