@@ -136,19 +136,37 @@ CDocTemplate* CWinApp::GetFirstDocTemplate() const {
 
 void CWinApp::EnableShellOpen() { m_bShellOpen = TRUE; }
 
-void CWinApp::RegisterShellFileTypes(BOOL bCompat) {
+namespace {
+
+// The file types of the templates, with this program as their handler.
+std::vector<ShellFileType> FileTypesOf(const std::vector<std::unique_ptr<CDocTemplate>>& templates) {
     char exePath[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, exePath, MAX_PATH);
-    for (const auto& pTemplate : m_templates) {
+    std::vector<ShellFileType> types;
+    for (const auto& pTemplate : templates) {
         CString ext, id, name;
         pTemplate->GetDocString(ext, CDocTemplate::filterExt);
         pTemplate->GetDocString(id, CDocTemplate::regFileTypeId);
         pTemplate->GetDocString(name, CDocTemplate::regFileTypeName);
         if (ext.IsEmpty() || id.IsEmpty()) continue;
         // Icon 0 is the program's, icon 1 the document's.
-        RegisterShellFileType(ShellFileType{ext.GetString(), id.GetString(), name.GetString(), exePath, 1},
-                              bCompat != FALSE);
+        types.push_back(ShellFileType{ext.GetString(), id.GetString(), name.GetString(), exePath, 1});
     }
+    return types;
+}
+
+}  // namespace
+
+RegistrationResult CWinApp::RegisterShellFileTypes(BOOL bCompat) {
+    RegistrationResult result;
+    for (const ShellFileType& type : FileTypesOf(m_templates)) result.Add(RegisterShellFileType(type, bCompat != FALSE));
+    return result;
+}
+
+RegistrationResult CWinApp::UnregisterShellFileTypes() {
+    RegistrationResult result;
+    for (const ShellFileType& type : FileTypesOf(m_templates)) result.Add(UnregisterShellFileType(type));
+    return result;
 }
 
 void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo) { ParseCommandLineArgs(m_args, rCmdInfo); }

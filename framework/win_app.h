@@ -13,6 +13,7 @@
 #include "command_line_info.h"
 #include "cstring.h"
 #include "registry_profile.h"
+#include "shell_registration.h"
 #include "thread.h"
 
 class CDocTemplate;
@@ -58,8 +59,11 @@ public:
     // With shell open enabled, marks the main window as the one a second start hands its
     // file to; the template does this as soon as it has made the main window.
     void MarkMainWindowAsRunningInstance();
-    // Registers each template's file type with the shell; the compatible form adds the icon and print verbs.
-    void RegisterShellFileTypes(BOOL bCompat = FALSE);
+    // Registers each template's file type with the shell for the current user; the
+    // compatible form adds the icon and print verbs.
+    RegistrationResult RegisterShellFileTypes(BOOL bCompat = FALSE);
+    // Removes what RegisterShellFileTypes wrote.
+    RegistrationResult UnregisterShellFileTypes();
 
     void ParseCommandLine(CCommandLineInfo& rCmdInfo);
     // New document, or the named file; with shell open enabled, a file goes to a running

@@ -67,11 +67,12 @@ void WriteFile(const std::string& path, const std::string& content) {
 
 bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// A class the program registered: the user's own (this platform's classes root does not show them).
 std::string ClassValue(const std::string& subKey) {
-    char buffer[MAX_PATH * 2] = {};
-    LONG size = sizeof buffer;
-    if (RegQueryValueA(HKEY_CLASSES_ROOT, subKey.c_str(), buffer, &size) != ERROR_SUCCESS) return "<missing>";
-    return buffer;
+    CRegistryKey key;
+    std::string value;
+    if (!key.Open(HKEY_CURRENT_USER, "Software\\Classes\\" + subKey) || !key.QueryString(nullptr, value)) return "<missing>";
+    return value;
 }
 
 // Removes the WM_QUIT a closed main window leaves, so the next test's pumping goes on.
