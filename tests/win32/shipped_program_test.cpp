@@ -2,6 +2,7 @@
 // loader must find before the program runs, the protections of the image, and the version
 // resource, for both executables alike.
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <cctype>
@@ -229,3 +230,102 @@ TEST_P(ShippedProgramTest, VersionResourceSaysTheProjectsVersionAndItsName) {
 
 INSTANTIATE_TEST_SUITE_P(BothExecutables, ShippedProgramTest, ::testing::ValuesIn(kShippedPrograms),
                          [](const ::testing::TestParamInfo<ShippedProgram>& param) { return std::string(param.param.name); });
+
+namespace {
+
+std::string Folder(const std::string& path) { return path.substr(0, path.find_last_of('\\') + 1); }
+
+struct MainWindowSearch {
+    DWORD processId;
+    HWND hFound;
+};
+
+BOOL CALLBACK FindVisibleWindowOf(HWND hWnd, LPARAM lParam) {
+    auto* search = reinterpret_cast<MainWindowSearch*>(lParam);
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(hWnd, &processId);
+    if (processId != search->processId || !::IsWindowVisible(hWnd)) return TRUE;
+    search->hFound = hWnd;
+    return FALSE;
+}
+
+// The program started from a folder of its own, ended again through its window.
+class CStartedCopy {
+public:
+    explicit CStartedCopy(const std::string& exePath) {
+        std::string commandLine = "\"" + exePath + "\"";
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        if (::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, Folder(exePath).c_str(),
+                             &startup, &m_process)) {
+            ::CloseHandle(m_process.hThread);
+            m_process.hThread = nullptr;
+        }
+    }
+    ~CStartedCopy() {
+        if (m_process.hProcess == nullptr) return;
+        if (::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT) ::TerminateProcess(m_process.hProcess, 1);
+        ::WaitForSingleObject(m_process.hProcess, 10000);
+        ::CloseHandle(m_process.hProcess);
+    }
+    CStartedCopy(const CStartedCopy&) = delete;
+    CStartedCopy& operator=(const CStartedCopy&) = delete;
+
+    HWND WaitForWindow(DWORD timeoutMs) const {
+        for (DWORD waited = 0; m_process.hProcess != nullptr && waited < timeoutMs; waited += 100) {
+            MainWindowSearch search{m_process.dwProcessId, nullptr};
+            ::EnumWindows(FindVisibleWindowOf, reinterpret_cast<LPARAM>(&search));
+            if (search.hFound != nullptr) return search.hFound;
+            if (::WaitForSingleObject(m_process.hProcess, 100) != WAIT_TIMEOUT) return nullptr;
+        }
+        return nullptr;
+    }
+    bool WaitForEnd(DWORD timeoutMs) const {
+        return m_process.hProcess != nullptr && ::WaitForSingleObject(m_process.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    }
+
+private:
+    PROCESS_INFORMATION m_process{};
+};
+
+}  // namespace
+
+TEST(ShippedProgram, StartedFromAFolderHoldingPlantedLibrariesItLoadsNoneOfThem) {
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + "kst_planted\\";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string exe = folder + "kestrine.exe";
+    ASSERT_TRUE(::CopyFileA(kst_test::WindowsPath(KST_PROGRAM_PATH).c_str(), exe.c_str(), FALSE));
+    // The stand-in library leaves "<its path>.loaded" beside itself whenever it is loaded.
+    const std::string planted = kst_test::WindowsPath(KST_PLANTED_LIBRARY_PATH);
+    const char* const names[] = {"comctl32.dll", "dwmapi.dll"};
+    for (const char* name : names) {
+        ::DeleteFileA((folder + name + ".loaded").c_str());
+        ASSERT_TRUE(::CopyFileA(planted.c_str(), (folder + name).c_str(), FALSE)) << name;
+    }
+    // The copy must not register itself for the user as the program: a start after
+    // /unregister leaves the registration alone.
+    const char kNoteKey[] = "Software\\Pellacore\\Software\\Kestrine\\Shell";
+    HKEY hNote = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, kNoteKey, 0, nullptr, 0, KEY_WRITE, nullptr, &hNote, nullptr),
+              ERROR_SUCCESS);
+    ::RegSetValueExA(hNote, "Unregistered", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2);
+    ::RegCloseKey(hNote);
+    {
+        CStartedCopy program(exe);
+        const HWND hMain = program.WaitForWindow(60000);
+        EXPECT_NE(hMain, nullptr) << "the program did not come up";
+        if (hMain != nullptr) ::PostMessageA(hMain, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(program.WaitForEnd(30000));
+    }
+    ::SHDeleteKeyA(HKEY_CURRENT_USER, kNoteKey);
+    for (const char* name : names) {
+        EXPECT_EQ(::GetFileAttributesA((folder + name + ".loaded").c_str()), INVALID_FILE_ATTRIBUTES)
+            << name << " beside the program was loaded";
+        ::DeleteFileA((folder + name + ".loaded").c_str());
+        ::DeleteFileA((folder + name).c_str());
+    }
+    ::DeleteFileA(exe.c_str());
+    ::RemoveDirectoryA(folder.c_str());
+}
