@@ -29,7 +29,8 @@ CWinApp* AfxGetApp() { return g_pApp; }
 
 CWinApp::CWinApp(LPCSTR lpszAppName)
     : CWinThread(), m_pszAppName(nullptr), m_nCmdShow(SW_SHOWNORMAL), m_nMaxMRU(0),
-      m_strAppName(lpszAppName), m_profile(), m_templates(), m_bShellOpen(FALSE), m_args(), m_ptLastMouse{-1, -1} {
+      m_strAppName(lpszAppName), m_profile(), m_templates(), m_bShellOpen(FALSE), m_args(), m_ptLastMouse{-1, -1},
+      m_pStartupTurn() {
     g_pApp = this;
     HANDLE hThread = nullptr;
     if (::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &hThread, 0, FALSE,
@@ -184,6 +185,12 @@ std::string FullPathOf(const std::string& strFileName) {
 }  // namespace
 
 BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
+    // Until this start has handed its file over or marked its own window; whatever the path.
+    struct TurnEnd {
+        std::unique_ptr<CStartupTurn>& pTurn;
+        ~TurnEnd() { pTurn.reset(); }
+    } turnEnd{m_pStartupTurn};
+    if (m_bShellOpen) m_pStartupTurn = std::make_unique<CStartupTurn>();
     BOOL bResult = TRUE;
     switch (rCmdInfo.m_nShellCommand) {
     case CCommandLineInfo::FileNew:
@@ -224,6 +231,8 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
 
 void CWinApp::MarkMainWindowAsRunningInstance() {
     if (m_bShellOpen && m_pMainWnd != nullptr) MarkRunningMainWindow(m_pMainWnd->GetSafeHwnd(), true);
+    // From now on another start finds this window: its turn may begin.
+    m_pStartupTurn.reset();
 }
 
 CDocument* CWinApp::OpenDocumentFile(LPCSTR lpszFileName) {

@@ -18,6 +18,7 @@
 
 class CDocTemplate;
 class CDocument;
+class CStartupTurn;
 
 // The string that names the application when it is built without a name.
 constexpr UINT AFX_IDS_APP_TITLE_ID = AFX_IDS_APP_TITLE;
@@ -90,6 +91,9 @@ protected:
     BOOL m_bShellOpen;
     std::vector<std::string> m_args;
     POINT m_ptLastMouse;
+    // This start's turn among starts of the program that come at once, from looking for a
+    // running window until this start's own is marked.
+    std::unique_ptr<CStartupTurn> m_pStartupTurn;
 
     DECLARE_MESSAGE_MAP()
 };

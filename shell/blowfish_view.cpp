@@ -5,6 +5,7 @@
 #include "cmd_ui.h"
 #include "data_exchange.h"
 #include "app_messages.h"
+#include "main_frame.h"
 #include "resource.h"
 
 IMPLEMENT_DYNAMIC(CBlowfishView, CFormView)
@@ -50,6 +51,8 @@ LRESULT CBlowfishView::OnJobDone(WPARAM, LPARAM) {
     // Shows the closing text the job handed over.
     if (const char* pszText = JobEndText()) m_strStatus = pszText;
     UpdateData(FALSE);
+    CFrameWnd* pFrame = CFrameWnd::GetParentFrameOf(this);
+    if (pFrame != nullptr && pFrame->IsKindOf(RUNTIME_CLASS(CMainFrame))) static_cast<CMainFrame*>(pFrame)->OnJobEnded();
     return 0;
 }
 

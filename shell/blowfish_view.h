@@ -68,6 +68,10 @@ public:
     int RunDecrypt();
     int RunShred();
 
+    // Whether a handed-over file can start its flow now: no job runs, no flow waits in its
+    // dialogs, no dropped file waits for its flow.
+    BOOL IsReadyForAFile() const { return !IsBusy() && m_strDroppedPath.IsEmpty(); }
+
     // Asks a running encryption, decryption or shredding to stop at its next chunk.
     void RequestStop() { m_bStopRequested.store(true); }
     bool StopRequested() const { return m_bStopRequested.load(); }

@@ -109,6 +109,15 @@ std::string CKestrineCommandLineInfo::Refusal() const {
     return std::string();
 }
 
+std::string DescribeShellRequest(const CString& strVerb, const CString& strPath) {
+    std::string what = "Open with Kestrine";
+    if (const ExplorerVerb* pVerb = FindVerb(strVerb))
+        what = pVerb->pszMenuText;
+    else if (!strVerb.IsEmpty())
+        what = "/" + std::string(strVerb.GetString());
+    return what + ": " + strPath.GetString();
+}
+
 void RunShellVerb(CBlowfishView& view, const CString& strVerb, const CString& strPath) {
     const ExplorerVerb* pVerb = FindVerb(strVerb);
     if (pVerb == nullptr) {

@@ -42,6 +42,10 @@ private:
     bool m_bShellPrint;              // the locked files' print switch /p or /pt was given
 };
 
+// How a closing window names a handed-over file it did not take up: what was asked, and the
+// path ("Shred with Kestrine: C:\...").
+std::string DescribeShellRequest(const CString& strVerb, const CString& strPath);
+
 // Runs the view's flow for a verb that reached the main frame (from this start's command
 // line or handed over by another start); a verb this program does not know is refused with
 // a message.

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app_messages.h"
 #include "blowfish_app.h"
 #include "blowfish_doc.h"
 #include "blowfish_view.h"
@@ -436,16 +437,20 @@ TEST_F(MainFrameTest, FilesHandedOverOrDroppedOpenAsTheDocument) {
     EXPECT_STREQ(pDoc->m_strOpenedPath, other.c_str());
     EXPECT_EQ(Frame()->GetActiveDocument(), pDoc);  // the one document is reused
 
-    // While a job runs, a handed-over file is refused and the job's source stays.
+    // While a job runs, a handed-over file waits and the job's source stays; the file is
+    // opened once the job has ended.
     driver.Clear();
-    driver.Expect(DialogAnswer::Press(IDOK));
     View()->m_strSource = "C:\\job\\source.txt";
     View()->m_bBusy = 1;
-    SendOpenRequestTo(Frame()->GetSafeHwnd(), plain);
-    ASSERT_TRUE(driver.WaitForShown(1, 20000));
-    EXPECT_EQ(driver.Shown()[0].text, "Kestrine is busy with another file. Please wait until it has finished.");
+    EXPECT_EQ(SendOpenRequestTo(Frame()->GetSafeHwnd(), plain), TRUE);
+    kst_test::PumpUntil([] { return false; }, 1000);
+    EXPECT_TRUE(driver.Shown().empty());
     EXPECT_STREQ(View()->m_strSource, "C:\\job\\source.txt");
-    View()->m_bBusy = 0;
+    driver.Expect(DialogAnswer::Press(IDOK));
+    ::PostMessageA(View()->GetSafeHwnd(), WM_JOB_DONE, 0, 0);
+    ASSERT_TRUE(driver.WaitForShown(1, 20000));
+    EXPECT_EQ(driver.Shown()[0].text, "This file was not encrypted with Kestrine.");
+    EXPECT_STREQ(View()->m_strSource, plain.c_str());
 
     // Requests that are not ours are turned away.
     COPYDATASTRUCT foreign{7, 4, const_cast<char*>("abc")};
