@@ -26,7 +26,7 @@ private:
     std::istream& m_stream;
 };
 
-bool ReadFirstLine(const std::string& path, std::string& line)
+bool ReadFirstLine(const std::string& path, SecretBytes& line)
 {
     std::ifstream file(path, std::ios::binary);
     if (!file)
@@ -35,7 +35,7 @@ bool ReadFirstLine(const std::string& path, std::string& line)
     return ReadLine(source, line);
 }
 
-bool ReadLineFromDescriptor(int descriptor, std::string& line)
+bool ReadLineFromDescriptor(int descriptor, SecretBytes& line)
 {
     FileHandle file;
     if (!OpenDescriptor(descriptor, file).ok)
@@ -44,7 +44,7 @@ bool ReadLineFromDescriptor(int descriptor, std::string& line)
     return ReadLine(source, line);
 }
 
-PasswordResult AskOnTerminal(PasswordUse use, std::string& password)
+PasswordResult AskOnTerminal(PasswordUse use, SecretBytes& password)
 {
     PasswordResult result;
     if (!ReadSecretFromTerminal("Password: ", password)) {
@@ -54,18 +54,18 @@ PasswordResult AskOnTerminal(PasswordUse use, std::string& password)
         return result;
     }
     // Refuse before the second question, so a bad first entry is not typed twice.
-    result.error = PasswordRefusal(password, use);
+    result.error = PasswordRefusal(password.size(), use);
     if (!result.error.empty() || use == PasswordUse::Decrypt) {
         result.ok = result.error.empty();
         return result;
     }
-    Secret again;
-    if (!ReadSecretFromTerminal("Password again: ", again.Text())) {
+    SecretBytes again;
+    if (!ReadSecretFromTerminal("Password again: ", again)) {
         result.interrupted = InterruptRequested();
         result.error = result.interrupted ? "interrupted" : "could not read the password again";
         return result;
     }
-    if (again.Text() != password) {
+    if (again != password) {
         result.error = "the two passwords differ";
         return result;
     }
@@ -75,17 +75,17 @@ PasswordResult AskOnTerminal(PasswordUse use, std::string& password)
 
 }  // namespace
 
-std::string PasswordRefusal(const std::string& password, PasswordUse use)
+std::string PasswordRefusal(size_t length, PasswordUse use)
 {
-    if (password.empty())
+    if (length == 0)
         return "an empty password is refused";
-    if (use == PasswordUse::Encrypt && password.size() > lockedfile::kMaxPasswordBytes)
+    if (use == PasswordUse::Encrypt && length > lockedfile::kMaxPasswordBytes)
         return "the password is longer than the " + std::to_string(lockedfile::kMaxPasswordBytes) +
                " bytes Kestrine for Windows accepts";
     return "";
 }
 
-PasswordResult ObtainPassword(const Options& options, PasswordUse use, std::string& password)
+PasswordResult ObtainPassword(const Options& options, PasswordUse use, SecretBytes& password)
 {
     PasswordResult result;
     if (!options.passwordFile.empty()) {
@@ -103,17 +103,9 @@ PasswordResult ObtainPassword(const Options& options, PasswordUse use, std::stri
     } else {
         return AskOnTerminal(use, password);
     }
-    result.error = PasswordRefusal(password, use);
+    result.error = PasswordRefusal(password.size(), use);
     result.ok = result.error.empty();
     return result;
-}
-
-void WipeSecret(std::string& secret)
-{
-    volatile char* bytes = secret.empty() ? nullptr : &secret[0];
-    for (size_t i = 0; i < secret.size(); ++i)
-        bytes[i] = 0;
-    secret.clear();
 }
 
 }  // namespace kst

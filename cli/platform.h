@@ -7,6 +7,7 @@
 #include <string>
 
 #include "locked_format.h"
+#include "secret_bytes.h"
 
 namespace kst {
 
@@ -96,7 +97,7 @@ lockedfile::PathStyle NamePathStyle();
 
 bool StderrIsTerminal();
 // Asks on the terminal with echo off; false when there is no terminal or on interruption.
-bool ReadSecretFromTerminal(const char* prompt, std::string& secret);
+bool ReadSecretFromTerminal(const char* prompt, SecretBytes& secret);
 // A second handle on a descriptor the process was given, closed on its own; it shares the
 // descriptor's file position.
 FileResult OpenDescriptor(int descriptor, FileHandle& file);

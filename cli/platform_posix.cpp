@@ -290,7 +290,7 @@ bool StderrIsTerminal()
     return ::isatty(STDERR_FILENO) == 1;
 }
 
-bool ReadSecretFromTerminal(const char* prompt, std::string& secret)
+bool ReadSecretFromTerminal(const char* prompt, SecretBytes& secret)
 {
     FileHandle terminal;
     const int fd = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);

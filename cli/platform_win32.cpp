@@ -103,9 +103,9 @@ private:
 };
 
 // Reads a typed line as UTF-16 and gives the bytes the program would key with.
-bool ReadConsoleLine(HANDLE console, std::string& line)
+bool ReadConsoleLine(HANDLE console, SecretBytes& line)
 {
-    std::wstring typed;
+    SecretWideText typed;
     bool ended = false;
     while (!ended) {
         wchar_t c = 0;
@@ -117,8 +117,6 @@ bool ReadConsoleLine(HANDLE console, std::string& line)
             typed.push_back(c);
     }
     line = AnsiBytesOf(typed);
-    for (wchar_t& c : typed)
-        *const_cast<volatile wchar_t*>(&c) = 0;
     return ended;
 }
 
@@ -304,7 +302,7 @@ bool StderrIsTerminal()
     return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != FALSE;
 }
 
-bool ReadSecretFromTerminal(const char* prompt, std::string& secret)
+bool ReadSecretFromTerminal(const char* prompt, SecretBytes& secret)
 {
     HANDLE input = ::CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, 0, nullptr);

@@ -61,9 +61,10 @@ CBlowfishView::~CBlowfishView() { m_strPassword.SecureEmpty(); }
 void CBlowfishView::CopyPasswordToKey() {
     // A fresh buffer; the old key's block is wiped as it is given back.
     const size_t length = static_cast<size_t>(m_strPassword.GetLength());
-    CSecureBytes key(length + 1, 0);  // the last byte stays the terminator
+    SecretBytes key(length + 1, 0);  // the last byte stays the terminator
     std::memcpy(key.data(), m_strPassword.GetString(), length);
     m_pszKey.swap(key);
+    m_strPassword.SecureEmpty();
 }
 
 std::unique_ptr<CFile> CBlowfishView::NewJobFile() const { return std::make_unique<CFile>(); }

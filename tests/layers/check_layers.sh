@@ -20,8 +20,9 @@ win32_headers='windows\.h|commctrl\.h|shellapi\.h|ole2\.h|oleidl\.h|commdlg\.h|o
 rules=(
   "cipher|$win32_headers|$(headers_of lockedfile framework shell caption toolbar res cli hardening)"
   "lockedfile|$win32_headers|$(headers_of framework shell caption toolbar res cli hardening)"
-  # Of the portable core the framework takes only the rule that cuts a path's last component.
-  "framework|$(headers_of shell res caption toolbar cipher cli)|$(headers_of lockedfile | sed 's/path_names\\\.h|\?//; s/|path_names\\\.h$//')"
+  # Of the portable core the framework takes only the rule that cuts a path's last component
+  # and the one wipe for secrets.
+  "framework|$(headers_of shell res caption toolbar cli)|$(headers_of cipher | sed 's/secret_bytes\\\.h|\?//; s/|secret_bytes\\\.h$//')|$(headers_of lockedfile | sed 's/path_names\\\.h|\?//; s/|path_names\\\.h$//')"
   "caption|$(headers_of shell res toolbar)"
   "toolbar|$(headers_of shell res caption)"
   "cli|$(headers_of framework shell caption toolbar res)"
