@@ -14,7 +14,7 @@
 #include "app_messages.h"
 #include "dialog_driver.h"
 #include "instance_handover.h"
-#include "registry_key.h"
+#include "registry_values.h"
 #include "started_program.h"
 
 using namespace kst_test;
@@ -56,13 +56,6 @@ std::string DescribeShellKey() {
     std::string out;
     DescribeKey(HKEY_CURRENT_USER, kShellKey, kShellKey, out);
     return out;
-}
-
-std::string DefaultValue(HKEY hRoot, const std::string& subKey) {
-    CRegistryKey key;
-    std::string value;
-    if (!key.Open(hRoot, subKey) || !key.QueryString(nullptr, value)) return "<missing>";
-    return value;
 }
 
 bool Zeros(const std::string& bytes) { return bytes.find_first_not_of('\0') == std::string::npos; }
@@ -378,6 +371,9 @@ TEST_F(ExplorerVerbTest, ACommandLineItCannotTakeIsRefusedBeforeAnyWindow) {
         {{"/encrypt", "a.txt", "b.txt"}, "The switch /encrypt takes the name of one file."},
         {{"/encrypt", "/shred", "a.txt"}, "The switch /shred takes the name of one file."},
         {{"/encrypt", "a.txt", "/p"}, "The switch /encrypt takes the name of one file."},
+        {{"/register", "a.txt"}, "The switch /register stands alone: it takes no file and no other switch."},
+        {{"/unregister", "/register"}, "The switch /register stands alone: it takes no file and no other switch."},
+        {{"/shred", "a.txt", "/unregister"}, "The switch /unregister stands alone: it takes no file and no other switch."},
     };
     for (const auto& c : cases) {
         DialogDriver driver;

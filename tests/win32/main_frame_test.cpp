@@ -25,6 +25,7 @@
 #include "message_pump.h"
 #include "messages.h"
 #include "registry_key.h"
+#include "registry_values.h"
 #include "resource.h"
 #include "subclass_wnd.h"
 #include "thread.h"
@@ -67,14 +68,6 @@ void WriteFile(const std::string& path, const std::string& content) {
 }
 
 bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// A class the program registered: the user's own (this platform's classes root does not show them).
-std::string ClassValue(const std::string& subKey) {
-    CRegistryKey key;
-    std::string value;
-    if (!key.Open(HKEY_CURRENT_USER, "Software\\Classes\\" + subKey) || !key.QueryString(nullptr, value)) return "<missing>";
-    return value;
-}
 
 // Removes the WM_QUIT a closed main window leaves, so the next test's pumping goes on.
 void DropQuitMessage() {
@@ -221,10 +214,10 @@ TEST_F(MainFrameTest, StartUpKeepsOnlyTheStampAndRegistersLockedFiles) {
 
     char exe[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    EXPECT_EQ(ClassValue(".kst"), "Kestrine.Document");
-    EXPECT_EQ(ClassValue("Kestrine.Document"), "Kestrine Document");
-    EXPECT_EQ(ClassValue("Kestrine.Document\\shell\\open\\command"), std::string("\"") + exe + "\" \"%1\"");
-    EXPECT_EQ(ClassValue("Kestrine.Document\\DefaultIcon"), std::string(exe) + ",1");
+    EXPECT_EQ(kst_test::UserClassValue(".kst"), "Kestrine.Document");
+    EXPECT_EQ(kst_test::UserClassValue("Kestrine.Document"), "Kestrine Document");
+    EXPECT_EQ(kst_test::UserClassValue("Kestrine.Document\\shell\\open\\command"), std::string("\"") + exe + "\" \"%1\"");
+    EXPECT_EQ(kst_test::UserClassValue("Kestrine.Document\\DefaultIcon"), std::string(exe) + ",1");
 }
 
 TEST_F(MainFrameTest, ToolBarStripOnTopViewFillsTheRest) {

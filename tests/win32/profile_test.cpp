@@ -1,12 +1,16 @@
 // The registry profile, the version stamp and the shell registration of locked files.
 #include "registry_key.h"
 #include "registry_profile.h"
+#include "registry_values.h"
 #include "shell_registration.h"
 #include "version_stamp.h"
 
 #include <shlwapi.h>
 
 #include <gtest/gtest.h>
+
+using kst_test::MachineClassValue;
+using kst_test::UserClassValue;
 
 namespace {
 
@@ -31,21 +35,6 @@ protected:
 
     CRegistryProfile m_profile;
 };
-
-// The default value of a key below HKEY_CURRENT_USER\Software\Classes, or of the machine's
-// classes (HKEY_CLASSES_ROOT as a program started elevated sees it).
-std::string UserClassValue(const std::string& subKey) {
-    CRegistryKey key;
-    std::string value;
-    if (!key.Open(HKEY_CURRENT_USER, "Software\\Classes\\" + subKey) || !key.QueryString(nullptr, value)) return "<missing>";
-    return value;
-}
-std::string MachineClassValue(const std::string& subKey) {
-    CRegistryKey key;
-    std::string value;
-    if (!key.Open(HKEY_LOCAL_MACHINE, "Software\\Classes\\" + subKey) || !key.QueryString(nullptr, value)) return "<missing>";
-    return value;
-}
 
 void DeleteLockedFileType() {
     for (HKEY hRoot : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})

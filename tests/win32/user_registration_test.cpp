@@ -137,24 +137,3 @@ TEST_F(UserRegistrationTest, UnregisterRemovesEveryKeyForGoodUntilRegisterBrings
     EXPECT_EQ(PresentKeys(HKEY_CURRENT_USER), AllKeys());
     EXPECT_TRUE(driver.Shown().empty()) << driver.Shown()[0].text;
 }
-
-TEST_F(UserRegistrationTest, TheSwitchesStandAloneAndARefusedCommandLineEndsWithItsOwnCode) {
-    const struct {
-        std::vector<std::string> args;
-        const char* message;
-    } cases[] = {
-        {{"/register", "a.txt"}, "The switch /register stands alone: it takes no file and no other switch."},
-        {{"/unregister", "/register"}, "The switch /register stands alone: it takes no file and no other switch."},
-        {{"/shred", "a.txt", "/unregister"}, "The switch /unregister stands alone: it takes no file and no other switch."},
-    };
-    for (const auto& c : cases) {
-        DialogDriver driver;
-        driver.Expect(DialogAnswer::Press(IDOK).WithCaption("Kestrine"));
-        EXPECT_EQ(StartWithoutWindow(c.args), 2) << c.message;
-        ASSERT_EQ(driver.Shown().size(), 1u) << c.message;
-        EXPECT_EQ(driver.Shown()[0].text, c.message);
-        Stop();
-        EXPECT_EQ(PresentKeys(HKEY_CURRENT_USER), std::vector<std::string>()) << "a refused command line registered";
-        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kNoteKey));
-    }
-}
