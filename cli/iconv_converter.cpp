@@ -22,8 +22,8 @@ bool IconvConverter::Convert(const std::string& in, std::string& out) const
     if (converted)
         out.assign(buffer.data(), size_t(written - buffer.data()));
     // The text may be a password.
-    lockedfile::WipeText(input);
-    lockedfile::WipeText(buffer);
+    for (std::string* secret : {&input, &buffer})
+        WipeBytes(&(*secret)[0], secret->size());
     return converted;
 }
 

@@ -69,7 +69,7 @@ int CheckDestination(const Options& options, const std::string& destination)
     return kExitDone;
 }
 
-int GetKey(const Options& options, PasswordUse use, const OpenedCodePage& codePage, std::string& key)
+int GetKey(const Options& options, PasswordUse use, const OpenedCodePage& codePage, SecretBytes& key)
 {
     const PasswordResult result = ObtainKey(options, use, codePage, key);
     if (result.interrupted)
@@ -188,11 +188,6 @@ int WriteOutput(const Options& options, files::File& sourceFile, const files::Fi
     return Refuse(kExitIoError, "error writing " + destination + ": " + reason);
 }
 
-const uint8_t* KeyBytes(const std::string& key)
-{
-    return reinterpret_cast<const uint8_t*>(key.data());
-}
-
 }  // namespace
 
 int Refuse(int status, const std::string& message)
@@ -217,16 +212,16 @@ int RunEncrypt(const Options& options)
         return Refuse(kExitUsage, codePage.reason);
     const std::string storedName = StoredNameOf(options.file, *codePage.converter);
 
-    Secret key;
-    if (int status = GetKey(options, PasswordUse::Encrypt, codePage, key.Text()))
+    SecretBytes key;
+    if (int status = GetKey(options, PasswordUse::Encrypt, codePage, key))
         return status;
-    const int keyLength = int(key.Text().size());
+    const int keyLength = int(key.size());
     const lockedfile::BlockRunner runner = RunnerFor(options, length);
     files::FileSource source(file, files::FileSource::kNoReadAhead);
     return WriteOutput(options, file, source, destination, "encrypting", length,
                        [&](lockedfile::ByteSink& sink, BlowfishKeyContext& context, lockedfile::ProgressSink& progress) {
-                           return lockedfile::EncryptStream(source, length, storedName, sink, KeyBytes(key.Text()),
-                                                            keyLength, context, progress, runner);
+                           return lockedfile::EncryptStream(source, length, storedName, sink, key.data(), keyLength,
+                                                            context, progress, runner);
                        });
 }
 
@@ -254,18 +249,17 @@ int RunDecrypt(const Options& options)
     if (int status = CheckDestination(options, destination))
         return status;
 
-    Secret key;
-    if (int status = GetKey(options, PasswordUse::Decrypt, codePage, key.Text()))
+    SecretBytes key;
+    if (int status = GetKey(options, PasswordUse::Decrypt, codePage, key))
         return status;
-    const int keyLength = int(key.Text().size());
+    const int keyLength = int(key.size());
     const lockedfile::BlockRunner runner = RunnerFor(options, length);
     const uint64_t plainLength =
         length > header.dataOffset ? length - header.dataOffset - 1 : 0;  // near enough for progress
     return WriteOutput(options, file, source, destination, "decrypting", plainLength,
                        [&](lockedfile::ByteSink& sink, BlowfishKeyContext& context, lockedfile::ProgressSink& progress) {
                            return lockedfile::DecryptStream(source, length, header.dataOffset, sink,
-                                                            KeyBytes(key.Text()), keyLength, context, progress,
-                                                            runner);
+                                                            key.data(), keyLength, context, progress, runner);
                        });
 }
 

@@ -8,6 +8,9 @@
 #include "commands.h"
 #include "exit_status.h"
 #include "platform.h"
+#ifdef _WIN32
+#include "process_hardening.h"
+#endif
 
 namespace {
 
@@ -49,6 +52,9 @@ int Run(const std::vector<std::string>& arguments)
 
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    HardenProcess();
+#endif
     kst::InstallInterruptHandler();
     // Names and passwords cross between the locale's encoding and a Windows code page.
     std::setlocale(LC_CTYPE, "");

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "code_page.h"
 #include "open.h"
 
@@ -46,9 +48,9 @@ private:
 
 // Reads a typed line as UTF-16 and hands it on as UTF-8, so that no character is lost
 // before the code page the key is made in decides.
-bool ReadConsoleLine(HANDLE console, std::string& line)
+bool ReadConsoleLine(HANDLE console, SecretBytes& line)
 {
-    std::u16string typed;
+    std::vector<char16_t, WipingAllocator<char16_t>> typed;
     bool ended = false;
     while (!ended) {
         wchar_t c = 0;
@@ -59,11 +61,13 @@ bool ReadConsoleLine(HANDLE console, std::string& line)
         if (!ended && c != L'\r')
             typed.push_back(char16_t(c));
     }
-    std::u32string characters = lockedfile::FromUtf16(typed);
-    line = lockedfile::ToUtf8(characters);
-    lockedfile::WipeText(characters);
-    for (char16_t& c : typed)
-        *const_cast<volatile char16_t*>(&c) = 0;
+    WipeSecret(line);
+    char sequence[4];
+    lockedfile::ReadUtf16(typed.data(), typed.size(), [&](char32_t c) {
+        const size_t length = lockedfile::EncodeUtf8(c, sequence);
+        line.insert(line.end(), sequence, sequence + length);
+    });
+    WipeBytes(sequence, sizeof sequence);
     return ended;
 }
 
@@ -75,7 +79,7 @@ bool StderrIsTerminal()
     return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != FALSE;
 }
 
-bool ReadSecretFromTerminal(const char* prompt, std::string& secret)
+bool ReadSecretFromTerminal(const char* prompt, SecretBytes& secret)
 {
     files::File owned;
     if (!files::Open("CONIN$", files::Access::ReadWrite, files::Sharing::ReadWrite, files::Creation::OpenExisting, owned)

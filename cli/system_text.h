@@ -5,6 +5,9 @@
 
 #include <string>
 
+#include "code_page.h"
+#include "secret_bytes.h"
+
 namespace kst {
 
 // A byte that is no text in the narrow encoding reads as lockedfile::kNoCharacter.
@@ -15,12 +18,18 @@ bool NarrowCharacter(char32_t character, std::string& bytes);
 // Where a password line was read: the terminal, or a file or descriptor.
 enum class PasswordOrigin { Terminal, File };
 // The characters of a password line. On POSIX systems both are narrow text. On Windows
-// the console is read as Unicode; a file is UTF-8 when it is well-formed UTF-8 (as
-// Notepad and kst on other systems write it), or else text of the ANSI code page. A UTF-8
-// byte order mark before a file's line is skipped. A byte that is no text reads as
-// lockedfile::kNoCharacter.
-std::u32string PasswordCharacters(const std::string& line, PasswordOrigin origin);
+// the console is read as Unicode (and handed on as UTF-8); a file is UTF-8 when it is
+// well-formed UTF-8 (as Notepad and kst on other systems write it), or else text of the
+// ANSI code page. A UTF-8 byte order mark before a file's line is skipped. A byte that is
+// no text reads as lockedfile::kNoCharacter.
+lockedfile::SecretCharacters PasswordCharacters(const SecretBytes& line, PasswordOrigin origin);
 // What a password line was read as, for the message when it is no text: "UTF-8", ...
 std::string PasswordEncodingName(PasswordOrigin origin);
+
+// Where a UTF-8 byte order mark ends at the start of a password file's line, or 0.
+inline size_t ByteOrderMarkLength(const SecretBytes& line)
+{
+    return line.size() >= 3 && line[0] == 0xEF && line[1] == 0xBB && line[2] == 0xBF ? 3 : 0;
+}
 
 }  // namespace kst

@@ -3,6 +3,7 @@
 #include <langinfo.h>
 
 #include <cstring>
+#include <functional>
 
 #include "code_page.h"
 #include "iconv_converter.h"
@@ -23,32 +24,40 @@ const char* LocaleEncoding()
     return codeset;
 }
 
+// Hands each character of narrow text to `each`.
+void ReadNarrow(const char* text, size_t length, const std::function<void(char32_t)>& each)
+{
+    const char* encoding = LocaleEncoding();
+    if (encoding == nullptr) {
+        lockedfile::ReadUtf8(text, length, each);
+        return;
+    }
+    // Character by character (the shortest run of bytes that converts), so that a byte
+    // that is no text costs only itself.
+    const IconvConverter decoder("UTF-32LE", encoding);
+    std::string piece;
+    std::string utf32;
+    for (size_t at = 0; at < length;) {
+        size_t size = 0;
+        bool converted = false;
+        while (!converted && size < 4 && at + size < length) {
+            piece.assign(text + at, ++size);
+            converted = decoder.Convert(piece, utf32);
+        }
+        each(converted ? FromUtf32Bytes(utf32) : lockedfile::kNoCharacter);
+        at += converted ? size : 1;
+    }
+    // The text may be a password.
+    for (std::string* secret : {&piece, &utf32})
+        WipeBytes(&(*secret)[0], secret->size());
+}
+
 }  // namespace
 
 std::u32string NarrowToUnicode(const std::string& text)
 {
-    const char* encoding = LocaleEncoding();
-    if (encoding == nullptr)
-        return lockedfile::FromUtf8(text);
-    // Character by character (the shortest run of bytes that converts), so that a byte
-    // that is no text costs only itself.
-    const IconvConverter decoder("UTF-32LE", encoding);
     std::u32string characters;
-    std::string piece;
-    std::string utf32;
-    for (size_t at = 0; at < text.size();) {
-        size_t length = 0;
-        bool converted = false;
-        while (!converted && length < 4 && at + length < text.size()) {
-            piece.assign(text, at, ++length);
-            converted = decoder.Convert(piece, utf32);
-        }
-        characters += converted ? FromUtf32Bytes(utf32) : lockedfile::kNoCharacter;
-        at += converted ? length : 1;
-    }
-    // The text may be a password.
-    lockedfile::WipeText(piece);
-    lockedfile::WipeText(utf32);
+    ReadNarrow(text.data(), text.size(), [&](char32_t c) { characters += c; });
     return characters;
 }
 
@@ -60,16 +69,14 @@ bool NarrowCharacter(char32_t character, std::string& bytes)
     return IconvConverter(encoding, "UTF-32LE").Convert(Utf32Bytes(character), bytes) && !bytes.empty();
 }
 
-std::u32string PasswordCharacters(const std::string& line, PasswordOrigin origin)
+lockedfile::SecretCharacters PasswordCharacters(const SecretBytes& line, PasswordOrigin origin)
 {
     // Both are narrow text; an editor may begin a UTF-8 file with a byte order mark.
-    if (origin == PasswordOrigin::File && LocaleEncoding() == nullptr && line.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        std::string text = line.substr(3);
-        const std::u32string characters = NarrowToUnicode(text);
-        lockedfile::WipeText(text);
-        return characters;
-    }
-    return NarrowToUnicode(line);
+    const size_t skipped = origin == PasswordOrigin::File && LocaleEncoding() == nullptr ? ByteOrderMarkLength(line) : 0;
+    lockedfile::SecretCharacters characters;
+    ReadNarrow(reinterpret_cast<const char*>(line.data()) + skipped, line.size() - skipped,
+               [&](char32_t c) { characters.push_back(c); });
+    return characters;
 }
 
 std::string PasswordEncodingName(PasswordOrigin)

@@ -1,22 +1,34 @@
 #include "system_text.h"
 
+#include "path_names.h"
 #include "windows_code_page.h"
 
 namespace kst {
 
 namespace {
 
-const char kByteOrderMark[] = "\xEF\xBB\xBF";
+// Hands each character of text in the ANSI code page to `each`, as the program reads it.
+void ReadAnsi(const char* text, size_t length, const std::function<void(char32_t)>& each)
+{
+    const std::unique_ptr<lockedfile::CodePage> ansi = files::AnsiCodePage();
+    std::string piece;
+    for (size_t at = 0; at < length;) {
+        const size_t size = lockedfile::CharacterLength(text + at, length - at, ansi->LeadBytes());
+        piece.assign(text + at, size);
+        char32_t c = lockedfile::kNoCharacter;
+        each(ansi->Decode(piece, c) ? c : lockedfile::kNoCharacter);
+        at += size;
+    }
+    // The text may be a password.
+    WipeBytes(&piece[0], piece.size());
+}
 
 }  // namespace
 
 std::u32string NarrowToUnicode(const std::string& text)
 {
-    // Narrow text here is in the ANSI code page, read as the program reads it.
-    const std::unique_ptr<lockedfile::CodePage> ansi = files::AnsiCodePage();
     std::u32string characters;
-    for (const lockedfile::StoredCharacter& read : lockedfile::ReadStoredName(text, *ansi))
-        characters += read.character;
+    ReadAnsi(text.data(), text.size(), [&](char32_t c) { characters += c; });
     return characters;
 }
 
@@ -25,16 +37,18 @@ bool NarrowCharacter(char32_t character, std::string& bytes)
     return lockedfile::EncodeCharacter(*files::AnsiCodePage(), character, bytes);
 }
 
-std::u32string PasswordCharacters(const std::string& line, PasswordOrigin origin)
+lockedfile::SecretCharacters PasswordCharacters(const SecretBytes& line, PasswordOrigin origin)
 {
+    lockedfile::SecretCharacters characters;
+    const auto keep = [&](char32_t c) { characters.push_back(c); };
+    const size_t skipped = origin == PasswordOrigin::File ? ByteOrderMarkLength(line) : 0;
+    const char* text = reinterpret_cast<const char*>(line.data()) + skipped;
+    const size_t length = line.size() - skipped;
     // The console was read as Unicode and handed on as UTF-8.
-    if (origin == PasswordOrigin::Terminal)
-        return lockedfile::FromUtf8(line);
-    const bool marked = line.compare(0, 3, kByteOrderMark) == 0;
-    std::string text = marked ? line.substr(3) : line;
-    const std::u32string characters =
-        marked || lockedfile::IsUtf8(text) ? lockedfile::FromUtf8(text) : NarrowToUnicode(text);
-    lockedfile::WipeText(text);
+    if (origin == PasswordOrigin::Terminal || skipped > 0 || lockedfile::IsUtf8(text, length))
+        lockedfile::ReadUtf8(text, length, keep);
+    else
+        ReadAnsi(text, length, keep);
     return characters;
 }
 

@@ -91,7 +91,10 @@ bool FullLongPath(const std::wstring& path, std::wstring& full, size_t* nameStar
 std::wstring LongForm(const std::wstring& path)
 {
     std::wstring full;
-    return FullLongPath(path, full) ? full : path;
+    // A device (CONIN$, NUL) is opened by the name it was given.
+    if (!FullLongPath(path, full) || full.compare(0, 4, L"\\\\.\\") == 0)
+        return path;
+    return full;
 }
 
 }  // namespace win32

@@ -33,21 +33,12 @@ char32_t DecodeUtf8Sequence(const char* bytes, size_t length)
     return value >= kSmallest[length] && IsScalarValue(value) ? value : kNoCharacter;
 }
 
-void AppendUtf8(char32_t c, std::string& text)
+// Overwrites a character's bytes, which may be a password's, before they go.
+void Wipe(std::string& bytes)
 {
-    if (!IsScalarValue(c))
-        c = 0xFFFD;
-    if (c < 0x80) {
-        text += char(c);
-        return;
-    }
-    const size_t length = c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
-    static const uint8_t kLeadMarks[] = {0, 0, 0xC0, 0xE0, 0xF0};
-    char sequence[4];
-    for (size_t i = length - 1; i > 0; --i, c >>= 6)
-        sequence[i] = char(0x80 | (c & 0x3F));
-    sequence[0] = char(kLeadMarks[length] | c);
-    text.append(sequence, length);
+    if (!bytes.empty())
+        WipeBytes(&bytes[0], bytes.size());
+    bytes.clear();
 }
 
 }  // namespace
@@ -61,7 +52,7 @@ bool EncodeCharacter(const CodePage& codePage, char32_t character, std::string& 
     if (!IsScalarValue(character) || !codePage.Encode(character, bytes) || bytes.empty() ||
         CharacterLength(bytes, 0, codePage.LeadBytes()) != bytes.size() || !codePage.Decode(bytes, back) ||
         back != character) {
-        WipeText(bytes);
+        Wipe(bytes);
         return false;
     }
     return true;
@@ -82,19 +73,19 @@ std::string StoredNameFor(const std::u32string& fileName, const CodePage& codePa
     return stored;
 }
 
-bool KeyFor(const std::u32string& password, const CodePage& codePage, std::string& key)
+bool KeyFor(const SecretCharacters& password, const CodePage& codePage, SecretBytes& key)
 {
-    key.clear();
+    WipeSecret(key);
     std::string bytes;
     for (const char32_t c : password) {
         if (!EncodeCharacter(codePage, c, bytes)) {
             // What was converted so far is part of the secret too.
-            WipeText(key);
+            WipeSecret(key);
             return false;
         }
-        key += bytes;
+        key.insert(key.end(), bytes.begin(), bytes.end());
     }
-    WipeText(bytes);
+    Wipe(bytes);
     return true;
 }
 
@@ -131,52 +122,77 @@ std::u32string ProposedNameFor(const std::string& storedName, const CodePage& co
     return StoredNameText(FitProposedName(safe, room, codePage.LeadBytes(), characterCost), codePage);
 }
 
+void ReadUtf8(const char* text, size_t length, const std::function<void(char32_t)>& each)
+{
+    for (size_t at = 0; at < length;) {
+        const size_t size = CharacterLength(text + at, length - at, nullptr);
+        const char32_t c = DecodeUtf8Sequence(text + at, size);
+        // A malformed sequence is no character; the bytes after its first may begin one.
+        each(c);
+        at += c == kNoCharacter ? 1 : size;
+    }
+}
+
+void ReadUtf16(const char16_t* text, size_t length, const std::function<void(char32_t)>& each)
+{
+    for (size_t at = 0; at < length; ++at) {
+        const char16_t unit = text[at];
+        const bool pair = unit >= 0xD800 && unit <= 0xDBFF && at + 1 < length && text[at + 1] >= 0xDC00 &&
+                          text[at + 1] <= 0xDFFF;
+        if (pair) {
+            each(0x10000 + ((char32_t(unit) - 0xD800) << 10 | (char32_t(text[at + 1]) - 0xDC00)));
+            ++at;
+        } else {
+            // Windows names may hold a lone surrogate; it stays what it is, and no code page
+            // has it.
+            each(unit);
+        }
+    }
+}
+
+size_t EncodeUtf8(char32_t c, char bytes[4])
+{
+    if (!IsScalarValue(c))
+        c = 0xFFFD;
+    if (c < 0x80) {
+        bytes[0] = char(c);
+        return 1;
+    }
+    const size_t length = c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+    static const uint8_t kLeadMarks[] = {0, 0, 0xC0, 0xE0, 0xF0};
+    for (size_t i = length - 1; i > 0; --i, c >>= 6)
+        bytes[i] = char(0x80 | (c & 0x3F));
+    bytes[0] = char(kLeadMarks[length] | c);
+    return length;
+}
+
 std::u32string FromUtf8(const std::string& text)
 {
     std::u32string characters;
-    for (size_t at = 0; at < text.size();) {
-        const size_t length = CharacterLength(text, at, nullptr);
-        const char32_t c = DecodeUtf8Sequence(text.data() + at, length);
-        // A malformed sequence is no character; the bytes after its first may begin one.
-        characters += c;
-        at += c == kNoCharacter ? 1 : length;
-    }
+    ReadUtf8(text.data(), text.size(), [&](char32_t c) { characters += c; });
     return characters;
 }
 
 std::string ToUtf8(const std::u32string& text)
 {
     std::string bytes;
+    char sequence[4];
     for (const char32_t c : text)
-        AppendUtf8(c, bytes);
+        bytes.append(sequence, EncodeUtf8(c, sequence));
     return bytes;
 }
 
-bool IsUtf8(const std::string& text)
+bool IsUtf8(const char* text, size_t length)
 {
-    for (const char32_t c : FromUtf8(text)) {
-        if (c == kNoCharacter)
-            return false;
-    }
-    return true;
+    bool wellFormed = true;
+    ReadUtf8(text, length, [&](char32_t c) { wellFormed = wellFormed && c != kNoCharacter; });
+    return wellFormed;
 }
 
 std::u32string FromUtf16(const std::u16string& text)
 {
     std::u32string characters;
-    for (size_t at = 0; at < text.size(); ++at) {
-        const char16_t unit = text[at];
-        const bool pair = unit >= 0xD800 && unit <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 &&
-                          text[at + 1] <= 0xDFFF;
-        if (pair) {
-            characters += 0x10000 + ((char32_t(unit) - 0xD800) << 10 | (char32_t(text[at + 1]) - 0xDC00));
-            ++at;
-        } else {
-            // Windows names may hold a lone surrogate; it stays what it is, and no code page
-            // has it.
-            characters += unit;
-        }
-    }
+    ReadUtf16(text.data(), text.size(), [&](char32_t c) { characters += c; });
     return characters;
 }
 
@@ -196,26 +212,13 @@ std::u16string ToUtf16(const std::u32string& text)
     return units;
 }
 
-void WipeText(std::string& text)
-{
-    for (char& byte : text)
-        *const_cast<volatile char*>(&byte) = 0;
-    text.clear();
-}
-
-void WipeText(std::u32string& text)
-{
-    for (char32_t& c : text)
-        *const_cast<volatile char32_t*>(&c) = 0;
-    text.clear();
-}
-
 bool Utf8CodePage::Encode(char32_t character, std::string& bytes) const
 {
     bytes.clear();
     if (!IsScalarValue(character))
         return false;
-    AppendUtf8(character, bytes);
+    char sequence[4];
+    bytes.assign(sequence, EncodeUtf8(character, sequence));
     return true;
 }
 

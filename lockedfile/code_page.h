@@ -9,12 +9,16 @@
 #include <vector>
 
 #include "locked_format.h"
+#include "secret_bytes.h"
 
 namespace lockedfile {
 
 // Stands for text that was no character at all: a byte the text's own encoding does not
 // read, or half of a UTF-16 surrogate pair. No code page has it.
 constexpr char32_t kNoCharacter = 0xFFFFFFFF;
+
+// The characters of a secret (a password): wiped whenever their memory is given back.
+using SecretCharacters = std::vector<char32_t, WipingAllocator<char32_t>>;
 
 class CodePage {
 public:
@@ -42,7 +46,7 @@ std::string StoredNameFor(const std::u32string& fileName, const CodePage& codePa
 // The key for a password given as Unicode: its bytes in the code page. False, and `key`
 // empty, when the code page lacks one of its characters: such a password is refused, as
 // any stand-in byte would make it weaker than it looks.
-bool KeyFor(const std::u32string& password, const CodePage& codePage, std::string& key);
+bool KeyFor(const SecretCharacters& password, const CodePage& codePage, SecretBytes& key);
 
 // One character of a stored name: its bytes, and what they stand for in the code page
 // (kNoCharacter when nothing).
@@ -68,18 +72,18 @@ std::u32string ProposedNameFor(const std::string& storedName, const CodePage& co
 // UTF-8 and UTF-16, which faces use for their own text. A byte that begins no well-formed
 // UTF-8 character reads as kNoCharacter; a lone UTF-16 surrogate reads as itself (Windows
 // names may hold one) and is written back as it was. What is no character is written as
-// U+FFFD, and UTF-8 has no lone surrogates either.
+// U+FFFD, and UTF-8 has no lone surrogates either. The readers hand each character to
+// `each`, so that a secret's characters go straight where they are kept.
+void ReadUtf8(const char* text, size_t length, const std::function<void(char32_t)>& each);
+void ReadUtf16(const char16_t* text, size_t length, const std::function<void(char32_t)>& each);
+// Writes `character` as UTF-8 into `bytes` and answers how many it took (1 to 4).
+size_t EncodeUtf8(char32_t character, char bytes[4]);
 std::u32string FromUtf8(const std::string& text);
 std::string ToUtf8(const std::u32string& text);
 std::u32string FromUtf16(const std::u16string& text);
 std::u16string ToUtf16(const std::u32string& text);
 // Whether every byte of `text` is part of a well-formed UTF-8 character.
-bool IsUtf8(const std::string& text);
-
-// Overwrites text that may be a secret (a password, its key) before its memory goes, and
-// empties it.
-void WipeText(std::string& text);
-void WipeText(std::u32string& text);
+bool IsUtf8(const char* text, size_t length);
 
 // Code page 65001: UTF-8 itself, for files made by a face that keys and names with UTF-8.
 class Utf8CodePage : public CodePage {

@@ -109,10 +109,9 @@ void DropTrailingDotsAndSpaces(std::string& name, LeadBytePredicate isLeadByte)
 
 }  // namespace
 
-size_t CharacterLength(const std::string& text, size_t at, LeadBytePredicate isLeadByte)
+size_t CharacterLength(const char* text, size_t left, LeadBytePredicate isLeadByte)
 {
-    const size_t left = text.size() - at;
-    const auto lead = static_cast<uint8_t>(text[at]);
+    const auto lead = static_cast<uint8_t>(text[0]);
     if (isLeadByte != nullptr)
         return isLeadByte(lead) && left >= 2 ? 2 : 1;
 
@@ -120,10 +119,15 @@ size_t CharacterLength(const std::string& text, size_t at, LeadBytePredicate isL
     if (wanted > left || lead >= 0xF5)
         return 1;
     for (size_t i = 1; i < wanted; ++i) {
-        if ((static_cast<uint8_t>(text[at + i]) & 0xC0) != 0x80)
+        if ((static_cast<uint8_t>(text[i]) & 0xC0) != 0x80)
             return 1;
     }
     return wanted;
+}
+
+size_t CharacterLength(const std::string& text, size_t at, LeadBytePredicate isLeadByte)
+{
+    return CharacterLength(text.data() + at, text.size() - at, isLeadByte);
 }
 
 size_t FileNameStart(const std::string& path, LeadBytePredicate isLeadByte, PathStyle style)

@@ -14,6 +14,8 @@ namespace lockedfile {
 // lead-byte predicate a lead byte and the byte after it, without one a well-formed UTF-8
 // sequence; any other byte is a character of its own.
 size_t CharacterLength(const std::string& text, size_t at, LeadBytePredicate isLeadByte);
+// The same for the `left` bytes (one or more) at `text`.
+size_t CharacterLength(const char* text, size_t left, LeadBytePredicate isLeadByte);
 
 // The offset of the first byte after the path's last separator (0 for a bare name; the
 // path's length when it ends in a separator). Characters are cut as for StoredNameFor:

@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include <string>
 #include <vector>
 
 #include "code_page.h"
 #include "message_box.h"
+#include "secret_bytes.h"
 #include "windows_code_page.h"
 
 extern const char kPasswordCharactersMessage[] =
@@ -14,15 +14,15 @@ extern const char kPasswordCharactersMessage[] =
 
 namespace {
 
-// The field's text as Unicode characters.
-std::u32string TypedCharacters(HWND hControl) {
+// The field's text as Unicode characters; every copy is wiped when its memory goes.
+lockedfile::SecretCharacters TypedCharacters(HWND hControl) {
     const int length = ::GetWindowTextLengthW(hControl);
-    std::vector<wchar_t> buffer(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    std::vector<wchar_t, WipingAllocator<wchar_t>> buffer(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
     const int got = ::GetWindowTextW(hControl, buffer.data(), static_cast<int>(buffer.size()));
-    std::wstring typed(buffer.data(), static_cast<size_t>(got > 0 ? got : 0));
-    std::u32string characters = files::UnicodeOf(typed);
-    ::SecureZeroMemory(buffer.data(), buffer.size() * sizeof(wchar_t));
-    ::SecureZeroMemory(&typed[0], typed.size() * sizeof(wchar_t));
+    const std::vector<char16_t, WipingAllocator<char16_t>> units(buffer.begin(),
+                                                                 buffer.begin() + (got > 0 ? got : 0));
+    lockedfile::SecretCharacters characters;
+    lockedfile::ReadUtf16(units.data(), units.size(), [&](char32_t c) { characters.push_back(c); });
     return characters;
 }
 
@@ -34,16 +34,14 @@ void DDX_PasswordText(CDataExchange* pDX, int nIDC, CString& key) {
         ::SetWindowTextA(hControl, key);
         return;
     }
-    std::u32string typed = TypedCharacters(hControl);
-    std::string bytes;
-    const bool fits = lockedfile::KeyFor(typed, *files::AnsiCodePage(), bytes);
-    lockedfile::WipeText(typed);
+    SecretBytes bytes;
+    const bool fits = lockedfile::KeyFor(TypedCharacters(hControl), *files::AnsiCodePage(), bytes);
     // The old value may be a secret: wipe it before it is replaced.
     key.SecureEmpty();
     if (!fits) {
         AfxMessageBox(kPasswordCharactersMessage, MB_ICONHAND);
         pDX->Fail();
     }
-    key += bytes.c_str();
-    lockedfile::WipeText(bytes);
+    bytes.push_back(0);
+    key += reinterpret_cast<const char*>(bytes.data());
 }

@@ -74,20 +74,30 @@ TEST(CodePageRule, StoredNamesAreCutTo255BytesBetweenCharacters)
     EXPECT_EQ(StoredNameFor(std::u32string(254, U'a') + U'\U0001F4C4' + U'z', codePage), std::string(254, 'a') + "_");
 }
 
+// A password's characters, and its key as text, for comparing.
+SecretCharacters Secret(const std::u32string& text)
+{
+    return SecretCharacters(text.begin(), text.end());
+}
+std::string Text(const SecretBytes& key)
+{
+    return std::string(key.begin(), key.end());
+}
+
 TEST(CodePageRule, APasswordWithACharacterTheCodePageLacksGivesNoKey)
 {
     const FakeCodePage codePage;
-    std::string key = "left over";
-    EXPECT_TRUE(KeyFor(U"p\u00E4sswort", codePage, key));
-    EXPECT_EQ(key, "p\xE4sswort");
-    EXPECT_TRUE(KeyFor(U"\u4E01?", codePage, key));
-    EXPECT_EQ(key, "\x81\x41?") << "'?' is a character of its own, not a stand-in";
+    SecretBytes key(9, 'x');
+    EXPECT_TRUE(KeyFor(Secret(U"p\u00E4sswort"), codePage, key));
+    EXPECT_EQ(Text(key), "p\xE4sswort");
+    EXPECT_TRUE(KeyFor(Secret(U"\u4E01?"), codePage, key));
+    EXPECT_EQ(Text(key), "\x81\x41?") << "'?' is a character of its own, not a stand-in";
     for (const std::u32string& refused : {std::u32string(U"\u043F\u0430\u0440\u043E\u043B\u044C"),
                                           std::u32string(U"abc\u0101"), std::u32string(U"\U0001F511"),
                                           FromUtf8("a\xC3")}) {
-        key = "left over";
-        EXPECT_FALSE(KeyFor(refused, codePage, key)) << ToUtf8(refused);
-        EXPECT_EQ(key, "");
+        key.assign(9, 'x');
+        EXPECT_FALSE(KeyFor(Secret(refused), codePage, key)) << ToUtf8(refused);
+        EXPECT_TRUE(key.empty());
     }
 }
 
@@ -134,8 +144,8 @@ TEST(CodePageRule, Utf8AndUtf16AreReadStrictlyAndWrittenBack)
     EXPECT_EQ(FromUtf8("\xF4\x90\x80\x80"), none + none + none + none);
     EXPECT_EQ(FromUtf8("\xE2\x82" "x"), none + none + U"x");
     EXPECT_EQ(FromUtf8("\x80" "a"), none + U"a");
-    EXPECT_FALSE(IsUtf8("p\xE4sswort"));
-    EXPECT_TRUE(IsUtf8("p\xC3\xA4sswort"));
+    EXPECT_FALSE(IsUtf8("p\xE4sswort", 8));
+    EXPECT_TRUE(IsUtf8("p\xC3\xA4sswort", 9));
     EXPECT_EQ(ToUtf8(U"a\u00E4\U0001F4C4"), "a\xC3\xA4\xF0\x9F\x93\x84");
     EXPECT_EQ(ToUtf8(none), "\xEF\xBF\xBD");
 
@@ -148,9 +158,9 @@ TEST(CodePageRule, Utf8AndUtf16AreReadStrictlyAndWrittenBack)
 TEST(CodePageRule, CodePage65001IsUtf8AsItIs)
 {
     const Utf8CodePage utf8;
-    std::string key;
-    ASSERT_TRUE(KeyFor(U"p\u00E4sswort", utf8, key));
-    EXPECT_EQ(key, "p\xC3\xA4sswort");
+    SecretBytes key;
+    ASSERT_TRUE(KeyFor(Secret(U"p\u00E4sswort"), utf8, key));
+    EXPECT_EQ(Text(key), "p\xC3\xA4sswort");
     EXPECT_EQ(StoredNameFor(U"\u041E\U0001F4C4.txt", utf8), "\xD0\x9E\xF0\x9F\x93\x84.txt");
     EXPECT_EQ(StoredNameText("a\xC3\xA4\xFF", utf8), U"a\u00E4_");
 }
