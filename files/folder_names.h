@@ -24,4 +24,16 @@ std::string FullFolderOf(const std::string& path);
 // dialogs take; elsewhere the file system's longest name.
 size_t RoomForNameIn(const std::string& folder);
 
+#ifdef _WIN32
+// The same for wide paths, as the program's file dialogs take them: the full folder of a
+// path with its separator (empty when it cannot be made out), and the UTF-16 code units a
+// name may take there within MAX_PATH. A folder that leaves no room there is beyond what
+// the dialogs show; the name then takes up to a folder's longest name (255).
+std::wstring FullFolderOf(const std::wstring& path);
+size_t RoomForNameIn(const std::wstring& folder);
+// The name of the file at `path` as its folder lists it (in the letters it has there);
+// false when the path names no file: missing, a folder, a pattern.
+bool ListedFileName(const std::wstring& path, std::wstring& name);
+#endif
+
 }  // namespace files

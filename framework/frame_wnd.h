@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "cstring.h"
@@ -67,15 +68,15 @@ public:
     // A file another start of the program handed over (or this start's own command line
     // named): a path to open as the document (no verb), or the application's verb for it.
     struct PendingShellRequest {
-        CString strVerb;
-        CString strPath;
+        std::string strVerb;
+        std::wstring strPath;
     };
     // Runs an action of the application's own for a file (a verb from its command line, or
     // handed over by another start) from the message loop. Requests wait in order, each
     // taken up when no modal dialog is up and the application is ready for it.
-    void QueueShellVerb(LPCSTR lpszVerb, LPCSTR lpszPath);
+    void QueueShellVerb(const std::string& strVerb, const std::wstring& strPath);
     // The application's actions; the framework knows none of them and ignores the request.
-    virtual void OnShellVerb(const CString& strVerb, const CString& strPath);
+    virtual void OnShellVerb(const std::string& strVerb, const std::wstring& strPath);
     // Whether the application can take up a waiting request now; while it answers FALSE the
     // requests wait (the frame asks again shortly, and at once on ResumeShellRequests).
     virtual BOOL CanTakeShellRequestNow();

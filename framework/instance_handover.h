@@ -32,14 +32,14 @@ private:
 // The senders below first allow the running program to come to the front: the system gives
 // the foreground only to a program the one in front allows, and the second start is in front.
 // Sends the path to the running window as WM_COPYDATA; true when it accepted it.
-bool SendOpenRequest(HWND hTarget, const std::string& strPath);
+bool SendOpenRequest(HWND hTarget, const std::wstring& strPath);
 // Reads a WM_COPYDATA open request; false for anything that is not a well-formed one.
-bool ReadOpenRequest(const COPYDATASTRUCT* pData, std::string& strPath);
+bool ReadOpenRequest(const COPYDATASTRUCT* pData, std::wstring& strPath);
 
 // Sends an action of the application's own (a verb it names, as a switch of its command
 // line does) for a file to the running window; true when it accepted it. It travels under
 // a tag of its own, so that a running program that knows only open requests refuses it
 // rather than opening the file as a document.
-bool SendVerbRequest(HWND hTarget, const std::string& strVerb, const std::string& strPath);
+bool SendVerbRequest(HWND hTarget, const std::string& strVerb, const std::wstring& strPath);
 // Reads a WM_COPYDATA verb request; false for anything that is not a well-formed one.
-bool ReadVerbRequest(const COPYDATASTRUCT* pData, std::string& strVerb, std::string& strPath);
+bool ReadVerbRequest(const COPYDATASTRUCT* pData, std::string& strVerb, std::wstring& strPath);

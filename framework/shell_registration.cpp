@@ -12,16 +12,19 @@ namespace {
 constexpr char kUserClasses[] = "Software\\Classes\\";
 
 struct ClassEntry {
-    std::string strKey;    // below the user's classes
-    std::string strValue;  // the key's default value
+    std::string strKey;     // below the user's classes
+    std::wstring strValue;  // the key's default value: the program's path may hold any character
 };
 
-std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+std::wstring Quoted(const std::wstring& s) { return L"\"" + s + L"\""; }
 
-std::string DefaultValueOf(const std::string& strKey) {
+// The program's own texts (ASCII) beside its path.
+std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+std::wstring DefaultValueOf(const std::string& strKey) {
     CRegistryKey key;
-    std::string value;
-    if (!key.Open(HKEY_CURRENT_USER, kUserClasses + strKey) || !key.QueryString(nullptr, value)) return std::string();
+    std::wstring value;
+    if (!key.Open(HKEY_CURRENT_USER, kUserClasses + strKey) || !key.QueryString(nullptr, value)) return std::wstring();
     return value;
 }
 
@@ -52,23 +55,23 @@ RegistrationResult DeleteTree(const std::string& strKey) {
 }  // namespace
 
 RegistrationResult RegisterShellFileType(const ShellFileType& type, bool bCompat) {
-    const std::string exe = Quoted(type.strExePath);
+    const std::wstring exe = Quoted(type.strExePath);
     const std::string& id = type.strTypeId;
     const ClassEntry entries[] = {
-        {id, type.strTypeName},
-        {id + "\\shell\\open\\command", exe + " \"%1\""},
-        {type.strExtension, id},
+        {id, Wide(type.strTypeName)},
+        {id + "\\shell\\open\\command", exe + L" \"%1\""},
+        {type.strExtension, Wide(id)},
         // The compatible form: the document icon and the shell's print verbs.
-        {id + "\\DefaultIcon", type.strExePath + "," + std::to_string(type.nIconIndex)},
-        {id + "\\shell\\print\\command", exe + " /p \"%1\""},
-        {id + "\\shell\\printto\\command", exe + " /pt \"%1\" \"%2\" \"%3\" \"%4\""},
+        {id + "\\DefaultIcon", type.strExePath + L"," + std::to_wstring(type.nIconIndex)},
+        {id + "\\shell\\print\\command", exe + L" /p \"%1\""},
+        {id + "\\shell\\printto\\command", exe + L" /pt \"%1\" \"%2\" \"%3\" \"%4\""},
     };
     return WriteEntries(entries, bCompat ? sizeof entries / sizeof entries[0] : 3);
 }
 
 RegistrationResult UnregisterShellFileType(const ShellFileType& type) {
     RegistrationResult result = DeleteTree(type.strTypeId);
-    if (!KeyExists(type.strExtension) || DefaultValueOf(type.strExtension) != type.strTypeId) return result;
+    if (!KeyExists(type.strExtension) || DefaultValueOf(type.strExtension) != Wide(type.strTypeId)) return result;
     CRegistryKey extension;
     const bool bDeleted = extension.Create(HKEY_CURRENT_USER, kUserClasses + type.strExtension) && extension.DeleteValue(nullptr);
     result.Add(RegistrationResult{bDeleted, true});
@@ -83,7 +86,7 @@ RegistrationResult UnregisterShellFileType(const ShellFileType& type) {
 RegistrationResult RegisterUserFileVerb(const ShellFileVerb& verb) {
     const std::string key = verb.strFileClass + "\\shell\\" + verb.strVerbKey;
     const ClassEntry entries[] = {
-        {key, verb.strMenuText},
+        {key, Wide(verb.strMenuText)},
         {key + "\\command", verb.strCommand},
     };
     return WriteEntries(entries, sizeof entries / sizeof entries[0]);

@@ -22,7 +22,7 @@ struct ShellFileType {
     std::string strExtension;   // ".kst"
     std::string strTypeId;      // "Kestrine.Document"
     std::string strTypeName;    // "Kestrine Document"
-    std::string strExePath;     // full path of the program
+    std::wstring strExePath;    // full path of the program, which may hold any character
     int nIconIndex;             // index of the document icon among the program's icons
 };
 
@@ -41,7 +41,7 @@ struct ShellFileVerb {
     std::string strFileClass;  // "*"
     std::string strVerbKey;    // a name no other program uses, "Kestrine.Encrypt"
     std::string strMenuText;   // "Encrypt with Kestrine"
-    std::string strCommand;    // "\"C:\...\kestrine.exe\" /encrypt \"%1\""
+    std::wstring strCommand;   // "\"C:\...\kestrine.exe\" /encrypt \"%1\"", as the program's path
 };
 RegistrationResult RegisterUserFileVerb(const ShellFileVerb& verb);
 // Removes the entry's key (only the class and the key name are used).

@@ -71,9 +71,9 @@ public:
     // instance when there is one (and FALSE ends this start).
     BOOL ProcessShellCommand(CCommandLineInfo& rCmdInfo);
     // The arguments ParseCommandLine reads (without the program name); set before it for tests.
-    void SetCommandLineArgs(std::vector<std::string> args) { m_args = std::move(args); }
+    void SetCommandLineArgs(std::vector<std::wstring> args) { m_args = std::move(args); }
 
-    virtual CDocument* OpenDocumentFile(LPCSTR lpszFileName);
+    virtual CDocument* OpenDocumentFile(const wchar_t* lpszFileName);
     void OnFileNew();
     void OnFileOpen();
 
@@ -89,7 +89,7 @@ protected:
     CRegistryProfile m_profile;
     std::vector<std::unique_ptr<CDocTemplate>> m_templates;
     BOOL m_bShellOpen;
-    std::vector<std::string> m_args;
+    std::vector<std::wstring> m_args;
     POINT m_ptLastMouse;
     // This start's turn among starts of the program that come at once, from looking for a
     // running window until this start's own is marked.
@@ -100,3 +100,5 @@ protected:
 
 // The one application object of the process, or null.
 CWinApp* AfxGetApp();
+// The full path of this program's executable, however long.
+std::wstring AfxModulePath();

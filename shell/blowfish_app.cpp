@@ -36,9 +36,9 @@ BOOL CBlowfishApp::InitInstance() {
 
     CKestrineCommandLineInfo cmdInfo;
     ParseCommandLine(cmdInfo);
-    const std::string refusal = cmdInfo.Refusal();
+    const std::wstring refusal = cmdInfo.Refusal();
     if (!refusal.empty()) {
-        AfxMessageBox(refusal.c_str());
+        AfxMessageBox(refusal);
         m_nExitCode = kExitCommandLineRefused;
         return FALSE;  // nothing the command line asked for is done halfway
     }

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "blowfish_key_context.h"
 #include "cstring.h"
@@ -60,8 +61,8 @@ public:
     // The flows for a file chosen in Explorer: encrypt it from the destination dialog on, or
     // shred it after the user has said Yes to a question. Refused while a job runs; a path
     // that names no file is reported.
-    void EncryptFileFromShell(const CString& strPath);
-    void ShredFileFromShell(const CString& strPath);
+    void EncryptFileFromShell(const std::wstring& strPath);
+    void ShredFileFromShell(const std::wstring& strPath);
 
     // The jobs, run on a worker thread. Each returns 1 when the job ran (even if it then
     // failed and said so), 0 when a file could not be opened. The sources of an encryption
@@ -72,7 +73,7 @@ public:
 
     // Whether a handed-over file can start its flow now: no job runs, no flow waits in its
     // dialogs, no dropped file waits for its flow.
-    BOOL IsReadyForAFile() const { return !IsBusy() && m_strDroppedPath.IsEmpty(); }
+    BOOL IsReadyForAFile() const { return !IsBusy() && m_strDroppedPath.empty(); }
 
     // Asks a running encryption, decryption or shredding to stop at its next chunk.
     void RequestStop() { m_bStopRequested.store(true); }
@@ -103,8 +104,9 @@ public:
     // Threads that cipher the blocks of an encryption or a decryption: 1 for one, N for N
     // workers, 0 (the program's own choice) lets the file's size and the processors decide.
     unsigned m_nCipherThreads;
-    CString m_strDest;
-    CString m_strSource;
+    // Paths are wide: a file's name may hold characters the ANSI code page lacks.
+    std::wstring m_strDest;
+    std::wstring m_strSource;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -133,6 +135,8 @@ private:
     void StartJob(const char* pszVerb, AFX_THREADPROC pfnThreadProc);
     // The encrypt flow from the destination dialog on.
     void EncryptFromDestination();
+    // The name the "Decrypted File" dialog proposes for a locked file's stored name.
+    std::wstring ProposedNameFor(const std::string& storedName) const;
 
     std::atomic<bool> m_bStopRequested;
     std::atomic<bool> m_bJobComplete;
@@ -141,7 +145,7 @@ private:
     // cannot start a second flow over the fields of the first.
     BOOL m_bPreparing;
     // The file of a drop whose flow has been posted and not yet started; empty otherwise.
-    CString m_strDroppedPath;
+    std::wstring m_strDroppedPath;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -105,7 +105,7 @@ CBlowfishView* CMainFrame::GetBlowfishView() const {
                                                                               : nullptr;
 }
 
-void CMainFrame::OnShellVerb(const CString& strVerb, const CString& strPath) {
+void CMainFrame::OnShellVerb(const std::string& strVerb, const std::wstring& strPath) {
     if (CBlowfishView* pView = GetBlowfishView()) RunShellVerb(*pView, strVerb, strPath);
 }
 
@@ -161,16 +161,16 @@ bool CMainFrame::AskToCloseWhileBusy() {
 void CMainFrame::TellOfRequestsNotTaken() {
     const auto& waiting = WaitingShellRequests();
     if (waiting.empty()) return;
-    std::string text = "Kestrine closed before it took up these files. Nothing was done to them:\n";
+    std::wstring text = L"Kestrine closed before it took up these files. Nothing was done to them:\n";
     size_t nListed = 0;
     for (const PendingShellRequest& request : waiting) {
         if (nListed++ == kMostRequestsListed) {
-            text += "\nand " + std::to_string(waiting.size() - kMostRequestsListed) + " more.";
+            text += L"\nand " + std::to_wstring(waiting.size() - kMostRequestsListed) + L" more.";
             break;
         }
-        text += "\n" + DescribeShellRequest(request.strVerb, request.strPath);
+        text += L"\n" + DescribeShellRequest(request.strVerb, request.strPath);
     }
-    AfxMessageBox(text.c_str(), MB_OK | MB_ICONINFORMATION);
+    AfxMessageBox(text, MB_OK | MB_ICONINFORMATION);
 }
 
 void CMainFrame::StopJobAndWait(CBlowfishView& view) {

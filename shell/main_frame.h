@@ -26,7 +26,7 @@ public:
     void WriteVersionStamp();
 
     // "/encrypt FILE" and "/shred FILE", from this start or handed over by another.
-    void OnShellVerb(const CString& strVerb, const CString& strPath) override;
+    void OnShellVerb(const std::string& strVerb, const std::wstring& strPath) override;
     // Handed-over files wait while a job runs or a flow is in its dialogs.
     BOOL CanTakeShellRequestNow() override;
     // The view's job has ended: the next waiting file is taken up, or, when the question

@@ -6,6 +6,7 @@
 #include "blowfish_view.h"
 #include "message_box.h"
 #include "shell_registration.h"
+#include "win_app.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ struct ExplorerVerb {
     const char* pszSwitch;    // on the command line, after '/' or '-', in any letter case
     const char* pszKey;       // the entry's key: named after the program, so no other's is touched
     const char* pszMenuText;  // what Explorer's context menu shows
-    void (CBlowfishView::*pfnFlow)(const CString& strPath);
+    void (CBlowfishView::*pfnFlow)(const std::wstring& strPath);
 };
 
 const ExplorerVerb kExplorerVerbs[] = {
@@ -21,20 +22,33 @@ const ExplorerVerb kExplorerVerbs[] = {
     {"shred", "Kestrine.Shred", "Shred with Kestrine", &CBlowfishView::ShredFileFromShell},
 };
 
-const ExplorerVerb* FindVerb(const char* pszSwitch) {
+const ExplorerVerb* FindVerb(const std::string& strSwitch) {
     for (const ExplorerVerb& verb : kExplorerVerbs)
-        if (::strcasecmp(verb.pszSwitch, pszSwitch) == 0) return &verb;
+        if (::strcasecmp(verb.pszSwitch, strSwitch.c_str()) == 0) return &verb;
     return nullptr;
 }
 
-bool IsShellPrintSwitch(const char* pszParam) {
-    return ::strcasecmp(pszParam, "p") == 0 || ::strcasecmp(pszParam, "pt") == 0;
+// A switch of the command line as the ASCII word the program's switches are; "" for one
+// with any other character, which names none of them.
+std::string SwitchWord(const wchar_t* pszParam) {
+    std::string word;
+    for (const wchar_t* p = pszParam; *p != L'\0'; ++p) {
+        if (*p < 0x20 || *p > 0x7E) return std::string();
+        word += static_cast<char>(*p);
+    }
+    return word;
 }
 
-std::string UnknownSwitchMessage(const std::string& strSwitch) {
-    return "Kestrine does not know the switch \"/" + strSwitch +
-           "\".\n\nIt takes /encrypt FILE, /shred FILE, the name of a locked file, /register or /unregister.";
+bool IsShellPrintSwitch(const std::string& strParam) {
+    return ::strcasecmp(strParam.c_str(), "p") == 0 || ::strcasecmp(strParam.c_str(), "pt") == 0;
 }
+
+std::wstring UnknownSwitchMessage(const std::wstring& strSwitch) {
+    return L"Kestrine does not know the switch \"/" + strSwitch +
+           L"\".\n\nIt takes /encrypt FILE, /shred FILE, the name of a locked file, /register or /unregister.";
+}
+
+std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
 const struct {
     const char* pszSwitch;
@@ -45,10 +59,9 @@ const struct {
 };
 
 ShellFileVerb FileVerbOf(const ExplorerVerb& verb) {
-    char exePath[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, exePath, MAX_PATH);
-    // The program's path quoted, the switch, and the file's path quoted: "%1".
-    const std::string command = std::string("\"") + exePath + "\" /" + verb.pszSwitch + " \"%1\"";
+    // The program's path quoted (wide: it may hold any character), the switch, and the
+    // file's path quoted: "%1".
+    const std::wstring command = L"\"" + AfxModulePath() + L"\" /" + Wide(verb.pszSwitch) + L" \"%1\"";
     return ShellFileVerb{"*", verb.pszKey, verb.pszMenuText, command};
 }
 
@@ -66,20 +79,21 @@ RegistrationResult UnregisterExplorerVerbs() {
     return result;
 }
 
-void CKestrineCommandLineInfo::ParseParam(const char* pszParam, bool bFlag, bool bLast) {
+void CKestrineCommandLineInfo::ParseParam(const wchar_t* pszParam, bool bFlag, bool bLast) {
     if (bFlag) {
+        const std::string word = SwitchWord(pszParam);
         for (const auto& registration : kRegistrationSwitches) {
-            if (::strcasecmp(registration.pszSwitch, pszParam) != 0) continue;
+            if (::strcasecmp(registration.pszSwitch, word.c_str()) != 0) continue;
             ++m_nRegistrationSwitches;
             m_nRegistration = registration.nRegistration;
             m_nShellCommand = FileNothing;
             return;
         }
-        if (const ExplorerVerb* pVerb = FindVerb(pszParam)) {
+        if (const ExplorerVerb* pVerb = FindVerb(word)) {
             ++m_nSwitches;
             m_nShellCommand = FileVerb;
             m_strVerb = pVerb->pszSwitch;
-        } else if (IsShellPrintSwitch(pszParam)) {
+        } else if (IsShellPrintSwitch(word)) {
             m_bShellPrint = true;
             if (m_nShellCommand != FileVerb) CCommandLineInfo::ParseParam(pszParam, bFlag, bLast);
         } else if (m_strUnknownSwitch.empty()) {
@@ -96,33 +110,33 @@ void CKestrineCommandLineInfo::ParseParam(const char* pszParam, bool bFlag, bool
     CCommandLineInfo::ParseParam(pszParam, bFlag, bLast);
 }
 
-std::string CKestrineCommandLineInfo::Refusal() const {
+std::wstring CKestrineCommandLineInfo::Refusal() const {
     if (!m_strUnknownSwitch.empty()) return UnknownSwitchMessage(m_strUnknownSwitch);
     if (m_nRegistration != NoRegistration &&
         (m_nRegistrationSwitches != 1 || m_nSwitches != 0 || m_nFiles != 0 || m_bShellPrint))
-        return std::string("The switch /") + (m_nRegistration == Register ? "register" : "unregister") +
-               " stands alone: it takes no file and no other switch.";
+        return std::wstring(L"The switch /") + (m_nRegistration == Register ? L"register" : L"unregister") +
+               L" stands alone: it takes no file and no other switch.";
     // One of our switches stands alone with its one file; the locked files' print verbs
     // beside it make no sense either.
     if (m_nShellCommand == FileVerb && (m_nSwitches != 1 || m_nFiles != 1 || m_bShellPrint))
-        return "The switch /" + m_strVerb + " takes the name of one file.";
-    return std::string();
+        return L"The switch /" + Wide(m_strVerb) + L" takes the name of one file.";
+    return std::wstring();
 }
 
-std::string DescribeShellRequest(const CString& strVerb, const CString& strPath) {
-    std::string what = "Open with Kestrine";
+std::wstring DescribeShellRequest(const std::string& strVerb, const std::wstring& strPath) {
+    std::wstring what = L"Open with Kestrine";
     if (const ExplorerVerb* pVerb = FindVerb(strVerb))
-        what = pVerb->pszMenuText;
-    else if (!strVerb.IsEmpty())
-        what = "/" + std::string(strVerb.GetString());
-    return what + ": " + strPath.GetString();
+        what = Wide(pVerb->pszMenuText);
+    else if (!strVerb.empty())
+        what = L"/" + Wide(strVerb);
+    return what + L": " + strPath;
 }
 
-void RunShellVerb(CBlowfishView& view, const CString& strVerb, const CString& strPath) {
+void RunShellVerb(CBlowfishView& view, const std::string& strVerb, const std::wstring& strPath) {
     const ExplorerVerb* pVerb = FindVerb(strVerb);
     if (pVerb == nullptr) {
         // Another start of a newer program may hand over what this one cannot do.
-        AfxMessageBox(UnknownSwitchMessage(strVerb.GetString()).c_str());
+        AfxMessageBox(UnknownSwitchMessage(Wide(strVerb)));
         return;
     }
     (view.*(pVerb->pfnFlow))(strPath);

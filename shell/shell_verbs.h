@@ -28,14 +28,14 @@ public:
         : CCommandLineInfo(), m_nRegistration(NoRegistration), m_strUnknownSwitch(), m_nSwitches(0),
           m_nRegistrationSwitches(0), m_nFiles(0), m_bShellPrint(false) {}
 
-    void ParseParam(const char* pszParam, bool bFlag, bool bLast) override;
+    void ParseParam(const wchar_t* pszParam, bool bFlag, bool bLast) override;
     // The message for a command line the program will not act on, or empty.
-    std::string Refusal() const;
+    std::wstring Refusal() const;
 
     Registration m_nRegistration;  // what /register or /unregister asked for
 
 private:
-    std::string m_strUnknownSwitch;  // the first switch that is neither ours nor the shell's
+    std::wstring m_strUnknownSwitch;  // the first switch that is neither ours nor the shell's
     int m_nSwitches;                 // verb switches seen
     int m_nRegistrationSwitches;     // /register and /unregister seen
     int m_nFiles;                    // plain arguments seen
@@ -44,9 +44,9 @@ private:
 
 // How a closing window names a handed-over file it did not take up: what was asked, and the
 // path ("Shred with Kestrine: C:\...").
-std::string DescribeShellRequest(const CString& strVerb, const CString& strPath);
+std::wstring DescribeShellRequest(const std::string& strVerb, const std::wstring& strPath);
 
 // Runs the view's flow for a verb that reached the main frame (from this start's command
 // line or handed over by another start); a verb this program does not know is refused with
 // a message.
-void RunShellVerb(CBlowfishView& view, const CString& strVerb, const CString& strPath);
+void RunShellVerb(CBlowfishView& view, const std::string& strVerb, const std::wstring& strPath);

@@ -527,6 +527,40 @@ case_ten_shreds_at_once() {
 }
 
 # Each case with what it needs before it and the program it leaves to be closed.
+# --- a file named outside the code page, from the command line ---------------------------
+# "Отчёт 📄.txt" on a Western system: the program opens it by its wide name and stores the
+# name as the code page has it, "_____ _.txt", as kst on Linux does for the same file.
+case_command_line_wide_name() {
+  local name="Отчёт 📄.txt"
+  local kst="$root/build/native/cli/kst"
+  mkdir -p "$work/wide"
+  printf 'Quarterly figures, locked from the command line.\n' >"$work/wide/$name"
+  printf '%s\n' "$password" >"$work/wide/password"
+  if [ ! -x "$kst" ] ||
+    ! LC_ALL=C.UTF-8 "$kst" encrypt "$work/wide/$name" -o "$work/wide/reference.kst" -q \
+      --password-file "$work/wide/password"; then
+    report command_line_wide_name "no reference from the native kst ($kst)"
+    return
+  fi
+  # Wine hands the program its arguments as the locale's text says them.
+  LC_ALL=C.UTF-8 wine "$exe" /encrypt "$(winpath "$work/wide/$name")" >/dev/null 2>&1 &
+  app_pid=$!
+  probe wait "Encrypted File" 60000 >/dev/null &&
+    probe settext "Encrypted File" 1148 "$(winpath "$work/wide/locked.kst")" &&
+    probe press "Encrypted File" 1 &&
+    probe wait "Password Protection" 30000 >/dev/null &&
+    probe settext "Password Protection" 1003 "$password" &&
+    probe settext "Password Protection" 1004 "$password" &&
+    probe press "Password Protection" 1 || { report command_line_wide_name "flow did not come up"; return; }
+  if ! wait_status "Done Encrypting"; then
+    report command_line_wide_name "the job did not finish"
+  elif ! cmp -s "$work/wide/reference.kst" "$work/wide/locked.kst"; then
+    report command_line_wide_name "the locked file differs from the reference"
+  else
+    report command_line_wide_name ""
+  fi
+}
+
 run_cases() {
   run_case start_plain
   run_case caption
@@ -541,6 +575,8 @@ run_cases() {
   run_case command_line_locked
   stop_app || echo "note: the program had to be ended by force" >&2
   run_case command_line_plain
+  stop_app || echo "note: the program had to be ended by force" >&2
+  run_case command_line_wide_name
   stop_app || echo "note: the program had to be ended by force" >&2
   run_case second_start_during_startup_flow
   stop_app || echo "note: the program had to be ended by force" >&2

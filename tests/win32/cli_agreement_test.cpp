@@ -22,6 +22,7 @@
 #include "message_pump.h"
 #include "resource.h"
 #include "view_flow_support.h"
+#include "wide_paths.h"
 
 using namespace kst_test;
 
@@ -206,7 +207,7 @@ TEST_F(KstExeAndProgram, ADoubleByteOrLongStoredNameGivesTheNameTheProgramPropos
 
         DialogDriver driver;
         driver.Expect(DialogAnswer::Press(IDCANCEL).WithCaption("Decrypted File"));
-        view.m_strSource = locked.c_str();
+        view.m_strSource = Wide(locked);
         view.ReadLockedHeader();
         const auto shown = driver.Shown();
         ASSERT_EQ(shown.size(), 1u);

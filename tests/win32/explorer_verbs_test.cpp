@@ -16,6 +16,7 @@
 #include "instance_handover.h"
 #include "registry_values.h"
 #include "started_program.h"
+#include "wide_paths.h"
 
 using namespace kst_test;
 
@@ -141,7 +142,7 @@ TEST_F(ExplorerVerbTest, EncryptSwitchLeadsThroughTheEncryptFlowToTheToolBarsLoc
     EXPECT_TRUE(::IsWindowVisible(FrameWindow()));
     ASSERT_TRUE(WaitForJob());
     ExpectAllAnswered(driver);
-    EXPECT_STREQ(View()->m_strSource, m_plain.c_str());
+    EXPECT_EQ(Narrow(View()->m_strSource), m_plain);
     EXPECT_EQ(StatusLine(), "Done Encrypting");
     const std::string locked = ReadAll(m_locked);
     EXPECT_EQ(locked.substr(0, 4), "BLOW");
@@ -186,14 +187,14 @@ TEST_F(ExplorerVerbTest, EachSwitchHandedOverToTheRunningProgramRunsItsFlowThere
     DialogDriver driver;
     driver.Expect(ChooseFile("Encrypted File", m_locked));
     driver.Expect(EncryptPassword("handed over"));
-    ASSERT_TRUE(SendVerbRequest(FrameWindow(), "encrypt", m_plain));
+    ASSERT_TRUE(SendVerbRequest(FrameWindow(), "encrypt", Wide(m_plain)));
     ASSERT_TRUE(driver.WaitForShown(2, 30000));
     ASSERT_TRUE(WaitForJob());
     EXPECT_TRUE(ReadAll(m_locked) == LockedByToolBar(driver, "handed over")) << "not the tool bar's locked file";
 
     driver.Clear();
     driver.Expect(ShredQuestion(IDNO));
-    ASSERT_TRUE(SendVerbRequest(FrameWindow(), "shred", m_plain));
+    ASSERT_TRUE(SendVerbRequest(FrameWindow(), "shred", Wide(m_plain)));
     ASSERT_TRUE(driver.WaitForShown(1, 30000));
     EXPECT_EQ(driver.Shown()[0].text, ShredQuestionText());
     PumpPending();
@@ -201,7 +202,7 @@ TEST_F(ExplorerVerbTest, EachSwitchHandedOverToTheRunningProgramRunsItsFlowThere
 
     driver.Clear();
     driver.Expect(ShredQuestion(IDYES));
-    ASSERT_TRUE(SendVerbRequest(FrameWindow(), "shred", m_plain));
+    ASSERT_TRUE(SendVerbRequest(FrameWindow(), "shred", Wide(m_plain)));
     ASSERT_TRUE(driver.WaitForShown(1, 30000));
     ASSERT_TRUE(PumpUntil([&] { return View()->m_bBusy == 0 && StatusLine() == "Done Shredding"; }, kJobTimeoutMs));
     EXPECT_TRUE(Zeros(ReadAll(m_plain)));
@@ -210,14 +211,14 @@ TEST_F(ExplorerVerbTest, EachSwitchHandedOverToTheRunningProgramRunsItsFlowThere
 
 TEST_F(ExplorerVerbTest, WhileAJobRunsBothSwitchesWaitAndRunInOrderWhenItHasEnded) {
     ASSERT_TRUE(Start({}));
-    View()->m_strSource = "C:\\job\\source.txt";
+    View()->m_strSource = L"C:\\job\\source.txt";
     View()->m_bBusy = 1;  // as between the start of a job and its end
     DialogDriver driver;
-    ASSERT_TRUE(SendVerbRequest(FrameWindow(), "encrypt", m_plain));
-    ASSERT_TRUE(SendVerbRequest(FrameWindow(), "shred", m_plain));
+    ASSERT_TRUE(SendVerbRequest(FrameWindow(), "encrypt", Wide(m_plain)));
+    ASSERT_TRUE(SendVerbRequest(FrameWindow(), "shred", Wide(m_plain)));
     PumpUntil([] { return false; }, 1500);
     EXPECT_TRUE(driver.Shown().empty()) << "while the job runs: " << driver.Shown()[0].text;
-    EXPECT_STREQ(View()->m_strSource, "C:\\job\\source.txt");
+    EXPECT_EQ(Narrow(View()->m_strSource), "C:\\job\\source.txt");
     EXPECT_EQ(Frame()->WaitingShellRequests().size(), 2u);
 
     driver.Expect(Cancel("Encrypted File"));
@@ -245,7 +246,7 @@ TEST_F(ExplorerVerbTest, TenFilesHandedOverAtOnceAreAllShreddedEachAfterItsOwnQu
     std::vector<std::thread> starts;
     std::vector<int> accepted(files.size(), 0);
     for (size_t i = 0; i < files.size(); ++i)
-        starts.emplace_back([&, i] { accepted[i] = SendVerbRequest(FrameWindow(), "shred", files[i]) ? 1 : 0; });
+        starts.emplace_back([&, i] { accepted[i] = SendVerbRequest(FrameWindow(), "shred", Wide(files[i])) ? 1 : 0; });
     const auto allZeros = [&] {
         for (const std::string& file : files)
             if (!Zeros(ReadAll(file))) return false;
@@ -277,8 +278,8 @@ TEST_F(ExplorerVerbTest, ClosingTakesNoFileAndNamesTheWaitingOnesAndItsQuestionG
     const std::string other = TempFile("kst_verb_other.txt");
     WriteAll(other, "other words");
     View()->m_bBusy = 1;  // a job runs
-    ASSERT_TRUE(SendVerbRequest(hFrame, "shred", m_plain));
-    ASSERT_TRUE(SendVerbRequest(hFrame, "encrypt", other));
+    ASSERT_TRUE(SendVerbRequest(hFrame, "shred", Wide(m_plain)));
+    ASSERT_TRUE(SendVerbRequest(hFrame, "encrypt", Wide(other)));
     PumpPending();
 
     DialogDriver driver;
@@ -289,7 +290,7 @@ TEST_F(ExplorerVerbTest, ClosingTakesNoFileAndNamesTheWaitingOnesAndItsQuestionG
     std::thread elsewhere([&] {
         bQuestionUp = driver.WaitForShown(1, 30000);
         bFindable = ::GetPropA(hFrame, "Kestrine.MainWindow") != nullptr;
-        bHandedOver = SendVerbRequest(hFrame, "shred", other);
+        bHandedOver = SendVerbRequest(hFrame, "shred", Wide(other));
         ::PostMessageA(View()->GetSafeHwnd(), WM_JOB_DONE, 0, 0);
         // A question that stays is answered here after a while, so that a fault fails the
         // test instead of hanging it.
@@ -318,7 +319,7 @@ TEST_F(ExplorerVerbTest, ClosingAnsweredNoKeepsTheWaitingFilesAndTakesHandOversA
     ASSERT_TRUE(Start({}));
     const HWND hFrame = FrameWindow();
     View()->m_bBusy = 1;
-    ASSERT_TRUE(SendVerbRequest(hFrame, "shred", m_plain));
+    ASSERT_TRUE(SendVerbRequest(hFrame, "shred", Wide(m_plain)));
     DialogDriver driver;
     driver.Expect(DialogAnswer::Press(IDNO).WithCaption("Kestrine"));
     ::SendMessageA(hFrame, WM_CLOSE, 0, 0);
@@ -326,7 +327,7 @@ TEST_F(ExplorerVerbTest, ClosingAnsweredNoKeepsTheWaitingFilesAndTakesHandOversA
     PumpPending();
     ASSERT_TRUE(::IsWindow(hFrame));
     EXPECT_NE(::GetPropA(hFrame, "Kestrine.MainWindow"), nullptr) << "the window stays, and so does its mark";
-    ASSERT_TRUE(SendVerbRequest(hFrame, "shred", m_plain)) << "the window stays and takes files again";
+    ASSERT_TRUE(SendVerbRequest(hFrame, "shred", Wide(m_plain))) << "the window stays and takes files again";
 
     driver.Expect(ShredQuestion(IDYES));
     driver.Expect(ShredQuestion(IDYES));
@@ -397,7 +398,7 @@ TEST(VerbRequest, AProgramThatKnowsOnlyOpenRequestsTurnsItAwayInsteadOfOpeningTh
             s_received = *pData;
             s_bytes.assign(static_cast<const char*>(pData->lpData), pData->cbData);
             s_received.lpData = &s_bytes[0];
-            std::string path;
+            std::wstring path;
             return ReadOpenRequest(pData, path) ? TRUE : FALSE;
         }
     };
@@ -409,11 +410,12 @@ TEST(VerbRequest, AProgramThatKnowsOnlyOpenRequestsTurnsItAwayInsteadOfOpeningTh
     HWND hOlder = ::CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                     wc.hInstance, nullptr);
     ASSERT_NE(hOlder, nullptr);
-    EXPECT_FALSE(SendVerbRequest(hOlder, "shred", "C:\\data\\report.kst"))
+    EXPECT_FALSE(SendVerbRequest(hOlder, "shred", L"C:\\data\\report.kst"))
         << "a ready answer would have made it open the locked file to decrypt";
-    std::string verb, path;
+    std::string verb;
+    std::wstring path;
     ASSERT_TRUE(ReadVerbRequest(&s_received, verb, path));
     EXPECT_EQ(verb, "shred");
-    EXPECT_EQ(path, "C:\\data\\report.kst");
+    EXPECT_EQ(path, L"C:\\data\\report.kst");
     ::DestroyWindow(hOlder);
 }

@@ -11,6 +11,10 @@
 #include "codec_fakes.h"
 #include "message_box.h"
 #include "message_pump.h"
+#include "wide_paths.h"
+
+using kst_test::Narrow;
+using kst_test::Wide;
 
 std::vector<BarMessage> JobTest::s_barMessages;
 int JobTest::s_jobsDone = 0;
@@ -40,8 +44,8 @@ LRESULT CALLBACK RecordingBarProc(HWND window, UINT message, WPARAM wParam, LPAR
 class ProbeFile : public CFile {
 public:
     explicit ProbeFile(FileProbe& probe) : m_probe(probe) {}
-    BOOL Open(const char* pszFileName, UINT nOpenFlags) override {
-        return m_probe.fake ? TRUE : CFile::Open(pszFileName, nOpenFlags);
+    BOOL Open(const std::wstring& strFileName, UINT nOpenFlags) override {
+        return m_probe.fake ? TRUE : CFile::Open(strFileName, nOpenFlags);
     }
     bool Write(const void* pBuffer, UINT nCount) override {
         if (m_probe.bytesWritten + nCount > m_probe.throwWritesAfter) throw std::bad_alloc();
@@ -119,8 +123,8 @@ void JobTest::TearDown() {
 void JobTest::Prepare(CBlowfishView& view, const std::string& source, const std::string& dest, const char* password) {
     view.m_hWnd = m_hViewWnd;
     view.m_progress.m_hWnd = m_hBar;
-    view.m_strSource = source.c_str();
-    view.m_strDest = dest.c_str();
+    view.m_strSource = Wide(source);
+    view.m_strDest = Wide(dest);
     if (password != nullptr) {
         view.m_strPassword = password;
         view.CopyPasswordToKey();

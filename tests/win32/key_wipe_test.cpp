@@ -17,6 +17,10 @@
 #include <string>
 
 #include "blowfish_view.h"
+#include "wide_paths.h"
+
+using kst_test::Narrow;
+using kst_test::Wide;
 
 namespace {
 
@@ -100,8 +104,8 @@ TEST(KeyBuffer, PasswordIsWipedOnceTheKeyHoldsItAndTheKeyWhenTheJobEnds) {
     ::DeleteFileA(dest.c_str());
 
     auto view = std::make_unique<CBlowfishView>();
-    view->m_strSource = source.c_str();
-    view->m_strDest = dest.c_str();
+    view->m_strSource = Wide(source);
+    view->m_strDest = Wide(dest);
     // Long enough to live in memory of its own rather than inside the string.
     const std::string password = "a password long enough for the heap: 0123456789";
     view->m_strPassword = password.c_str();

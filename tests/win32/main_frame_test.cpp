@@ -20,6 +20,7 @@
 #include "dc.h"
 #include "dialog_driver.h"
 #include "kestrine_version.h"
+#include "instance_handover.h"
 #include "main_frame.h"
 #include "message_box.h"
 #include "message_pump.h"
@@ -31,6 +32,10 @@
 #include "thread.h"
 #include "ui_actor.h"
 #include "wnd_hook_map.h"
+#include "wide_paths.h"
+
+using kst_test::Narrow;
+using kst_test::Wide;
 
 using kst_test::DialogAnswer;
 using kst_test::DialogDriver;
@@ -76,8 +81,7 @@ void DropQuitMessage() {
 }
 
 LRESULT SendOpenRequestTo(HWND hFrame, const std::string& path) {
-    COPYDATASTRUCT data{0x4B535430, static_cast<DWORD>(path.size() + 1), const_cast<char*>(path.c_str())};
-    return ::SendMessageA(hFrame, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    return SendOpenRequest(hFrame, Wide(path)) ? TRUE : FALSE;
 }
 
 // A shell drop of the given files, as WM_DROPFILES carries it.
@@ -418,8 +422,8 @@ TEST_F(MainFrameTest, FilesHandedOverOrDroppedOpenAsTheDocument) {
     EXPECT_EQ(driver.Shown()[0].text, "This file was not encrypted with Kestrine.");
     EXPECT_EQ(driver.Shown()[0].caption, "Kestrine");
     EXPECT_EQ(pDoc->m_bOpened, 1);
-    EXPECT_STREQ(pDoc->m_strOpenedPath, plain.c_str());
-    EXPECT_STREQ(View()->m_strSource, plain.c_str());
+    EXPECT_EQ(Narrow(pDoc->m_strOpenedPath), plain);
+    EXPECT_EQ(Narrow(View()->m_strSource), plain);
 
     // A drop on the window opens every file in turn, whatever its extension.
     driver.Clear();
@@ -427,23 +431,23 @@ TEST_F(MainFrameTest, FilesHandedOverOrDroppedOpenAsTheDocument) {
     driver.Expect(DialogAnswer::Press(IDOK));
     ::SendMessageA(Frame()->GetSafeHwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({plain, other})), 0);
     ASSERT_TRUE(driver.WaitForShown(2, 20000));
-    EXPECT_STREQ(pDoc->m_strOpenedPath, other.c_str());
+    EXPECT_EQ(Narrow(pDoc->m_strOpenedPath), other);
     EXPECT_EQ(Frame()->GetActiveDocument(), pDoc);  // the one document is reused
 
     // While a job runs, a handed-over file waits and the job's source stays; the file is
     // opened once the job has ended.
     driver.Clear();
-    View()->m_strSource = "C:\\job\\source.txt";
+    View()->m_strSource = L"C:\\job\\source.txt";
     View()->m_bBusy = 1;
     EXPECT_EQ(SendOpenRequestTo(Frame()->GetSafeHwnd(), plain), TRUE);
     kst_test::PumpUntil([] { return false; }, 1000);
     EXPECT_TRUE(driver.Shown().empty());
-    EXPECT_STREQ(View()->m_strSource, "C:\\job\\source.txt");
+    EXPECT_EQ(Narrow(View()->m_strSource), "C:\\job\\source.txt");
     driver.Expect(DialogAnswer::Press(IDOK));
     ::PostMessageA(View()->GetSafeHwnd(), WM_JOB_DONE, 0, 0);
     ASSERT_TRUE(driver.WaitForShown(1, 20000));
     EXPECT_EQ(driver.Shown()[0].text, "This file was not encrypted with Kestrine.");
-    EXPECT_STREQ(View()->m_strSource, plain.c_str());
+    EXPECT_EQ(Narrow(View()->m_strSource), plain);
 
     // Requests that are not ours are turned away.
     COPYDATASTRUCT foreign{7, 4, const_cast<char*>("abc")};
@@ -478,8 +482,8 @@ TEST_F(MainFrameTest, CloseWhileEncryptingAnsweredYesStopsTheJobAndEndsCleanly) 
         for (int i = 0; i < 64; ++i) out << chunk;
     }
     CBlowfishView* pView = View();
-    pView->m_strSource = source.c_str();
-    pView->m_strDest = dest.c_str();
+    pView->m_strSource = Wide(source);
+    pView->m_strDest = Wide(dest);
     pView->m_strPassword = "secret";
     pView->CopyPasswordToKey();
     pView->m_bBusy = 1;
@@ -620,6 +624,6 @@ TEST(DocTemplate, AFrameThatCannotBeCreatedLeavesNothingBehind) {
                                    &AfxNewView<CBlowfishView>);
     EXPECT_EQ(docTemplate.OpenDocumentFile(nullptr), nullptr);
     EXPECT_EQ(docTemplate.GetOpenDocument(), nullptr);
-    EXPECT_EQ(docTemplate.OpenDocumentFile("C:\\any.kst"), nullptr);
+    EXPECT_EQ(docTemplate.OpenDocumentFile(L"C:\\any.kst"), nullptr);
     EXPECT_EQ(docTemplate.GetOpenDocument(), nullptr);
 }

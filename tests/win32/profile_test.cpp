@@ -71,7 +71,7 @@ TEST_F(ProfileTest, UnsetProfileWritesNothing) {
 
 TEST(ShellRegistration, LockedFilesOpenInTheProgramWithTheDocumentIconForTheUserOnly) {
     DeleteLockedFileType();
-    const ShellFileType type{".kst", "Kestrine.Document", "Kestrine Document", "C:\\Apps\\kestrine.exe", 1};
+    const ShellFileType type{".kst", "Kestrine.Document", "Kestrine Document", L"C:\\Apps\\kestrine.exe", 1};
     RegistrationResult result = RegisterShellFileType(type, true);
     EXPECT_TRUE(result.bDone);
     EXPECT_TRUE(result.bChanged);
@@ -106,7 +106,7 @@ TEST(ShellRegistration, LockedFilesOpenInTheProgramWithTheDocumentIconForTheUser
 
 TEST(ShellRegistration, UndoingItLeavesAnExtensionAnotherProgramHasTakenOver) {
     DeleteLockedFileType();
-    const ShellFileType type{".kst", "Kestrine.Document", "Kestrine Document", "C:\\Apps\\kestrine.exe", 1};
+    const ShellFileType type{".kst", "Kestrine.Document", "Kestrine Document", L"C:\\Apps\\kestrine.exe", 1};
     ASSERT_TRUE(RegisterShellFileType(type, false).bDone);
     {
         CRegistryKey extension;
