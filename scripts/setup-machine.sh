@@ -15,6 +15,7 @@ packages=(
   cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev libssl-dev openssl
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 xvfb fonts-wine xdotool imagemagick x11-apps python3
+  nsis zip unzip man-db
 )
 
 need_update=0
