@@ -3,7 +3,7 @@
 #   Kestrine-VERSION-win32.zip         the portable program: kestrine.exe, kst.exe, README.txt
 #   Kestrine-VERSION-setup.exe         the per-user installer (NSIS), with its uninstaller
 #   kst-VERSION-linux-ARCH.tar.gz      kst and its manual page, as `cmake --install` lays them out
-# VERSION is the one `kst --version` prints. Installs what it needs (scripts/setup-machine.sh)
+# VERSION is the one `kst --version` prints (its first word that starts with a digit). Installs what it needs (scripts/setup-machine.sh)
 # and builds only the programs it packs, in the usual build trees.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,7 +17,7 @@ cmake --build build/native --target kst
   cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release --toolchain cmake/mingw-i686.cmake >/dev/null
 cmake --build build/win32 --target kestrine kst kst_art
 
-version=$(build/native/cli/kst --version | awk 'NR == 1 { print $2 }')
+version=$(build/native/cli/kst --version | awk 'NR == 1 { for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]/) { print $i; exit } }')
 if ! [[ $version =~ ^[0-9][0-9A-Za-z.+-]*$ ]]; then
   echo "package: cannot read the version from 'kst --version' (got '$version')" >&2
   exit 1

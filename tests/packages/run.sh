@@ -19,7 +19,7 @@ source "$root/tests/support/script_cases.sh"
 # shellcheck source=../../scripts/wine-env.sh
 source "$root/scripts/wine-env.sh"
 
-version=$("$native/cli/kst" --version | awk 'NR == 1 { print $2 }')
+version=$("$native/cli/kst" --version | awk 'NR == 1 { for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]/) { print $i; exit } }')
 zip_file=$dist/Kestrine-$version-win32.zip
 setup_file=$dist/Kestrine-$version-setup.exe
 tar_file=$dist/kst-$version-linux-$(uname -m).tar.gz
@@ -75,7 +75,7 @@ case_tarball() {
   tar -xzf "$tar_file" -C "$work/tar" || problem "tar could not unpack it"
   local shown
   shown=$("$tree/bin/kst" --version 2>&1) || problem "bin/kst --version failed: $shown"
-  [[ $shown == "kst $version"* ]] || problem "bin/kst --version says '$shown'"
+  [[ " $shown " == *" $version "* ]] || problem "bin/kst --version says '$shown', not $version"
 
   local page=$tree/share/man/man1/kst.1 rendered
   rendered=$(MANWIDTH=80 man --warnings -l -P cat "$page" 2>"$work/man.err") || problem "man -l failed"
