@@ -111,12 +111,15 @@ classes='HKCU\Software\Classes'
 probe() { wine "$win32/tests/e2e/kst_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 windows_variable() { wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
-# A key's value as `reg query` shows it (the default value without NAME); fails when absent.
-reg_value() {  # reg_value KEY [NAME]
+# The values of a key as `reg query` lists them, one "NAME<tab>DATA" a line; the default
+# value is named "(Default)". Fails when the key is not there.
+reg_values() {  # reg_values KEY
   local shown
-  if [ $# -gt 1 ]; then shown=$(wine reg query "$1" /v "$2" 2>/dev/null); else shown=$(wine reg query "$1" /ve 2>/dev/null); fi ||
-    return 1
-  tr -d '\r' <<<"$shown" | sed -nE 's/^ +.*REG_[A-Z_]+ {4}(.*)$/\1/p' | head -1
+  shown=$(wine reg query "$1" 2>/dev/null) || return 1
+  tr -d '\r' <<<"$shown" | sed -nE 's/^ {4}(.*) {4}REG_[A-Z_]+ {4}(.*)$/\1\t\2/p'
+}
+reg_value() {  # reg_value KEY [NAME]
+  reg_values "$1" | awk -F '\t' -v name="${2:-(Default)}" '$1 == name { print $2; exit }'
 }
 key_exists() { wine reg query "$1" >/dev/null 2>&1; }
 
@@ -174,7 +177,8 @@ case_silent_install() {
     problem "the shortcut does not lead to the installed kestrine.exe"
   fi
 
-  local name expected
+  local name expected shown values
+  values=$(reg_values "$uninstall_key")
   local -A entry=(
     [DisplayName]=Kestrine
     [DisplayVersion]=$version
@@ -186,8 +190,8 @@ case_silent_install() {
   )
   for name in "${!entry[@]}"; do
     expected=${entry[$name]}
-    [ "$(reg_value "$uninstall_key" "$name")" = "$expected" ] ||
-      problem "uninstall entry $name is '$(reg_value "$uninstall_key" "$name")', not '$expected'"
+    shown=$(awk -F '\t' -v name="$name" '$1 == name { print $2; exit }' <<<"$values")
+    [ "$shown" = "$expected" ] || problem "uninstall entry $name is '$shown', not '$expected'"
   done
 
   # The installed copy registered itself: every entry names the installed program.
@@ -204,6 +208,7 @@ case_silent_install() {
 case_installed_program() {
   local exe=$install_dir/kestrine.exe
   if [ ! -f "$exe" ]; then report installed_program "nothing installed"; return; fi
+  if [ ! -f "$win32/tests/e2e/kst_probe.exe" ]; then report installed_program "kst_probe.exe is not built"; return; fi
   wine "$exe" >/dev/null 2>&1 &
   local pid=$!
   if ! probe wait "Kestrine " 60000 >/dev/null; then
