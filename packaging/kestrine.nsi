@@ -57,6 +57,17 @@ BrandingText "${PRODUCT} ${VERSION}"
 
 Section "${PRODUCT}"
   SetShellVarContext current
+  ; A running copy cannot be replaced, and a silent install would skip it and end as if all
+  ; went well: find that out before anything is written.
+  IfFileExists "$INSTDIR\kestrine.exe" 0 replaceable
+    ClearErrors
+    FileOpen $1 "$INSTDIR\kestrine.exe" a
+    IfErrors 0 +4
+      MessageBox MB_OK|MB_ICONEXCLAMATION "${PRODUCT} is running. Close it and run Setup again." /SD IDOK
+      SetErrorLevel 2
+      Abort
+    FileClose $1
+  replaceable:
   SetOutPath "$INSTDIR"
   File "${STAGE}/kestrine.exe"
   File "${STAGE}/kst.exe"

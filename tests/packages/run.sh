@@ -216,8 +216,10 @@ case_installed_program() {
     report installed_program "its window did not appear"
     return
   fi
-  # An uninstall while the program runs would leave half an installation: it must change
-  # nothing and fail. "_?=" keeps the uninstaller in place, so its exit status is its own.
+  # Setup or uninstall while the program runs would leave half an installation: each must
+  # change nothing and fail. "_?=" keeps the uninstaller in place, so its exit status is its own.
+  timeout 300 wine "$setup_file" /S >/dev/null 2>&1
+  [ $? -ne 0 ] || problem "setup reported success while the program ran"
   timeout 300 wine "$install_dir/uninstall.exe" /S "_?=$install_win" >/dev/null 2>&1
   local refused=$?
   [ $refused -ne 0 ] || problem "the uninstaller reported success while the program ran"
