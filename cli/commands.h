@@ -22,5 +22,8 @@ int OpenLockedFile(const std::string& path, FileHandle& file, uint64_t& length, 
 
 // Says "kst: <message>" on stderr and returns `status`.
 int Refuse(int status, const std::string& message);
+// Flushes standard output: kExitDone when all written there arrived, or else says why
+// (a full disk, a closed descriptor) and returns kExitIoError.
+int FinishStandardOutput();
 
 }  // namespace kst

@@ -55,8 +55,10 @@ int RunInfo(const Options& options)
                 unsigned(header.storedName.size()));
     uint8_t tailCount = 0;
     size_t got = 0;
-    if (!source.Read(&tailCount, 1, got) || got != 1)
-        return Refuse(kExitIoError, "error reading " + options.file);
+    if (!source.Read(&tailCount, 1, got))
+        return Refuse(kExitIoError, "error reading " + options.file + ": " + source.Failure());
+    if (got != 1)
+        return Refuse(kExitIoError, options.file + " got shorter while it was read");
     const lockedfile::BlockLayout layout = lockedfile::LayoutOf(length - header.dataOffset - 1, tailCount);
     std::printf("tail count:    %u%s\n", unsigned(tailCount),
                 tailCount >= 8 ? " (not one the program writes; the last block counts whole)" : "");
@@ -65,7 +67,7 @@ int RunInfo(const Options& options)
     if (layout.extraBytes > 0)
         std::printf("stray bytes:   %u after the last block (decrypt copies them unchanged)\n",
                     unsigned(layout.extraBytes));
-    return std::fflush(stdout) == 0 ? kExitDone : kExitIoError;
+    return FinishStandardOutput();
 }
 
 }  // namespace kst

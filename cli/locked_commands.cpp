@@ -1,6 +1,7 @@
 // encrypt and decrypt: check the files, ask the password, then write the output through a
 // pending file, on several threads for large files.
 #include <functional>
+#include <new>
 #include <thread>
 
 #include "commands.h"
@@ -31,8 +32,10 @@ int CheckDestination(const Options& options, const std::string& destination)
         return kExitDone;
     if (SameFile(options.file, destination))
         return Refuse(kExitUsage, destination + ": is the source itself; the source is never replaced");
-    if (IsFolder(destination))
-        return Refuse(kExitIoError, destination + ": is a directory");
+    // Not even with --force: as root, a device node replaced by a file breaks the system.
+    const std::string notAFile = NotAFile(destination);
+    if (!notAFile.empty())
+        return Refuse(kExitIoError, destination + ": " + notAFile + "; only a file is replaced");
     if (PathExists(destination) && !options.force)
         return Refuse(kExitDestinationExists, destination + ": exists; use --force to replace it");
     return kExitDone;
@@ -55,6 +58,7 @@ using CodecRun = std::function<lockedfile::CodecStatus(lockedfile::ByteSink& sin
 struct CodecOutcome {
     lockedfile::CodecStatus status;
     std::string writeFailure;  // the system's reason when a write failed
+    std::string abandoned;     // what stopped the run before the codec could end it (memory)
 };
 
 CodecOutcome RunInto(FileHandle& output, const Options& options, const char* verb, uint64_t total,
@@ -64,8 +68,15 @@ CodecOutcome RunInto(FileHandle& output, const Options& options, const char* ver
     FileSink sink(output, meter);
     BlowfishKeyContext context;
     InterruptProgress progress;
-    const lockedfile::CodecStatus status = run(sink, context, progress);
-    return {InterruptRequested() ? lockedfile::CodecStatus::Stopped : status, sink.Failure()};
+    lockedfile::CodecStatus status = lockedfile::CodecStatus::Stopped;
+    try {
+        status = run(sink, context, progress);
+    } catch (const std::bad_alloc&) {
+        return {status, sink.Failure(), "out of memory"};
+    } catch (const std::exception& error) {
+        return {status, sink.Failure(), error.what()};
+    }
+    return {InterruptRequested() ? lockedfile::CodecStatus::Stopped : status, sink.Failure(), ""};
 }
 
 // Explains a run that did not end well; `output` names where it went, `left` says what
@@ -73,11 +84,18 @@ CodecOutcome RunInto(FileHandle& output, const Options& options, const char* ver
 int RefuseFailedRun(const CodecOutcome& outcome, const Options& options, const FileSource& source,
                     const std::string& output, const std::string& left)
 {
+    if (!outcome.abandoned.empty())
+        return Refuse(kExitIoError, "cannot go on: " + outcome.abandoned + "; " + left);
     switch (outcome.status) {
     case lockedfile::CodecStatus::Ok: break;
     case lockedfile::CodecStatus::Stopped: return Refuse(InterruptExitStatus(), "interrupted; " + left);
     case lockedfile::CodecStatus::ReadFailed:
         return Refuse(kExitIoError, "error reading " + options.file + ": " + source.Failure() + "; " + left);
+    case lockedfile::CodecStatus::SourceShorter:
+        return Refuse(kExitIoError, options.file + " got shorter while it was read; " + left);
+    case lockedfile::CodecStatus::SourceLonger:
+        return Refuse(kExitIoError,
+                      options.file + " changed size while it was read: it holds more than its size said; " + left);
     case lockedfile::CodecStatus::WriteFailed:
         return Refuse(kExitIoError, "error writing " + output + ": " + outcome.writeFailure + "; " + left);
     case lockedfile::CodecStatus::EmptyKey: return Refuse(kExitUsage, "an empty password is refused");
@@ -96,7 +114,7 @@ int WriteStandardOutput(const Options& options, const FileSource& source, const 
         return Refuse(kExitIoError, "cannot write to standard output: " + opened.reason);
     CodecOutcome outcome = RunInto(output, options, verb, total, run);
     if (outcome.status == lockedfile::CodecStatus::Ok && !output.Close())
-        outcome = {lockedfile::CodecStatus::WriteFailed, LastErrorText()};
+        outcome = {lockedfile::CodecStatus::WriteFailed, LastErrorText(), ""};
     return RefuseFailedRun(outcome, options, source, "standard output", "the output there is incomplete");
 }
 

@@ -23,7 +23,7 @@ int OpenLockedFile(const std::string& path, FileHandle& file, uint64_t& length, 
                       path + ": not a locked file: its name length is 0 or the file ends inside the stored name");
     case lockedfile::HeaderStatus::ReadFailed: break;
     }
-    return Refuse(kExitIoError, "error reading " + path);
+    return Refuse(kExitIoError, "error reading " + path + ": " + source.Failure());
 }
 
 }  // namespace kst

@@ -31,11 +31,11 @@ int Run(const std::vector<std::string>& arguments)
     }
     if (parsed.options.command == kst::Command::Help) {
         std::fputs(kst::kUsageText, stdout);
-        return kst::kExitDone;
+        return kst::FinishStandardOutput();
     }
     if (parsed.options.command == kst::Command::Version) {
         std::fputs(kst::kVersionText, stdout);
-        return kst::kExitDone;
+        return kst::FinishStandardOutput();
     }
     for (const CommandEntry& entry : kCommandTable) {
         if (entry.command == parsed.options.command)

@@ -15,7 +15,7 @@ const char* const kUsageText =
     "\n"
     "Options:\n"
     "  -o, --output PATH     where to write (\"-\": standard output)\n"
-    "  -f, --force           replace an existing output\n"
+    "  -f, --force           replace an existing output file (never a device or folder)\n"
     "  -q, --quiet           no progress display\n"
     "      --password-file PATH  read the password from the first line of PATH\n"
     "      --password-fd N       read the password from the first line of descriptor N\n"
@@ -45,9 +45,10 @@ const CommandEntry kCommands[] = {
     {"info", Command::Info, false},
 };
 
+// Digits only: strtol alone would also take leading blanks and a sign.
 bool ParseCount(const std::string& text, long low, long high, long& value)
 {
-    if (text.empty())
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
         return false;
     char* end = nullptr;
     value = std::strtol(text.c_str(), &end, 10);

@@ -1,7 +1,5 @@
 #include "password.h"
 
-#include <fstream>
-
 #include "file_streams.h"
 #include "line_reader.h"
 #include "platform.h"
@@ -10,28 +8,14 @@ namespace kst {
 
 namespace {
 
-// A password file may be a pipe (a shell's process substitution): read as a stream, not
-// as the regular file the codec wants.
-class StreamSource : public lockedfile::ByteSource {
-public:
-    explicit StreamSource(std::istream& stream) : m_stream(stream) {}
-    bool Read(uint8_t* buffer, size_t want, size_t& got) override
-    {
-        m_stream.read(reinterpret_cast<char*>(buffer), std::streamsize(want));
-        got = size_t(m_stream.gcount());
-        return !m_stream.bad();
-    }
-
-private:
-    std::istream& m_stream;
-};
-
+// A password file may be a FIFO (a shell's process substitution) that is waited on until
+// its writer comes: read as it comes, not as the regular file the codec wants.
 bool ReadFirstLine(const std::string& path, std::string& line)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    FileHandle file;
+    if (!OpenToRead(path, file).ok)
         return false;
-    StreamSource source(file);
+    FileSource source(file);
     return ReadLine(source, line);
 }
 
@@ -88,20 +72,22 @@ std::string PasswordRefusal(const std::string& password, PasswordUse use)
 PasswordResult ObtainPassword(const Options& options, PasswordUse use, std::string& password)
 {
     PasswordResult result;
-    if (!options.passwordFile.empty()) {
-        if (!ReadFirstLine(options.passwordFile, password)) {
-            result.error = "cannot read the password file " + options.passwordFile + ": " + LastErrorText();
-            return result;
-        }
-    } else if (options.passwordFd >= 0) {
-        if (!ReadLineFromDescriptor(options.passwordFd, password)) {
-            result.interrupted = InterruptRequested();
-            result.error =
-                "cannot read the password from descriptor " + std::to_string(options.passwordFd) + ": " + LastErrorText();
-            return result;
-        }
-    } else {
+    if (options.passwordFile.empty() && options.passwordFd < 0)
         return AskOnTerminal(use, password);
+    const bool read = !options.passwordFile.empty() ? ReadFirstLine(options.passwordFile, password)
+                                                    : ReadLineFromDescriptor(options.passwordFd, password);
+    // An interrupt may cut the wait short with what came so far.
+    if (InterruptRequested()) {
+        result.interrupted = true;
+        result.error = "interrupted";
+        return result;
+    }
+    if (!read) {
+        result.error = (!options.passwordFile.empty()
+                            ? "cannot read the password file " + options.passwordFile
+                            : "cannot read the password from descriptor " + std::to_string(options.passwordFd)) +
+                       ": " + LastErrorText();
+        return result;
     }
     result.error = PasswordRefusal(password, use);
     result.ok = result.error.empty();

@@ -43,6 +43,11 @@ CommitStatus PendingOutput::Commit(bool replace, std::string& reason)
         return Fail(reason, "cannot set who may read it: " + limited.reason);
     if (!m_file.Close())
         return Fail(reason, "cannot close it: " + LastErrorText());
+    // Only a file is replaced: whatever took the name since it was first looked at is
+    // looked at again, as close to the rename as a portable look can come.
+    const std::string notAFile = replace ? NotAFile(m_destination) : "";
+    if (!notAFile.empty())
+        return Fail(reason, notAFile);
     bool existed = false;
     const FileResult renamed = RenameFile(m_temporaryPath, m_destination, replace, existed);
     if (!renamed.ok) {

@@ -1,7 +1,7 @@
 // An output that appears under its name only when it is complete: written to a temporary
 // file in the destination's folder, flushed to disk, given no wider access than its source,
 // then renamed and the folder flushed. Until then the destination, if any, is untouched; a
-// pending output that is never committed is removed.
+// pending output that is never committed is removed. Only a file (or a link) is replaced.
 #pragma once
 
 #include <string>

@@ -62,6 +62,9 @@ struct FileResult {
 FileResult OpenForReading(const std::string& path, FileHandle& file, uint64_t& length);
 // Opens an existing regular file for writing in place, neither truncated nor moved.
 FileResult OpenForOverwriting(const std::string& path, FileHandle& file, uint64_t& length);
+// Opens an existing file of any kind for reading (a FIFO too); an interrupt ends a wait
+// for its writer.
+FileResult OpenToRead(const std::string& path, FileHandle& file);
 // Creates a new file in `directory` that only its owner may open, under a short name no one
 // else can guess or take first, whatever the length of the name it will get.
 FileResult CreateUniqueFile(const std::string& directory, FileHandle& file, std::string& path);
@@ -79,7 +82,9 @@ std::string LastErrorText();
 FileResult RenameFile(const std::string& from, const std::string& to, bool replace, bool& existed);
 bool RemoveFile(const std::string& path);
 bool PathExists(const std::string& path);
-bool IsFolder(const std::string& path);
+// What `path` is when it exists and, links followed, is no regular file ("is a directory",
+// "is a FIFO", ...); "" for a file, a link to one, or nothing.
+std::string NotAFile(const std::string& path);
 // Whether both paths name the same existing file (links and other spellings included).
 bool SameFile(const std::string& first, const std::string& second);
 

@@ -35,16 +35,44 @@ int Descriptor(const FileHandle& file)
     return static_cast<int>(file.Get());
 }
 
+// What a file of `mode` is, said where a regular file was wanted.
+const char* KindOfNonFile(mode_t mode)
+{
+    static const struct {
+        mode_t type;
+        const char* text;
+    } kKinds[] = {
+        {S_IFDIR, "is a directory"}, {S_IFCHR, "is a character device"}, {S_IFBLK, "is a block device"},
+        {S_IFIFO, "is a FIFO"},      {S_IFSOCK, "is a socket"},
+    };
+    for (const auto& kind : kKinds) {
+        if ((mode & S_IFMT) == kind.type)
+            return kind.text;
+    }
+    return "not a regular file";
+}
+
 // A regular file is required: the header needs the length before the first block,
 // and reading a FIFO or device would have no end we can trust.
 FileResult CheckRegular(const std::string& path, struct stat& info)
 {
     if (::stat(path.c_str(), &info) != 0)
         return Failure(errno);
-    if (S_ISDIR(info.st_mode))
-        return {false, "is a directory"};
     if (!S_ISREG(info.st_mode))
-        return {false, "not a regular file"};
+        return {false, KindOfNonFile(info.st_mode)};
+    return {};
+}
+
+// Opening a FIFO waits for its writer; an interrupt ends that wait.
+FileResult OpenDescriptorFor(const std::string& path, int flags, FileHandle& file)
+{
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags | O_NOCTTY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR && !InterruptRequested());
+    if (fd < 0)
+        return Failure(errno);
+    file = FileHandle(fd);
     return {};
 }
 
@@ -54,15 +82,11 @@ FileResult OpenRegular(const std::string& path, int flags, FileHandle& file, uin
     FileResult result = CheckRegular(path, info);
     if (!result.ok)
         return result;
-    int fd;
-    do {
-        fd = ::open(path.c_str(), flags | O_NOCTTY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR && !InterruptRequested());
-    if (fd < 0)
-        return Failure(errno);
-    file = FileHandle(fd);
+    result = OpenDescriptorFor(path, flags, file);
+    if (!result.ok)
+        return result;
     // The name may have been given to something else between the two looks.
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (::fstat(Descriptor(file), &info) != 0 || !S_ISREG(info.st_mode)) {
         file.Close();
         return {false, "not a regular file"};
     }
@@ -164,6 +188,11 @@ FileResult OpenForOverwriting(const std::string& path, FileHandle& file, uint64_
     return OpenRegular(path, O_WRONLY, file, length);
 }
 
+FileResult OpenToRead(const std::string& path, FileHandle& file)
+{
+    return OpenDescriptorFor(path, O_RDONLY, file);
+}
+
 FileResult CreateUniqueFile(const std::string& directory, FileHandle& file, std::string& path)
 {
     // mkostemp draws random names (many more than anyone can plant) and opens with O_EXCL
@@ -245,10 +274,10 @@ bool PathExists(const std::string& path)
     return ::lstat(path.c_str(), &info) == 0;
 }
 
-bool IsFolder(const std::string& path)
+std::string NotAFile(const std::string& path)
 {
     struct stat info;
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) ? KindOfNonFile(info.st_mode) : "";
 }
 
 bool SameFile(const std::string& first, const std::string& second)
@@ -343,6 +372,8 @@ void InstallInterruptHandler()
     // A reader that has gone shows as a failed write, which is reported; the signal would
     // end the process before it removes its temporary file.
     ::signal(SIGPIPE, SIG_IGN);
+    // Likewise a file size limit (ulimit -f): the write fails with EFBIG instead.
+    ::signal(SIGXFSZ, SIG_IGN);
     struct sigaction action;
     std::memset(&action, 0, sizeof action);
     action.sa_handler = OnInterrupt;

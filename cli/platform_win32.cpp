@@ -178,6 +178,16 @@ FileResult OpenForOverwriting(const std::string& path, FileHandle& file, uint64_
     return OpenRegular(path, GENERIC_WRITE, 0, file, length);
 }
 
+FileResult OpenToRead(const std::string& path, FileHandle& file)
+{
+    HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return Failure(::GetLastError());
+    file = FileHandle(reinterpret_cast<intptr_t>(handle));
+    return {};
+}
+
 FileResult CreateUniqueFile(const std::string& directory, FileHandle& file, std::string& path)
 {
     // A short name, so that the room a long destination name needs is not taken.
@@ -241,10 +251,12 @@ bool PathExists(const std::string& path)
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool IsFolder(const std::string& path)
+std::string NotAFile(const std::string& path)
 {
+    // Devices (NUL, COM1) are no entries of a folder: a rename onto one fails by itself.
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? "is a directory"
+                                                                                                 : "";
 }
 
 bool SameFile(const std::string& first, const std::string& second)

@@ -39,31 +39,54 @@ public:
             slot.bytes.resize(runner.Chunk().Bytes());
     }
 
+    // Starts the workers, then the reader, so that nothing is read before a worker runs.
+    // Workers that cannot start (a process or memory limit) leave the work to those that
+    // did. False when no worker or no reader could start: then nothing was read, every
+    // thread that started has ended, and the chunks are the caller's to run.
+    bool Start()
+    {
+        m_threads.reserve(size_t(m_workers) + 1);
+        for (unsigned i = 0; i < m_workers; ++i) {
+            if (!StartThread(&Pipeline::CipherChunks))
+                break;
+        }
+        if (m_threads.empty())
+            return false;
+        if (!StartThread(&Pipeline::ReadChunks)) {
+            // The workers waiting for chunks give up.
+            Fail(CodecStatus::Stopped);
+            JoinAll();
+            return false;
+        }
+        return true;
+    }
+
+    // Writes on the calling thread while the started threads read and cipher.
     CodecStatus Run()
     {
-        std::vector<std::thread> threads;
-        try {
-            threads.emplace_back(&Pipeline::Guarded, this, &Pipeline::ReadChunks);
-            for (unsigned i = 0; i < m_workers; ++i)
-                threads.emplace_back(&Pipeline::Guarded, this, &Pipeline::CipherChunks);
-        } catch (...) {
-            // No thread may outlive the run, nor be left waiting for one that never started.
-            Fail(CodecStatus::ReadFailed);
-            JoinAll(threads);
-            throw;
-        }
         Guarded(&Pipeline::WriteChunks);
-        JoinAll(threads);
+        JoinAll();
         if (m_exception)
             std::rethrow_exception(m_exception);
         return m_status;
     }
 
 private:
-    static void JoinAll(std::vector<std::thread>& threads)
+    bool StartThread(void (Pipeline::*part)())
     {
-        for (std::thread& thread : threads)
+        try {
+            m_threads.emplace_back(&Pipeline::Guarded, this, part);
+            return true;
+        } catch (...) {
+            return false;
+        }
+    }
+
+    void JoinAll()
+    {
+        for (std::thread& thread : m_threads)
             thread.join();
+        m_threads.clear();
     }
 
     // An exception must not end the process from a thread of ours: it ends the run, and the
@@ -120,8 +143,9 @@ private:
             Slot& slot = SlotOf(index);
             if (!WaitFor(slot, SlotState::Free))
                 return;
-            if (!ReadChunk(m_source, m_plan.At(index), slot.bytes.data())) {
-                Fail(CodecStatus::ReadFailed);
+            const CodecStatus read = ReadChunk(m_source, m_plan.At(index), slot.bytes.data());
+            if (read != CodecStatus::Ok) {
+                Fail(read);
                 return;
             }
             Hand(slot, SlotState::Read);
@@ -172,6 +196,7 @@ private:
     const ChunkPlan m_plan;
     ProgressTrack& m_track;
     std::vector<Slot> m_slots;
+    std::vector<std::thread> m_threads;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     uint64_t m_nextCipher;  // the next chunk a worker takes
@@ -188,8 +213,13 @@ CodecStatus RunThreaded(ByteSource& source, ByteSink& sink, const BlockRun& run,
     const ChunkPlan plan(run, runner.Chunk());
     if (plan.Count() == 0)
         return CodecStatus::Ok;
-    Pipeline pipeline(source, sink, run, runner, track);
-    return pipeline.Run();
+    {
+        Pipeline pipeline(source, sink, run, runner, track);
+        if (pipeline.Start())
+            return pipeline.Run();
+    }
+    // The same chunks on this thread stop at the same points.
+    return RunSerial(source, sink, run, runner.Chunk(), track);
 }
 
 }  // namespace lockedfile

@@ -40,14 +40,31 @@ void ProgressTrack::Finish()
     m_progress.SetPos(100);
 }
 
-bool ReadChunk(ByteSource& source, const Chunk& chunk, uint8_t* bytes)
+CodecStatus ReadExactly(ByteSource& source, uint8_t* buffer, size_t want)
 {
     size_t got = 0;
-    if (!ReadFully(source, bytes, chunk.readBytes, got) || got < chunk.readBytes)
-        return false;
+    if (!ReadFully(source, buffer, want, got))
+        return CodecStatus::ReadFailed;
+    return got < want ? CodecStatus::SourceShorter : CodecStatus::Ok;
+}
+
+CodecStatus CheckSourceEnds(ByteSource& source)
+{
+    uint8_t beyond = 0;
+    const CodecStatus status = ReadExactly(source, &beyond, 1);
+    if (status == CodecStatus::ReadFailed)
+        return status;
+    return status == CodecStatus::Ok ? CodecStatus::SourceLonger : CodecStatus::Ok;
+}
+
+CodecStatus ReadChunk(ByteSource& source, const Chunk& chunk, uint8_t* bytes)
+{
+    const CodecStatus status = ReadExactly(source, bytes, chunk.readBytes);
+    if (status != CodecStatus::Ok)
+        return status;
     // The last block is padded with zeros.
     std::fill(bytes + chunk.readBytes, bytes + chunk.blocks * kBlockSize, uint8_t(0));
-    return true;
+    return CodecStatus::Ok;
 }
 
 void CipherChunk(const BlockRun& run, const Chunk& chunk, uint8_t* bytes)
@@ -69,15 +86,21 @@ CodecStatus RunBlocks(ByteSource& source, ByteSink& sink, const BlockRun& run, c
 {
     if (runner.Workers() > 0)
         return RunThreaded(source, sink, run, runner, track);
+    return RunSerial(source, sink, run, runner.Chunk(), track);
+}
 
-    const ChunkPlan plan(run, runner.Chunk());
-    std::vector<uint8_t> bytes(runner.Chunk().Bytes());
+CodecStatus RunSerial(ByteSource& source, ByteSink& sink, const BlockRun& run, ChunkSize chunkSize,
+                      ProgressTrack& track)
+{
+    const ChunkPlan plan(run, chunkSize);
+    std::vector<uint8_t> bytes(chunkSize.Bytes());
     for (uint64_t index = 0; index < plan.Count(); ++index) {
         if (track.StopRequested())
             return CodecStatus::Stopped;
         const Chunk chunk = plan.At(index);
-        if (!ReadChunk(source, chunk, bytes.data()))
-            return CodecStatus::ReadFailed;
+        const CodecStatus read = ReadChunk(source, chunk, bytes.data());
+        if (read != CodecStatus::Ok)
+            return read;
         CipherChunk(run, chunk, bytes.data());
         if (!WriteChunk(sink, track, chunk, bytes.data()))
             return CodecStatus::WriteFailed;

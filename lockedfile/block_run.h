@@ -58,8 +58,13 @@ private:
     size_t m_next;
 };
 
+// Reads exactly `want` bytes: Ok, ReadFailed, or SourceShorter when the source ends first.
+CodecStatus ReadExactly(ByteSource& source, uint8_t* buffer, size_t want);
+// Whether the source ends where its stated length said: Ok, SourceLonger, or ReadFailed.
+CodecStatus CheckSourceEnds(ByteSource& source);
+
 // The three steps of a chunk. `bytes` holds at least chunk.blocks blocks.
-bool ReadChunk(ByteSource& source, const Chunk& chunk, uint8_t* bytes);
+CodecStatus ReadChunk(ByteSource& source, const Chunk& chunk, uint8_t* bytes);
 void CipherChunk(const BlockRun& run, const Chunk& chunk, uint8_t* bytes);
 bool WriteChunk(ByteSink& sink, ProgressTrack& track, const Chunk& chunk, const uint8_t* bytes);
 
@@ -68,6 +73,9 @@ bool WriteChunk(ByteSink& sink, ProgressTrack& track, const Chunk& chunk, const 
 // whichever thread they came, once every thread of the run has ended.
 CodecStatus RunBlocks(ByteSource& source, ByteSink& sink, const BlockRun& run, const BlockRunner& runner,
                       ProgressTrack& track);
+CodecStatus RunSerial(ByteSource& source, ByteSink& sink, const BlockRun& run, ChunkSize chunkSize,
+                      ProgressTrack& track);
+// Where too few of its threads can start, runs serially in the same chunks.
 CodecStatus RunThreaded(ByteSource& source, ByteSink& sink, const BlockRun& run, const BlockRunner& runner,
                         ProgressTrack& track);
 

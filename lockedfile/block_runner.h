@@ -53,7 +53,8 @@ public:
     // `workers` threads (at least one) cipher the chunks that another thread reads ahead,
     // and the calling thread writes them in file order. Only the source is read on another
     // thread; the sink and the progress sink, with its stop question, are called on the
-    // calling thread alone, as with the serial runner.
+    // calling thread alone, as with the serial runner. Where the system lets fewer threads
+    // start, fewer workers do the work, or with none the calling thread does it alone.
     static constexpr BlockRunner Threaded(unsigned workers, ChunkSize chunk = kThreadedChunk)
     {
         return BlockRunner(workers == 0 ? 1 : workers, chunk);

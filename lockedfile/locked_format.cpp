@@ -100,7 +100,9 @@ CodecStatus EncryptStream(ByteSource& source, uint64_t length, const std::string
     run.inputBytes = length;
     run.context = &context.Context();
     run.encipher = true;
-    const CodecStatus status = RunBlocks(source, dest, run, runner, track);
+    CodecStatus status = RunBlocks(source, dest, run, runner, track);
+    if (status == CodecStatus::Ok)
+        status = CheckSourceEnds(source);
     if (status == CodecStatus::Ok)
         track.Finish();
     return status;
@@ -117,9 +119,9 @@ CodecStatus DecryptStream(ByteSource& source, uint64_t totalLength, uint64_t dat
     const bool hasTailCount = totalLength > dataOffset;
     uint8_t tailCount = 0;
     if (hasTailCount) {
-        size_t got = 0;
-        if (!ReadFully(source, &tailCount, 1, got) || got < 1)
-            return CodecStatus::ReadFailed;
+        const CodecStatus read = ReadExactly(source, &tailCount, 1);
+        if (read != CodecStatus::Ok)
+            return read;
     }
     context.Key(key, keyLength);
     progress.SetRange();
@@ -139,12 +141,15 @@ CodecStatus DecryptStream(ByteSource& source, uint64_t totalLength, uint64_t dat
     // Bytes after the last whole block are no block: they go out as they are.
     if (layout.extraBytes > 0) {
         uint8_t extra[kBlockSize];
-        size_t got = 0;
-        if (!ReadFully(source, extra, layout.extraBytes, got) || got < layout.extraBytes)
-            return CodecStatus::ReadFailed;
+        const CodecStatus read = ReadExactly(source, extra, layout.extraBytes);
+        if (read != CodecStatus::Ok)
+            return read;
         if (!dest.Write(extra, layout.extraBytes))
             return CodecStatus::WriteFailed;
     }
+    const CodecStatus ended = CheckSourceEnds(source);
+    if (ended != CodecStatus::Ok)
+        return ended;
     track.Finish();
     return CodecStatus::Ok;
 }

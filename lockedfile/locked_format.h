@@ -53,6 +53,12 @@ public:
 enum class CodecStatus {
     Ok,
     ReadFailed,
+    // The source did not end where its stated length said: it ended before (a file cut
+    // while it was read), or it went on after (a file appended to, or one whose size says
+    // 0 but which reads bytes, as those under /proc do). Either way the output is not the
+    // file it was made from.
+    SourceShorter,
+    SourceLonger,
     WriteFailed,
     EmptyKey,   // a key of length 0 never reaches the key schedule
     Stopped,    // the progress sink asked the job to stop
@@ -111,9 +117,10 @@ struct HeaderInfo {
 HeaderInfo ReadHeader(ByteSource& source, uint64_t totalLength);
 
 // Writes the whole locked file (header and blocks) from `length` bytes of `source`.
-// A source that ends before `length` bytes is a read failure. Nothing is written for an
-// empty key. The blocks are ciphered with `context`, which this keys: it belongs to the
-// caller, who wipes it when the job ends. Memory use does not depend on the length.
+// A source that ends before `length` bytes is SourceShorter, one that goes on after them
+// SourceLonger (found once all was written). Nothing is written for an empty key. The
+// blocks are ciphered with `context`, which this keys: it belongs to the caller, who wipes
+// it when the job ends. Memory use does not depend on the length.
 // Progress: SetRange once, then each distinct position once, in order: the multiples of 3
 // that block boundaries reach, and 100 at the end; whatever the runner.
 CodecStatus EncryptStream(ByteSource& source, uint64_t length, const std::string& storedName, ByteSink& dest,
@@ -123,7 +130,8 @@ CodecStatus EncryptStream(ByteSource& source, uint64_t length, const std::string
 // Deciphers a locked file of `totalLength` bytes whose reading position is `dataOffset`
 // (the tail count). Progress positions are measured against the whole file.
 // A tail count of 8 or more counts as 0; 1 to 7 bytes after the last whole block are
-// copied unchanged; a file that ends before its tail count yields an empty output.
+// copied unchanged; a file that ends before its tail count yields an empty output. A
+// source that ends before `totalLength`, or goes on after it, is told as for EncryptStream.
 // Keying, runner and progress as for EncryptStream.
 CodecStatus DecryptStream(ByteSource& source, uint64_t totalLength, uint64_t dataOffset, ByteSink& dest,
                           const uint8_t* key, int keyLength, BlowfishKeyContext& context, ProgressSink& progress,

@@ -112,6 +112,8 @@ int FinishCodecRun(lockedfile::CodecStatus status, FileSink& writer, CFile& sour
         const char* text;
     } messages[] = {
         {lockedfile::CodecStatus::ReadFailed, texts.readFailed},
+        {lockedfile::CodecStatus::SourceShorter, texts.readFailed},
+        {lockedfile::CodecStatus::SourceLonger, texts.readFailed},
         {lockedfile::CodecStatus::WriteFailed, texts.writeFailed},
         {lockedfile::CodecStatus::EmptyKey, "You did not specify a password."},
     };

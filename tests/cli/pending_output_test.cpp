@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -85,4 +86,18 @@ TEST_F(PendingOutputTest, AnOutputGivenUpOrRefusedLeavesNothing)
     EXPECT_EQ(output.Commit(false, reason), kst::CommitStatus::Exists);
     EXPECT_EQ(Names(), (std::vector<std::string>{"source", "taken"}));
     EXPECT_TRUE(g_flushes.folders.empty());
+}
+
+// What took the destination's name between the check and the rename is looked at again:
+// a FIFO (or a device) there is not replaced by a file.
+TEST_F(PendingOutputTest, AFifoThatTookTheNameMeanwhileIsNotReplaced)
+{
+    kst::PendingOutput output(m_dir + "out", m_source, RecordFolderFlush);
+    ASSERT_TRUE(output.Create().ok);
+    ASSERT_EQ(::mkfifo((m_dir + "out").c_str(), 0600), 0);
+    std::string reason;
+    EXPECT_EQ(output.Commit(true, reason), kst::CommitStatus::Failed);
+    EXPECT_EQ(reason, "is a FIFO");
+    EXPECT_TRUE(fs::is_fifo(m_dir + "out"));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"out", "source"}));
 }

@@ -4,6 +4,7 @@
 #include "blowfish.h"
 #include "codec_fakes.h"
 #include "locked_format.h"
+#include "thread_start_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -234,9 +235,6 @@ TEST(ThreadedRunner, ReportsReadAndWriteFailuresAsTheSerialRunnerDoes)
             MemorySource failingLocked(locked, kDataOffset + 1 + failAfter);
             EXPECT_EQ(Decrypt(failingLocked, locked.size(), runner).status, CodecStatus::ReadFailed) << failAfter;
         }
-        // The source ends before the length it claimed.
-        MemorySource shortSource(plain);
-        EXPECT_EQ(Encrypt(shortSource, plain.size() + 100, runner).status, CodecStatus::ReadFailed);
 
         // Writes go out in file order on the calling thread: a refused write leaves exactly
         // what the serial runner leaves.
@@ -246,6 +244,37 @@ TEST(ThreadedRunner, ReportsReadAndWriteFailuresAsTheSerialRunnerDoes)
             ExpectSame(Encrypt(plain, runner, full), Encrypt(plain, BlockRunner::Serial(kSmallChunk), full));
             ExpectSame(Decrypt(locked, runner, full), Decrypt(locked, BlockRunner::Serial(kSmallChunk), full));
         }
+    }
+}
+
+// A source that ends before the length it stated got shorter while it was read; one that
+// goes on after it grew, or never said its size (/proc's files say 0). Neither is an I/O
+// error, and neither may pass for a complete run, whichever runner reads it.
+TEST(ThreadedRunner, TellsSourcesThatChangeSizeApartFromReadErrors)
+{
+    const std::vector<uint8_t> plain = Pattern(20 * kSmallChunk.Bytes() + 5, 9);
+    std::vector<uint8_t> locked = Encrypt(plain, BlockRunner::Serial()).bytes;
+    locked.insert(locked.end(), {1, 2, 3});  // stray bytes after the last block
+    for (const BlockRunner& runner : SmallChunkRunners()) {
+        SCOPED_TRACE(testing::Message() << runner.Workers() << " workers");
+        for (size_t missing : {size_t(1), size_t(100), 3 * kSmallChunk.Bytes()}) {
+            MemorySource shrunk(plain);
+            EXPECT_EQ(Encrypt(shrunk, plain.size() + missing, runner).status, CodecStatus::SourceShorter) << missing;
+        }
+        // A locked file cut before its tail count, inside its blocks, inside its stray bytes.
+        for (size_t cut : {size_t(kDataOffset), size_t(kDataOffset + 1 + 100), locked.size() - 1}) {
+            MemorySource cutShort(std::vector<uint8_t>(locked.begin(), locked.begin() + cut));
+            EXPECT_EQ(Decrypt(cutShort, locked.size(), runner).status, CodecStatus::SourceShorter) << cut;
+        }
+
+        for (size_t stated : {size_t(0), size_t(1), plain.size() - 8, plain.size() - 1}) {
+            MemorySource grown(plain);
+            EXPECT_EQ(Encrypt(grown, stated, runner).status, CodecStatus::SourceLonger) << stated;
+        }
+        std::vector<uint8_t> appended = locked;
+        appended.push_back(4);
+        MemorySource grownLocked(appended);
+        EXPECT_EQ(Decrypt(grownLocked, locked.size(), runner).status, CodecStatus::SourceLonger);
     }
 }
 
@@ -270,6 +299,25 @@ TEST(ThreadedRunner, PassesOnAnExceptionOnceItsThreadsHaveEnded)
             EXPECT_THROW(EncryptStream(source, plain.size(), kName, throwingSink, KeyBytes(), kKeyLength, context,
                                        progress, runner),
                          std::bad_alloc);
+        }
+    }
+}
+
+// Threads that cannot start (a process or memory limit) are no reason to fail: whatever
+// number of them started, the run gives the serial runner's bytes and positions.
+TEST(ThreadedRunner, GivesTheSerialResultWhenItsThreadsCannotStart)
+{
+    const std::vector<uint8_t> plain = Pattern(20 * kSmallChunk.Bytes() + 5, 4);
+    const Outcome serial = Encrypt(plain, BlockRunner::Serial());
+    const Outcome serialBack = Decrypt(serial.bytes, BlockRunner::Serial());
+    for (unsigned workers : {1u, 3u}) {
+        for (int starts = 0; starts <= int(workers); ++starts) {
+            SCOPED_TRACE(testing::Message() << workers << " workers, " << starts << " threads may start");
+            const BlockRunner runner = BlockRunner::Threaded(workers, kSmallChunk);
+            ThreadStartLimit limit(starts);
+            ExpectSame(Encrypt(plain, runner), serial);
+            ExpectSame(Decrypt(serial.bytes, runner), serialBack);
+            EXPECT_GT(limit.Refused(), 0);
         }
     }
 }

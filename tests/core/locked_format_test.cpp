@@ -238,7 +238,8 @@ TEST(LockedCodec, ReadAndWriteFailuresMidStreamAreReported)
     {
         MemorySource source(plain);  // the source is shorter than it claimed
         MemorySink sink;
-        EXPECT_EQ(EncryptStream(source, plain.size() + 9, "a", sink, kKey.data(), 9, progress), CodecStatus::ReadFailed);
+        EXPECT_EQ(EncryptStream(source, plain.size() + 9, "a", sink, kKey.data(), 9, progress),
+                  CodecStatus::SourceShorter);
     }
     {
         MemorySource source(plain);
