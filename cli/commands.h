@@ -7,7 +7,7 @@
 
 #include "locked_format.h"
 #include "options.h"
-#include "platform.h"
+#include "file_handle.h"
 
 namespace kst {
 
@@ -18,7 +18,7 @@ int RunInfo(const Options& options);
 
 // Opens a locked file and reads its header, leaving the file at the tail count. Returns
 // kExitDone, or the status of a refusal it has already explained.
-int OpenLockedFile(const std::string& path, FileHandle& file, uint64_t& length, lockedfile::HeaderInfo& header);
+int OpenLockedFile(const std::string& path, files::File& file, uint64_t& length, lockedfile::HeaderInfo& header);
 
 // Says "kst: <message>" on stderr and returns `status`.
 int Refuse(int status, const std::string& message);

@@ -43,12 +43,12 @@ std::string Escaped(const std::string& name)
 
 int RunInfo(const Options& options)
 {
-    FileHandle file;
+    files::File file;
     uint64_t length = 0;
     lockedfile::HeaderInfo header;
     if (int status = OpenLockedFile(options.file, file, length, header))
         return status;
-    FileSource source(file);
+    files::FileSource source(file, files::FileSource::kNoReadAhead);
 
     std::printf("file:          %s\n", options.file.c_str());
     std::printf("stored name:   %s (%u bytes)\n", Escaped(header.storedName).c_str(),

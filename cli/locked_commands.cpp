@@ -5,10 +5,16 @@
 #include <thread>
 
 #include "commands.h"
+#include "destination.h"
 #include "exit_status.h"
+#include "file_identity.h"
 #include "file_streams.h"
+#include "interrupt_progress.h"
+#include "folder_names.h"
+#include "open.h"
 #include "password.h"
-#include "pending_output.h"
+#include "pending_file.h"
+#include "progress_meter.h"
 
 namespace kst {
 
@@ -26,18 +32,38 @@ bool ToStandardOutput(const Options& options)
     return options.output == "-";
 }
 
+// What refuses a destination before the password is asked for: the rename at the end
+// would fail, or would destroy what is no file. The texts follow the destination's name.
+struct DestinationRefusal {
+    files::DestinationProblem problem;
+    const char* text;
+};
+const DestinationRefusal kDestinationRefusals[] = {
+    {files::DestinationProblem::ReadOnly, ": is read-only; it cannot be replaced"},
+    {files::DestinationProblem::HeldOpen, ": is open in another program, which lets nobody replace it"},
+};
+
 int CheckDestination(const Options& options, const std::string& destination)
 {
     if (ToStandardOutput(options))
         return kExitDone;
-    if (SameFile(options.file, destination))
+    if (files::SameFile(options.file, destination))
         return Refuse(kExitUsage, destination + ": is the source itself; the source is never replaced");
+    const files::DestinationCheck check = files::InspectDestination(destination);
     // Not even with --force: as root, a device node replaced by a file breaks the system.
-    const std::string notAFile = NotAFile(destination);
-    if (!notAFile.empty())
-        return Refuse(kExitIoError, destination + ": " + notAFile + "; only a file is replaced");
-    if (PathExists(destination) && !options.force)
+    if (check.problem == files::DestinationProblem::IsFolder || check.problem == files::DestinationProblem::NotAFile)
+        return Refuse(kExitIoError, destination + ": " + check.reason + "; only a file is replaced");
+    if (check.problem == files::DestinationProblem::Unknown)
+        return Refuse(kExitIoError, destination + ": cannot be looked at: " + check.reason);
+    // Without --force nothing is replaced, so what would stop a replacement is no matter yet.
+    if (check.exists && !options.force)
         return Refuse(kExitDestinationExists, destination + ": exists; use --force to replace it");
+    for (const DestinationRefusal& refusal : kDestinationRefusals) {
+        if (refusal.problem == check.problem)
+            return Refuse(kExitIoError, destination + refusal.text);
+    }
+    if (check.problem == files::DestinationProblem::FolderRefuses)
+        return Refuse(kExitIoError, "cannot create a file in the folder of " + destination + ": " + check.reason);
     return kExitDone;
 }
 
@@ -56,32 +82,45 @@ using CodecRun = std::function<lockedfile::CodecStatus(lockedfile::ByteSink& sin
                                                        lockedfile::ProgressSink& progress)>;
 
 struct CodecOutcome {
-    lockedfile::CodecStatus status;
+    lockedfile::CodecStatus status = lockedfile::CodecStatus::Ok;
     std::string writeFailure;  // the system's reason when a write failed
     std::string abandoned;     // what stopped the run before the codec could end it (memory)
 };
 
-CodecOutcome RunInto(FileHandle& output, const Options& options, const char* verb, uint64_t total,
-                     const CodecRun& run)
+CodecOutcome RunInto(files::File& output, files::WriteBehind* writeBehind, const Options& options, const char* verb,
+                     uint64_t total, const CodecRun& run)
 {
     ProgressMeter meter(!options.quiet && StderrIsTerminal(), verb, total);
-    FileSink sink(output, meter);
+    // The meter counts what has reached the file.
+    files::FileSink sink(
+        [&output, &meter](const uint8_t* buffer, size_t count) {
+            if (!output.WriteAll(buffer, count))
+                return false;
+            meter.Add(count);
+            return true;
+        },
+        writeBehind);
     BlowfishKeyContext context;
     InterruptProgress progress;
     lockedfile::CodecStatus status = lockedfile::CodecStatus::Stopped;
+    std::string abandoned;
     try {
         status = run(sink, context, progress);
     } catch (const std::bad_alloc&) {
-        return {status, sink.Failure(), "out of memory"};
+        abandoned = "out of memory";
     } catch (const std::exception& error) {
-        return {status, sink.Failure(), error.what()};
+        abandoned = error.what();
     }
-    return {InterruptRequested() ? lockedfile::CodecStatus::Stopped : status, sink.Failure(), ""};
+    // What is still buffered goes out, and nothing flushes behind the writes any more,
+    // however the run ended.
+    if (!sink.Finish() && status == lockedfile::CodecStatus::Ok)
+        status = lockedfile::CodecStatus::WriteFailed;
+    return {InterruptRequested() ? lockedfile::CodecStatus::Stopped : status, sink.Failure(), abandoned};
 }
 
 // Explains a run that did not end well; `output` names where it went, `left` says what
 // became of it.
-int RefuseFailedRun(const CodecOutcome& outcome, const Options& options, const FileSource& source,
+int RefuseFailedRun(const CodecOutcome& outcome, const Options& options, const files::FileSource& source,
                     const std::string& output, const std::string& left)
 {
     if (!outcome.abandoned.empty())
@@ -105,42 +144,44 @@ int RefuseFailedRun(const CodecOutcome& outcome, const Options& options, const F
 
 // Streams to standard output: there is nothing to put in place, and what a failure leaves
 // there is the reader's to throw away.
-int WriteStandardOutput(const Options& options, const FileSource& source, const char* verb, uint64_t total,
+int WriteStandardOutput(const Options& options, const files::FileSource& source, const char* verb, uint64_t total,
                         const CodecRun& run)
 {
-    FileHandle output;
-    const FileResult opened = OpenStandardOutput(output);
+    files::File output;
+    const files::Result opened = files::OpenStandardOutput(output);
     if (!opened.ok)
         return Refuse(kExitIoError, "cannot write to standard output: " + opened.reason);
-    CodecOutcome outcome = RunInto(output, options, verb, total, run);
+    CodecOutcome outcome = RunInto(output, nullptr, options, verb, total, run);
     if (outcome.status == lockedfile::CodecStatus::Ok && !output.Close())
-        outcome = {lockedfile::CodecStatus::WriteFailed, LastErrorText(), ""};
+        outcome = {lockedfile::CodecStatus::WriteFailed, files::LastErrorText(), ""};
     return RefuseFailedRun(outcome, options, source, "standard output", "the output there is incomplete");
 }
 
-// Runs the codec into a pending output and puts it in place only when all went well.
-int WriteOutput(const Options& options, FileHandle& sourceFile, const FileSource& source,
+// Runs the codec into a pending file and puts it in place only when all went well.
+int WriteOutput(const Options& options, files::File& sourceFile, const files::FileSource& source,
                 const std::string& destination, const char* verb, uint64_t total, const CodecRun& run)
 {
     if (ToStandardOutput(options))
         return WriteStandardOutput(options, source, verb, total, run);
-    PendingOutput output(destination, sourceFile);
-    const FileResult created = output.Create();
+    files::File output;
+    files::PendingFile pending(output);
+    const files::Result created = pending.Create(destination, sourceFile);
     if (!created.ok)
         return Refuse(kExitIoError, "cannot create a file in the folder of " + destination + ": " + created.reason);
 
-    const CodecOutcome outcome = RunInto(output.File(), options, verb, total, run);
+    files::WriteBehind writeBehind(output, files::WriteBehind::kStretch);
+    const CodecOutcome outcome = RunInto(output, &writeBehind, options, verb, total, run);
     if (outcome.status != lockedfile::CodecStatus::Ok) {
-        output.Discard();
+        pending.Discard();
         return RefuseFailedRun(outcome, options, source, destination, destination + " was not written");
     }
 
     std::string reason;
-    switch (output.Commit(options.force, reason)) {
-    case CommitStatus::Done: return kExitDone;
-    case CommitStatus::Exists:
+    switch (pending.Commit(options.force, reason)) {
+    case files::CommitStatus::Done: return kExitDone;
+    case files::CommitStatus::Exists:
         return Refuse(kExitDestinationExists, destination + ": appeared meanwhile; use --force to replace it");
-    case CommitStatus::Failed: break;
+    case files::CommitStatus::Failed: break;
     }
     return Refuse(kExitIoError, "error writing " + destination + ": " + reason);
 }
@@ -160,23 +201,25 @@ int Refuse(int status, const std::string& message)
 
 int RunEncrypt(const Options& options)
 {
-    FileHandle file;
+    files::File file;
     uint64_t length = 0;
-    const FileResult opened = OpenForReading(options.file, file, length);
+    const files::Result opened =
+        files::OpenRegular(options.file, files::Access::Read, files::Sharing::Read, file, length);
     if (!opened.ok)
         return Refuse(kExitIoError, options.file + ": " + opened.reason);
     const std::string destination = options.output.empty() ? options.file + ".kst" : options.output;
     if (int status = CheckDestination(options, destination))
         return status;
     const std::string storedName =
-        lockedfile::StoredNameFor(options.file.substr(FileNameStart(options.file)), NameLeadBytes(), NamePathStyle());
+        lockedfile::StoredNameFor(options.file.substr(files::FileNameStart(options.file)), files::NameLeadBytes(),
+                                  files::NamePathStyle());
 
     Secret password;
     if (int status = GetPassword(options, PasswordUse::Encrypt, password.Text()))
         return status;
     const int keyLength = int(password.Text().size());
     const lockedfile::BlockRunner runner = RunnerFor(options, length);
-    FileSource source(file);
+    files::FileSource source(file, files::FileSource::kNoReadAhead);
     return WriteOutput(options, file, source, destination, "encrypting", length,
                        [&](lockedfile::ByteSink& sink, BlowfishKeyContext& context, lockedfile::ProgressSink& progress) {
                            return lockedfile::EncryptStream(source, length, storedName, sink, KeyBytes(password.Text()),
@@ -186,20 +229,21 @@ int RunEncrypt(const Options& options)
 
 int RunDecrypt(const Options& options)
 {
-    FileHandle file;
+    files::File file;
     uint64_t length = 0;
     lockedfile::HeaderInfo header;
     if (int status = OpenLockedFile(options.file, file, length, header))
         return status;
-    FileSource source(file);
+    files::FileSource source(file, files::FileSource::kNoReadAhead);
 
     std::string destination = options.output;
     if (destination.empty()) {
         // The name the program proposes for the same locked file: made safe, then fitted to
         // the room the folder leaves.
-        const std::string folder = FolderOf(options.file);
-        const std::string proposed = lockedfile::FitProposedName(
-            lockedfile::SafeProposedName(header.storedName, NameLeadBytes()), RoomForNameIn(folder), NameLeadBytes());
+        const std::string folder = files::FolderOf(options.file);
+        const std::string proposed =
+            lockedfile::FitProposedName(lockedfile::SafeProposedName(header.storedName, files::NameLeadBytes()),
+                                        files::RoomForNameIn(folder), files::NameLeadBytes());
         if (proposed.empty())
             return Refuse(kExitUsage, options.file + ": the stored name gives no usable file name; name the output with -o");
         destination = folder + proposed;

@@ -2,15 +2,16 @@
 #include "commands.h"
 #include "exit_status.h"
 #include "file_streams.h"
+#include "open.h"
 
 namespace kst {
 
-int OpenLockedFile(const std::string& path, FileHandle& file, uint64_t& length, lockedfile::HeaderInfo& header)
+int OpenLockedFile(const std::string& path, files::File& file, uint64_t& length, lockedfile::HeaderInfo& header)
 {
-    const FileResult opened = OpenForReading(path, file, length);
+    const files::Result opened = files::OpenRegular(path, files::Access::Read, files::Sharing::Read, file, length);
     if (!opened.ok)
         return Refuse(kExitIoError, path + ": " + opened.reason);
-    FileSource source(file);
+    files::FileSource source(file, files::FileSource::kNoReadAhead);
     header = lockedfile::ReadHeader(source, length);
     switch (header.status) {
     case lockedfile::HeaderStatus::Ok: return kExitDone;

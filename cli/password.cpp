@@ -2,6 +2,7 @@
 
 #include "file_streams.h"
 #include "line_reader.h"
+#include "open.h"
 #include "platform.h"
 
 namespace kst {
@@ -12,19 +13,19 @@ namespace {
 // its writer comes: read as it comes, not as the regular file the codec wants.
 bool ReadFirstLine(const std::string& path, std::string& line)
 {
-    FileHandle file;
-    if (!OpenToRead(path, file).ok)
+    files::File file;
+    if (!files::Open(path, files::Access::Read, files::Sharing::ReadWrite, files::Creation::OpenExisting, file).ok)
         return false;
-    FileSource source(file);
+    files::FileSource source(file, files::FileSource::kNoReadAhead);
     return ReadLine(source, line);
 }
 
 bool ReadLineFromDescriptor(int descriptor, std::string& line)
 {
-    FileHandle file;
-    if (!OpenDescriptor(descriptor, file).ok)
+    files::File file;
+    if (!files::OpenDescriptor(descriptor, file).ok)
         return false;
-    FileSource source(file);
+    files::FileSource source(file, files::FileSource::kNoReadAhead);
     return ReadLine(source, line);
 }
 
@@ -86,7 +87,7 @@ PasswordResult ObtainPassword(const Options& options, PasswordUse use, std::stri
         result.error = (!options.passwordFile.empty()
                             ? "cannot read the password file " + options.passwordFile
                             : "cannot read the password from descriptor " + std::to_string(options.passwordFd)) +
-                       ": " + LastErrorText();
+                       ": " + files::LastErrorText();
         return result;
     }
     result.error = PasswordRefusal(password, use);

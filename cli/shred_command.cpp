@@ -2,7 +2,8 @@
 // chunk by chunk, each forced to disk before the next. The file keeps its name and length.
 #include "commands.h"
 #include "exit_status.h"
-#include "file_streams.h"
+#include "interrupt_progress.h"
+#include "open.h"
 #include "platform.h"
 #include "progress_meter.h"
 #include "shred_pass.h"
@@ -13,7 +14,7 @@ namespace {
 
 class FileShredTarget : public lockedfile::ShredTarget {
 public:
-    FileShredTarget(FileHandle& file, ProgressMeter& meter) : m_file(file), m_meter(meter), m_unflushed(0) {}
+    FileShredTarget(files::File& file, ProgressMeter& meter) : m_file(file), m_meter(meter), m_unflushed(0) {}
     bool Write(const uint8_t* buffer, size_t count) override
     {
         m_unflushed += count;
@@ -30,7 +31,7 @@ public:
     }
 
 private:
-    FileHandle& m_file;
+    files::File& m_file;
     ProgressMeter& m_meter;
     uint64_t m_unflushed;
 };
@@ -39,9 +40,10 @@ private:
 
 int RunShred(const Options& options)
 {
-    FileHandle file;
+    files::File file;
     uint64_t length = 0;
-    const FileResult opened = OpenForOverwriting(options.file, file, length);
+    const files::Result opened =
+        files::OpenRegular(options.file, files::Access::Write, files::Sharing::None, file, length);
     if (!opened.ok)
         return Refuse(kExitIoError, options.file + ": " + opened.reason);
 

@@ -5,7 +5,7 @@
 
 #include "commands.h"
 #include "exit_status.h"
-#include "platform.h"
+#include "result.h"
 
 namespace kst {
 
@@ -19,7 +19,7 @@ int FinishStandardOutput()
     // Where the C library keeps no errno for it (Windows), the system's own error does.
     const int error = errno;
     return Refuse(kExitIoError,
-                  "cannot write to standard output: " + (error != 0 ? std::strerror(error) : LastErrorText()));
+                  "cannot write to standard output: " + (error != 0 ? std::strerror(error) : files::LastErrorText()));
 }
 
 }  // namespace kst

@@ -3,97 +3,103 @@
 #include <limits>
 #include <string>
 
-#include "ansi_code_page.h"
-#include "path_names.h"
+#include "folder_names.h"
+#include "open.h"
+#include "pending_file.h"
 
 IMPLEMENT_DYNAMIC(CFile, CObject)
 
 namespace {
 
-DWORD AccessFor(UINT flags) {
+files::Access AccessFor(UINT flags) {
     switch (flags & 0x3) {
-        case CFile::modeWrite: return GENERIC_WRITE;
-        case CFile::modeReadWrite: return GENERIC_READ | GENERIC_WRITE;
-        default: return GENERIC_READ;
+        case CFile::modeWrite: return files::Access::Write;
+        case CFile::modeReadWrite: return files::Access::ReadWrite;
+        default: return files::Access::Read;
     }
 }
 
-DWORD ShareFor(UINT flags) {
-    if (flags & CFile::shareDenyNone) return FILE_SHARE_READ | FILE_SHARE_WRITE;
-    if (flags & CFile::shareDenyWrite) return FILE_SHARE_READ;
-    return 0;
+files::Sharing SharingFor(UINT flags) {
+    if (flags & CFile::shareDenyNone) return files::Sharing::ReadWrite;
+    if (flags & CFile::shareDenyWrite) return files::Sharing::Read;
+    return files::Sharing::None;
 }
 
 }  // namespace
+
+CFile::CFile() : m_file(), m_pending(), m_strFileName() {}
 
 CFile::~CFile() { Abort(); }
 
 BOOL CFile::Open(const char* pszFileName, UINT nOpenFlags) {
     Abort();
     m_strFileName = pszFileName;
-    DWORD disposition = (nOpenFlags & modeCreate) ? CREATE_ALWAYS : OPEN_EXISTING;
-    // Windows refuses to write to a read-only file; some hosts of the program (Wine run by
-    // a superuser) do not, and the jobs rely on the refusal.
-    DWORD attributes = ::GetFileAttributesA(pszFileName);
-    if (AccessFor(nOpenFlags) != GENERIC_READ && attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & FILE_ATTRIBUTE_READONLY)) {
-        ::SetLastError(ERROR_ACCESS_DENIED);
+    const files::Creation creation =
+        (nOpenFlags & modeCreate) ? files::Creation::CreateOrEmpty : files::Creation::OpenExisting;
+    return files::Open(pszFileName, AccessFor(nOpenFlags), SharingFor(nOpenFlags), creation, m_file).ok;
+}
+
+BOOL CFile::OpenPending(const char* pszDest, const CFile& source) {
+    Abort();
+    m_pending = std::make_unique<files::PendingFile>(m_file);
+    if (!m_pending->Create(pszDest, source.m_file).ok) {
+        m_pending.reset();
         return FALSE;
     }
-    m_hFile.Reset(::CreateFileA(pszFileName, AccessFor(nOpenFlags), ShareFor(nOpenFlags), nullptr, disposition,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    return m_hFile.IsValid();
+    m_strFileName = pszDest;
+    return TRUE;
 }
 
 bool CFile::Read(void* pBuffer, UINT nCount, UINT& got) {
-    got = 0;
-    DWORD done = 0;
-    if (!::ReadFile(m_hFile, pBuffer, nCount, &done, nullptr)) return false;
-    got = done;
-    return true;
+    size_t read = 0;
+    const bool ok = m_file.Read(static_cast<uint8_t*>(pBuffer), nCount, read);
+    got = static_cast<UINT>(read);
+    return ok;
 }
 
-bool CFile::Write(const void* pBuffer, UINT nCount) {
-    const BYTE* bytes = static_cast<const BYTE*>(pBuffer);
-    while (nCount > 0) {
-        DWORD done = 0;
-        if (!::WriteFile(m_hFile, bytes, nCount, &done, nullptr) || done == 0) return false;
-        bytes += done;
-        nCount -= done;
-    }
-    return true;
-}
+bool CFile::Write(const void* pBuffer, UINT nCount) { return m_file.WriteAll(static_cast<const uint8_t*>(pBuffer), nCount); }
 
-bool CFile::Flush() { return ::FlushFileBuffers(m_hFile) != FALSE; }
+bool CFile::Flush() { return m_file.Flush(); }
 
 uint64_t CFile::Seek(int64_t offset, SeekPosition from) {
-    static const DWORD kMethods[] = {FILE_BEGIN, FILE_CURRENT, FILE_END};
-    LARGE_INTEGER distance, moved;
-    distance.QuadPart = offset;
-    if (!::SetFilePointerEx(m_hFile, distance, &moved, kMethods[from]))
-        return std::numeric_limits<uint64_t>::max();
-    return static_cast<uint64_t>(moved.QuadPart);
+    static const files::File::From kFrom[] = {files::File::From::Begin, files::File::From::Current,
+                                              files::File::From::End};
+    uint64_t position = 0;
+    return m_file.Seek(offset, kFrom[from], position) ? position : std::numeric_limits<uint64_t>::max();
 }
 
 uint64_t CFile::GetLength() const {
-    LARGE_INTEGER size;
-    if (!::GetFileSizeEx(m_hFile, &size)) return 0;
-    return static_cast<uint64_t>(size.QuadPart);
+    uint64_t length = 0;
+    return m_file.Length(length) ? length : 0;
 }
 
 uint64_t CFile::GetPosition() const {
-    LARGE_INTEGER zero, at;
-    zero.QuadPart = 0;
-    if (!::SetFilePointerEx(m_hFile, zero, &at, FILE_CURRENT)) return 0;
-    return static_cast<uint64_t>(at.QuadPart);
+    uint64_t position = 0;
+    return m_file.Position(position) ? position : 0;
 }
 
 CString CFile::GetFileName() const {
     const std::string path(m_strFileName.GetString(), static_cast<size_t>(m_strFileName.GetLength()));
-    const size_t start = lockedfile::FileNameStart(path, IsAnsiLeadByte, lockedfile::PathStyle::Windows);
-    return m_strFileName.Mid(static_cast<int>(start));
+    return m_strFileName.Mid(static_cast<int>(files::FileNameStart(path)));
 }
 
-bool CFile::Close() { return m_hFile.Reset(); }
+bool CFile::Commit() {
+    if (!m_pending) return Flush() && Close();
+    std::string reason;
+    const bool committed = m_pending->Commit(true, reason, [this] { return Flush(); }) == files::CommitStatus::Done;
+    m_pending.reset();
+    return committed;
+}
 
-void CFile::Abort() { m_hFile.Reset(); }
+bool CFile::Close() {
+    if (m_pending) {
+        m_pending.reset();  // discards the uncommitted file
+        return false;
+    }
+    return m_file.Close();
+}
+
+void CFile::Abort() {
+    m_pending.reset();
+    m_file.Close();
+}

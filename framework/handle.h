@@ -4,8 +4,9 @@
 // say what the handle is, which value means "none" and how it is closed.
 //
 // Every close of the program happens in a traits' Close below or in one of the few handle
-// types of their own kind (the window DCs, CComPtr, the storage medium); the layer check
-// (tests/layers/check_layers.sh) holds the rest of the code to that.
+// types of their own kind (the window DCs, CComPtr, the storage medium, the file layer's
+// files::File); the layer check (tests/layers/check_layers.sh) holds the rest of the code
+// to that.
 #pragma once
 
 #include <windows.h>
@@ -149,13 +150,6 @@ using CHookTraits = CNullHandleTraits<HHOOK, &::UnhookWindowsHookEx>;
 // Kernel objects (threads, events, mappings).
 using CKernelHandleTraits = CNullHandleTraits<HANDLE, &::CloseHandle>;
 
-// Files: CreateFile answers INVALID_HANDLE_VALUE, not null, for none.
-struct CFileHandleTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static bool Close(Handle h) noexcept { return ::CloseHandle(h) != FALSE; }
-};
-
 // Registry functions answer an error code, not a BOOL.
 struct CRegistryKeyTraits {
     using Handle = HKEY;
@@ -166,5 +160,4 @@ struct CRegistryKeyTraits {
 using CMenuHandle = COwnedHandle<CMenuTraits>;
 using CHookHandle = COwnedHandle<CHookTraits>;
 using CKernelHandle = COwnedHandle<CKernelHandleTraits>;
-using CFileHandle = COwnedHandle<CFileHandleTraits>;
 using CRegistryKeyHandle = COwnedHandle<CRegistryKeyTraits>;

@@ -118,6 +118,9 @@ protected:
 private:
     // Shows a message and answers TRUE while a job runs: a second job must not start.
     BOOL RefuseWhileBusy();
+    // Shows a message and answers TRUE when m_strDest cannot take the result: it is the
+    // source itself (`bSameAsSource`), or something stands in the way of replacing it.
+    BOOL RefuseDestination(bool bSameAsSource);
     // Whether a job runs or a flow waits in its dialogs.
     BOOL IsBusy() const { return m_bBusy || m_bPreparing; }
     // The common end of the three flows: status text, busy flag, worker thread.

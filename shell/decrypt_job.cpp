@@ -1,9 +1,9 @@
 // The decrypt job: a locked file in, its plain file out, the locked file left as it was.
 #include "bar_progress.h"
 #include "blowfish_view.h"
-#include "file_streams.h"
 #include "job_end.h"
 #include "job_runner.h"
+#include "job_streams.h"
 
 namespace {
 const CodecJobTexts kDecryptTexts = {
@@ -18,8 +18,9 @@ UINT DecryptThreadProc(LPVOID pParam) { return RunJobThread(pParam, &CBlowfishVi
 int CBlowfishView::RunDecrypt() { return RunCodecJob(*this, m_nDataOffset, &DecryptFile, kDecryptTexts); }
 
 int DecryptFile(CFile& source, CFile& dest, const BYTE* key, int keyLength, CBlowfishView& view) {
-    FileSource reader(source);
-    FileSink writer(dest);
+    files::FileSource reader = JobSource(source);
+    CJobWriteBehind writeBehind(dest);
+    files::FileSink writer = JobSink(dest, writeBehind);
     BarProgress progress(view);
     const uint64_t length = source.GetLength();
     lockedfile::CodecStatus status = lockedfile::DecryptStream(reader, length, source.GetPosition(), writer, key,

@@ -2,9 +2,9 @@
 #include "ansi_code_page.h"
 #include "bar_progress.h"
 #include "blowfish_view.h"
-#include "file_streams.h"
 #include "job_end.h"
 #include "job_runner.h"
+#include "job_streams.h"
 
 namespace {
 const CodecJobTexts kEncryptTexts = {
@@ -19,8 +19,9 @@ int CBlowfishView::RunEncrypt() { return RunCodecJob(*this, 0, &EncryptFile, kEn
 
 int EncryptFile(CFile& source, CFile& dest, const BYTE* key, int keyLength, CBlowfishView& view) {
     std::string storedName = lockedfile::StoredNameFor(source.GetFileName().GetString(), IsAnsiLeadByte);
-    FileSource reader(source);
-    FileSink writer(dest);
+    files::FileSource reader = JobSource(source);
+    CJobWriteBehind writeBehind(dest);
+    files::FileSink writer = JobSink(dest, writeBehind);
     BarProgress progress(view);
     const uint64_t length = source.GetLength();
     lockedfile::CodecStatus status = lockedfile::EncryptStream(reader, length, storedName, writer, key, keyLength,

@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "app_messages.h"
-#include "file_streams.h"
-#include "job_destination.h"
+#include "destination_refusal.h"
+#include "file_identity.h"
 #include "message_box.h"
 
 namespace {
@@ -15,28 +15,16 @@ int KeyLengthOf(const BYTE* key) {
     return key != nullptr ? static_cast<int>(std::strlen(reinterpret_cast<const char*>(key))) : 0;
 }
 
-// Deletes a destination that a throw left half written: it must not pass for a result.
-class CPartialDestGuard {
-public:
-    explicit CPartialDestGuard(CFile& dest) : m_dest(dest), m_bArmed(true) {}
-    ~CPartialDestGuard() {
-        if (!m_bArmed) return;
-        const CString path = m_dest.GetFilePath();
-        m_dest.Abort();
-        ::DeleteFileA(path);
-    }
-    void Release() { m_bArmed = false; }
-    CPartialDestGuard(const CPartialDestGuard&) = delete;
-    CPartialDestGuard& operator=(const CPartialDestGuard&) = delete;
-
-private:
-    CFile& m_dest;
-    bool m_bArmed;
-};
-
 const char* ClosingText(const CBlowfishView& view, const JobEndTexts& texts) {
     if (view.StopRequested()) return texts.stopped;
     return view.JobComplete() ? texts.done : texts.failed;
+}
+
+// Why the view's destination cannot take the result of a job reading `source`; null when
+// nothing stands in the way. The source itself is never replaced by its own result.
+const char* JobDestinationRefusal(const CFile& source, const CString& strDest, const CodecJobTexts& texts) {
+    if (files::SameFile(source.FileHandle(), strDest.GetString())) return texts.openDestFailed;
+    return DestinationRefusal(files::InspectDestination(strDest.GetString()), texts.openDestFailed);
 }
 
 }  // namespace
@@ -66,47 +54,34 @@ int RunCodecJob(CBlowfishView& view, uint64_t sourceOffset, CodecJobFile codecFi
     if (!OpenJobFile(*source, view.m_strSource, CFile::modeRead | CFile::shareDenyWrite, texts.openSourceFailed))
         return 0;
     source->Seek(static_cast<int64_t>(sourceOffset), CFile::begin);
-    // The result goes to a file of its own beside the destination and replaces the
-    // destination only when it is complete and on the disk: a failure, a stop or a throw
-    // loses that file alone, never one the user chose to replace. The source itself is
-    // never replaced by its own result.
-    const std::string temporary =
-        MayReplace(source->GetHandle(), view.m_strDest) ? CreateFileBeside(view.m_strDest) : std::string();
-    if (temporary.empty()) {
-        AfxMessageBox(texts.openDestFailed);
-        source->Close();
-        return 0;
-    }
+    // The flows refused what stood in the destination's way before the password was asked
+    // for; it may have changed since. The result goes to a file of its own beside the
+    // destination and replaces it only when it is complete and on the disk: a failure, a
+    // stop, a throw or the end of the process loses that file alone (the CFile discards it
+    // however it goes), never one the user chose to replace.
+    const char* refusal = JobDestinationRefusal(*source, view.m_strDest, texts);
     std::unique_ptr<CFile> dest = view.NewJobFile();
-    if (!OpenJobFile(*dest, temporary.c_str(), CFile::modeCreate | CFile::modeReadWrite, texts.openDestFailed)) {
-        ::DeleteFileA(temporary.c_str());
+    if (refusal == nullptr && !dest->OpenPending(view.m_strDest, *source)) refusal = texts.openDestFailed;
+    if (refusal != nullptr) {
+        AfxMessageBox(refusal);
         source->Close();
         return 0;
     }
-    CPartialDestGuard guard(*dest);
-    int complete = codecFile(*source, *dest, view.m_pszKey.data(), KeyLengthOf(view.m_pszKey.data()), view);
-    guard.Release();
-    if (complete == 1 && !ReplaceWithComplete(temporary, view.m_strDest)) {
-        ::DeleteFileA(temporary.c_str());
-        AfxMessageBox(texts.writeFailed);
-        complete = 0;
-    }
+    const int complete = codecFile(*source, *dest, view.m_pszKey.data(), KeyLengthOf(view.m_pszKey.data()), view);
     view.MarkJobComplete(complete == 1);
     return 1;
 }
 
-int FinishCodecRun(lockedfile::CodecStatus status, FileSink& writer, CFile& source, CFile& dest,
+int FinishCodecRun(lockedfile::CodecStatus status, files::FileSink& writer, CFile& source, CFile& dest,
                    const CodecJobTexts& texts) {
     // Nothing may still write or flush the file once it is closed, whatever ended the run.
     if (!writer.Finish() && status == lockedfile::CodecStatus::Ok) status = lockedfile::CodecStatus::WriteFailed;
     source.Close();
-    // The result must be on the disk before it may take the destination's place.
-    if (status == lockedfile::CodecStatus::Ok && !dest.Flush()) status = lockedfile::CodecStatus::WriteFailed;
-    // A delayed write can still fail as the file is closed.
-    if (!dest.Close() && status == lockedfile::CodecStatus::Ok) status = lockedfile::CodecStatus::WriteFailed;
+    // Flushed, then renamed over the destination; a delayed write can still fail there.
+    if (status == lockedfile::CodecStatus::Ok && !dest.Commit()) status = lockedfile::CodecStatus::WriteFailed;
     if (status == lockedfile::CodecStatus::Ok) return 1;
 
-    ::DeleteFileA(dest.GetFilePath());
+    dest.Abort();
     const struct {
         lockedfile::CodecStatus status;
         const char* text;

@@ -6,9 +6,8 @@
 
 #include "blowfish_view.h"
 #include "file.h"
+#include "file_streams.h"
 #include "locked_format.h"
-
-class FileSink;
 
 // The status texts a kind of job may end with: only a job that wrote all its output is done.
 struct JobEndTexts {
@@ -38,15 +37,17 @@ struct CodecJobTexts {
 using CodecJobFile = int (*)(CFile& source, CFile& dest, const BYTE* key, int keyLength, CBlowfishView& view);
 
 // The open and close skeleton of an encryption or a decryption: opens the view's source for
-// reading (others may read it, nobody may change it), seeks to `sourceOffset`, creates a
-// new file beside the destination and hands both to `codecFile`; only a complete result
-// then replaces the destination. A run that did not complete, even one that throws, leaves
-// no new file and the destination as it was. Returns 1 when `codecFile` ran, 0 when a file could
-// not be opened; marks the view's job complete when `codecFile` wrote all its output.
+// reading (others may read it, nobody may change it), seeks to `sourceOffset`, refuses a
+// destination the result cannot replace, creates the pending new file beside it and hands
+// both to `codecFile`; only a complete result then replaces the destination. A run that did
+// not complete, even one that throws or whose process dies, leaves no new file and the
+// destination as it was. Returns 1 when `codecFile` ran, 0 when a file could not be opened;
+// marks the view's job complete when `codecFile` wrote all its output.
 int RunCodecJob(CBlowfishView& view, uint64_t sourceOffset, CodecJobFile codecFile, const CodecJobTexts& texts);
 
-// Finishes the writer, then flushes and closes both files after a codec run. A run that did
-// not complete loses the file it wrote (never its source) and, unless the user asked it to
-// stop, says what failed. Returns 1 when the destination is complete, 0 otherwise.
-int FinishCodecRun(lockedfile::CodecStatus status, FileSink& writer, CFile& source, CFile& dest,
+// Finishes the writer, closes the source and commits the new file after a codec run: it is
+// flushed, then takes the destination's place. A run that did not complete loses the file
+// it wrote (never its source) and, unless the user asked it to stop, says what failed.
+// Returns 1 when the destination is complete, 0 otherwise.
+int FinishCodecRun(lockedfile::CodecStatus status, files::FileSink& writer, CFile& source, CFile& dest,
                    const CodecJobTexts& texts);

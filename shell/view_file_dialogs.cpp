@@ -2,6 +2,7 @@
 #include "ansi_code_page.h"
 #include "blowfish_view.h"
 #include "file_dialog.h"
+#include "folder_names.h"
 #include "locked_format.h"
 
 namespace {
@@ -43,22 +44,6 @@ int SelectFile(const FileDialogParams& params, const char* pszInitialName, CStri
     return 1;
 }
 
-// The folder of a full path, with its final separator; empty when there is none.
-CString FolderOf(const CString& path) {
-    char full[MAX_PATH * 2] = {};
-    char* pszName = nullptr;  // found by the platform, which knows the code page's characters
-    const DWORD length = ::GetFullPathNameA(path, sizeof full, full, &pszName);
-    if (length == 0 || length >= sizeof full || pszName == nullptr) return CString();
-    return CString(full, static_cast<int>(pszName - full));
-}
-
-// The bytes a file name may take in `folder` so that both fit in MAX_PATH: the platform's
-// dialog cannot take a longer path.
-size_t RoomForNameIn(const CString& folder) {
-    const size_t used = static_cast<size_t>(folder.GetLength()) + 1;  // and the terminator
-    return used < MAX_PATH ? MAX_PATH - used : 0;
-}
-
 }  // namespace
 
 int CBlowfishView::SelectSourceToEncrypt() { return SelectFile(kSourceToEncrypt, nullptr, m_strSource); }
@@ -68,8 +53,9 @@ int CBlowfishView::SelectSourceToDecrypt() { return SelectFile(kSourceToDecrypt,
 // folder, shortened when that folder leaves it too little room. The folder is given so
 // that the name is fitted to the folder the dialog really opens in.
 int CBlowfishView::SelectDestToDecrypt() {
-    const CString folder = FolderOf(m_strSource);
-    const CString proposed = lockedfile::FitProposedName(m_strDest.GetString(), RoomForNameIn(folder), IsAnsiLeadByte);
-    return SelectFile(kDestToDecrypt, proposed, m_strDest, folder.IsEmpty() ? nullptr : folder.GetString());
+    const std::string folder = files::FullFolderOf(m_strSource.GetString());
+    const std::string proposed =
+        lockedfile::FitProposedName(m_strDest.GetString(), files::RoomForNameIn(folder), IsAnsiLeadByte);
+    return SelectFile(kDestToDecrypt, proposed.c_str(), m_strDest, folder.empty() ? nullptr : folder.c_str());
 }
 int CBlowfishView::SelectFileToShred() { return SelectFile(kFileToShred, nullptr, m_strSource); }

@@ -5,9 +5,10 @@
 #include "ansi_code_page.h"
 #include "blowfish_view.h"
 #include "decrypt_password_dlg.h"
+#include "destination_refusal.h"
 #include "encrypt_password_dlg.h"
-#include "file_streams.h"
-#include "job_destination.h"
+#include "file_identity.h"
+#include "job_streams.h"
 #include "locked_format.h"
 #include "message_box.h"
 #include "preparing_scope.h"
@@ -38,6 +39,16 @@ const char* HeaderRefusal(lockedfile::HeaderStatus status) {
 }
 
 }  // namespace
+
+BOOL CBlowfishView::RefuseDestination(bool bSameAsSource) {
+    // The result would replace the file it is made from, or could not replace the one
+    // chosen: said now, before the password, rather than after the whole job.
+    const char* refusal =
+        bSameAsSource ? kSameFileMessage : DestinationRefusal(files::InspectDestination(m_strDest.GetString()), nullptr);
+    if (refusal == nullptr) return FALSE;
+    AfxMessageBox(refusal);
+    return TRUE;
+}
 
 BOOL CBlowfishView::RefuseWhileBusy() {
     if (!IsBusy()) return FALSE;
@@ -74,10 +85,7 @@ void CBlowfishView::EncryptDroppedFile() {
 
 void CBlowfishView::EncryptFromDestination() {
     if (!SelectDestToEncrypt()) return;
-    if (IsSameFile(m_strSource, m_strDest)) {
-        AfxMessageBox(kSameFileMessage);
-        return;
-    }
+    if (RefuseDestination(files::SameFile(m_strSource.GetString(), m_strDest.GetString()))) return;
     CEncryptPasswordDlg dialog;
     if (dialog.DoModal() != IDOK) return;
     m_strPassword.SecureEmpty();
@@ -109,7 +117,7 @@ void CBlowfishView::ReadLockedHeader() {
     }
     lockedfile::HeaderInfo header;
     {
-        FileSource reader(lockedFile);
+        files::FileSource reader = JobSource(lockedFile);
         header = lockedfile::ReadHeader(reader, lockedFile.GetLength());
     }
     if (const char* refusal = HeaderRefusal(header.status)) {
@@ -122,10 +130,7 @@ void CBlowfishView::ReadLockedHeader() {
     m_nDataOffset = header.dataOffset;
 
     if (!SelectDestToDecrypt()) return;
-    if (IsSameFile(lockedFile.GetHandle(), m_strDest)) {
-        AfxMessageBox(kSameFileMessage);
-        return;
-    }
+    if (RefuseDestination(files::SameFile(lockedFile.FileHandle(), m_strDest.GetString()))) return;
     CDecryptPasswordDlg dialog;
     if (dialog.DoModal() != IDOK) return;
     // A key of length 0 must never reach the key schedule.

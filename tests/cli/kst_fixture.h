@@ -78,15 +78,21 @@ protected:
     // The names in the folder, so a left-over temporary file shows.
     std::vector<std::string> Names() const { return NamesIn(m_dir); }
 
-    // Waits until a temporary file (a hidden name) holds bytes: the work is under way.
-    // Returns its path, or "" when none came.
-    std::string WaitForPendingOutput() const
+    // Waits until the pending output of kst's `process` holds bytes: the work is under way.
+    // It is found among the process's open files, in the folder and with no name (Linux)
+    // or a hidden one. Returns a path that stands for it (stat-able while kst has it open),
+    // or "" when none came.
+    std::string WaitForPendingOutput(const KstProcess& process) const
     {
+        const std::string descriptors = "/proc/" + std::to_string(process.Pid()) + "/fd";
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (std::chrono::steady_clock::now() < deadline) {
-            for (const auto& entry : fs::directory_iterator(m_dir)) {
-                std::error_code error;
-                if (entry.path().filename().string().rfind(".", 0) == 0 && fs::file_size(entry.path(), error) > 0)
+            std::error_code error;
+            for (const auto& entry : fs::directory_iterator(descriptors, error)) {
+                const fs::path target = fs::read_symlink(entry.path(), error);
+                const std::string name = target.filename().string();
+                if (!error && target.parent_path() == m_dir && (name[0] == '.' || name[0] == '#') &&
+                    fs::file_size(entry.path(), error) > 0 && !error)
                     return entry.path().string();
             }
             std::this_thread::sleep_for(std::chrono::microseconds(200));

@@ -196,7 +196,7 @@ TEST_F(KstAccess, ThePlaintextIsOnlyTheOwnersWhileItIsBeingWritten)
     MakeBigFile(Path("big"));
     KstProcess process({"encrypt", Path("big"), "-o", Path("big.kst"), "--password-file", Path("password")}, "",
                        m_scratch, UsualUmask);
-    const std::string pending = WaitForPendingOutput();
+    const std::string pending = WaitForPendingOutput(process);
     ASSERT_NE(pending, "");
     EXPECT_EQ(ModeOf(pending) & 077, 0u) << pending;
     ::kill(process.Pid(), SIGTERM);
@@ -208,7 +208,7 @@ TEST_F(KstSignals, AHangUpIgnoredOnEntryStaysIgnored)
     MakeBigFile(Path("big"));
     KstProcess process({"encrypt", Path("big"), "-o", Path("big.kst"), "--password-file", Path("password")}, "",
                        m_scratch, [] { ::signal(SIGHUP, SIG_IGN); });
-    ASSERT_NE(WaitForPendingOutput(), "");
+    ASSERT_NE(WaitForPendingOutput(process), "");
     ::kill(process.Pid(), SIGHUP);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     int status = 0;
@@ -430,7 +430,7 @@ TEST_F(KstSources, ASourceThatChangesSizeWhileItIsReadGivesNoOutput)
     MakeBigFile(Path("big"));
     KstProcess process({"encrypt", Path("big"), "-o", Path("big.kst"), "--password-file", Path("password")}, "",
                        m_scratch);
-    ASSERT_NE(WaitForPendingOutput(), "");
+    ASSERT_NE(WaitForPendingOutput(process), "");
     fs::resize_file(Path("big"), 1u << 20);
     KstRun run = process.Wait();
     EXPECT_EQ(run.status, 1);

@@ -204,7 +204,7 @@ TEST_F(KstFailure, AnInterruptInTheMiddleLeavesTheOldDestinationAndNoTemporaryFi
         KstProcess process({"encrypt", Path("big"), "-o", Path("out.kst"), "--force", "--password-file",
                             Path("password")},
                            "", m_scratch);
-        ASSERT_NE(WaitForPendingOutput(), "");
+        ASSERT_NE(WaitForPendingOutput(process), "");
         ::kill(process.Pid(), signalNumber);
         const KstRun run = process.Wait();
         // Death by the signal itself, so that a calling shell loop stops too.

@@ -7,7 +7,7 @@
 
 #include "file_streams.h"
 #include "line_reader.h"
-#include "platform.h"
+#include "open.h"
 
 namespace {
 
@@ -23,9 +23,9 @@ TEST(PasswordLine, LeavesWhatFollowsItOnTheDescriptorItWasGiven)
 
     std::string line;
     {
-        kst::FileHandle file;
-        ASSERT_TRUE(kst::OpenDescriptor(ends[0], file).ok);
-        kst::FileSource source(file);
+        files::File file;
+        ASSERT_TRUE(files::OpenDescriptor(ends[0], file).ok);
+        files::FileSource source(file, files::FileSource::kNoReadAhead);
         ASSERT_TRUE(kst::ReadLine(source, line));
     }
     EXPECT_EQ(line, "secret");
@@ -41,8 +41,8 @@ TEST(PasswordLine, EndsAtTheEndOfTheStreamWithoutALineEnd)
     ASSERT_EQ(::pipe(ends), 0);
     ASSERT_EQ(::write(ends[1], "last\r", 5), ssize_t(5));
     ::close(ends[1]);
-    kst::FileHandle file(ends[0]);
-    kst::FileSource source(file);
+    files::File file(ends[0]);
+    files::FileSource source(file, files::FileSource::kNoReadAhead);
     std::string line = "left over";
     ASSERT_TRUE(kst::ReadLine(source, line));
     EXPECT_EQ(line, "last");

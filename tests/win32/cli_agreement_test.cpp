@@ -1,7 +1,9 @@
 // kst.exe and the program agree where the code page decides: a password typed into
 // kst.exe's console keys as the same text typed into the program's password dialog, and a
-// stored name gives the name the program's "Decrypted File" dialog proposes. Run once in
-// code page 1252 and once in 932 (KST_EXPECTED_ACP says which).
+// stored name gives the name the program's "Decrypted File" dialog proposes (both fit it
+// with the file layer's one room rule, kst.exe from the folder as given, the program from
+// the full folder the dialog opens in). Run once in code page 1252 and once in 932
+// (KST_EXPECTED_ACP says which).
 #include <windows.h>
 #include <commctrl.h>
 

@@ -116,3 +116,44 @@ TEST_F(NativeExchange, NativeKstFilesDecryptThroughTheJobAndTheJobWritesFilesFor
     EXPECT_GE(exchanged, 3);
     EXPECT_TRUE(m_driver.Shown().empty());
 }
+
+// kst.exe killed while it writes (TerminateProcess, as Task Manager ends a process) leaves
+// no half-written file behind: its pending file is removed by the system, so the plaintext
+// of a decryption cannot stay on the disk under a name nobody knows.
+TEST_F(KstExeAndJobs, AKstExeKilledWhileItWritesLeavesNothing) {
+    WriteBytes(PathOf("password"), std::vector<uint8_t>(kPassword, kPassword + sizeof kPassword - 1));
+    // A locked file of 256 MiB: the header, then blocks (their content does not matter).
+    const std::vector<uint8_t> head = {'B', 'L', 'O', 'W', 1, 'p', 0};
+    WriteBytes(PathOf("big.kst"), head);
+    HANDLE locked = ::CreateFileA(PathOf("big.kst").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end;
+    end.QuadPart = int64_t(head.size()) + (int64_t(256) << 20);
+    ASSERT_TRUE(::SetFilePointerEx(locked, end, nullptr, FILE_BEGIN) && ::SetEndOfFile(locked));
+    ::CloseHandle(locked);
+
+    std::string commandLine = Quoted(kst_test::WindowsPath(KST_EXE_PATH)) + " decrypt " + Quoted(PathOf("big.kst")) +
+                              " -o " + Quoted(PathOf("p")) + " -q --password-file " + Quoted(PathOf("password"));
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                 &process));
+    // Killed as soon as its pending file holds bytes.
+    bool writing = false;
+    for (int i = 0; i < 20000 && !writing; ++i) {
+        for (const std::string& name : FolderNames(m_dir)) {
+            WIN32_FILE_ATTRIBUTE_DATA data{};
+            if (name != "password" && name != "big.kst" &&
+                ::GetFileAttributesExA(PathOf(name).c_str(), GetFileExInfoStandard, &data) && data.nFileSizeLow > 0)
+                writing = true;
+        }
+        if (!writing) ::Sleep(1);
+    }
+    EXPECT_TRUE(writing) << "kst.exe was killed while it wrote";
+    ::TerminateProcess(process.hProcess, 9);
+    EXPECT_EQ(::WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    EXPECT_EQ(FolderNames(m_dir), (std::vector<std::string>{"big.kst", "password"}));
+}

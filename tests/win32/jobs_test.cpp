@@ -11,6 +11,7 @@
 
 #include "block_runner.h"
 #include "blowfish.h"
+#include "file_protection.h"
 #include "job_fixture.h"
 #include "message_pump.h"
 
@@ -631,4 +632,61 @@ TEST_F(Shred, AFlushThatFailsIsAFailure) {
     RunJob(view, ShredThreadProc);
     ExpectBoxes({"Error writing zeros over the file to shred."});
     EXPECT_STREQ(view.JobEndText(), "Shredding failed.");
+}
+
+// A result that replaces a file nobody else may read is not readable by others either: it
+// takes the replaced file's access list. A new file gets what any new file in its folder
+// gets.
+TEST_F(EncryptDecrypt, AResultThatReplacesAPrivateFileIsPrivateToo) {
+    const std::string plain = PathOf("diary.txt"), locked = PathOf("diary.kst"), back = PathOf("diary.out");
+    const std::vector<uint8_t> content = PatternBytes(3000, 5);
+    WriteBytes(plain, content);
+    for (const std::string& replaced : {locked, back}) {
+        WriteBytes(replaced, PatternBytes(10, 1));
+        ASSERT_TRUE(kst_test::MakePrivate(replaced));
+        ASSERT_FALSE(kst_test::OthersMayRead(replaced)) << "the test's own premise";
+    }
+    Prepare(m_view, plain, locked, "pw");
+    RunJob(m_view, EncryptThreadProc);
+    EXPECT_STREQ(m_view.JobEndText(), "Done Encrypting");
+    EXPECT_FALSE(kst_test::OthersMayRead(locked));
+    m_view.m_nDataOffset = 5 + 9;
+    Prepare(m_view, locked, back, "pw");
+    RunJob(m_view, DecryptThreadProc);
+    EXPECT_STREQ(m_view.JobEndText(), "Done Decrypting");
+    EXPECT_EQ(ReadBytes(back), content);
+    EXPECT_FALSE(kst_test::OthersMayRead(back)) << "the plaintext stays private";
+
+    const std::string fresh = PathOf("fresh.kst"), made = PathOf("made");
+    WriteBytes(made, {1});
+    Prepare(m_view, plain, fresh, "pw");
+    RunJob(m_view, EncryptThreadProc);
+    EXPECT_STREQ(m_view.JobEndText(), "Done Encrypting");
+    EXPECT_EQ(kst_test::OthersMayRead(fresh), kst_test::OthersMayRead(made));
+    EXPECT_TRUE(m_driver.Shown().empty());
+}
+
+// The longest destination a folder takes is written: its temporary file, beside it, must
+// fit where the destination fits, whatever the name's length.
+TEST_F(EncryptDecrypt, TheLongestDestinationAFolderTakesIsWritten) {
+    const std::string plain = PathOf("p.txt");
+    WriteBytes(plain, PatternBytes(100, 3));
+    // A folder of 252 characters and a name of 5: 258, the longest path MAX_PATH allows.
+    const std::string folder = m_dir + "\\" + std::string(251 - m_dir.size(), 'f');
+    ASSERT_EQ(folder.size(), 252u);
+    const std::wstring wideFolder = L"\\\\?\\" + std::wstring(folder.begin(), folder.end());
+    ASSERT_TRUE(::CreateDirectoryW(wideFolder.c_str(), nullptr));
+    const std::string dest = folder + "\\a.kst";
+    ASSERT_EQ(dest.size(), 258u);
+    Prepare(m_view, plain, dest, "pw");
+    RunJob(m_view, EncryptThreadProc);
+    EXPECT_STREQ(m_view.JobEndText(), "Done Encrypting");
+    EXPECT_TRUE(m_driver.Shown().empty());
+    m_driver.Clear();
+    const std::wstring wideDest = wideFolder + L"\\a.kst";
+    WIN32_FILE_ATTRIBUTE_DATA written{};
+    EXPECT_TRUE(::GetFileAttributesExW(wideDest.c_str(), GetFileExInfoStandard, &written));
+    EXPECT_EQ(written.nFileSizeLow, LockedLength(5, 100));
+    ::DeleteFileW(wideDest.c_str());
+    EXPECT_TRUE(::RemoveDirectoryW(wideFolder.c_str())) << "nothing else was left in the folder";
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -75,6 +76,31 @@ protected:
         return state.m_bEnabled != FALSE;
     }
     void SetBar(int position) { ::SendDlgItemMessageA(m_view.GetSafeHwnd(), IDC_PROGRESS, PBM_SETPOS, position, 0); }
+
+    // Runs the flow of `command` (Encrypt or Decrypt) with `source` up to the destination
+    // `dest`, which exists (the overwrite question is answered Yes), and expects `message`
+    // in place of the password dialog.
+    void ExpectRefusedBeforeThePassword(UINT command, const std::string& source, const std::string& dest,
+                                        const char* message) {
+        const bool encrypting = command == ID_ENCRYPT;
+        SCOPED_TRACE(encrypting ? "encrypt" : "decrypt");
+        DialogDriver driver;
+        driver.Expect(ChooseFile(encrypting ? "Select File to Encrypt" : "Select File to Decrypt", source));
+        driver.Expect(ChooseFile(encrypting ? "Encrypted File" : "Decrypted File", dest));
+        driver.Expect(DialogAnswer::Press(IDYES));  // "already exists. Replace it?"
+        driver.Expect(Acknowledge());
+        Command(command);
+        const auto shown = driver.Shown();
+        ASSERT_EQ(shown.size(), 4u) << "no password dialog";
+        EXPECT_EQ(shown[3].text, message);
+        EXPECT_EQ(m_view.m_bBusy, 0);
+        ExpectAllAnswered(driver);
+    }
+    void ExpectBothFlowsRefuse(const std::string& plain, const std::string& locked, const std::string& dest,
+                               const char* message) {
+        ExpectRefusedBeforeThePassword(ID_ENCRYPT, plain, dest, message);
+        ExpectRefusedBeforeThePassword(ID_DECRYPT, locked, dest, message);
+    }
 
     // Checks every dialog was one the test expected and none is still awaited.
     void ExpectAllAnswered(const DialogDriver& driver) {
@@ -185,34 +211,55 @@ TEST_F(ViewTest, TheSourceChosenAgainAsTheDestinationIsRefusedBeforeThePassword)
     const std::string plain = PathOf("minutes.txt"), locked = PathOf("minutes.kst");
     WriteAll(plain, "minutes of the meeting");
     WriteAll(locked, LockedHead("minutes.txt", 0));
-    const struct {
-        UINT command;
-        const char* sourceDialog;
-        const char* destDialog;
-        std::string path;
-    } cases[] = {
-        {ID_ENCRYPT, "Select File to Encrypt", "Encrypted File", plain},
-        {ID_DECRYPT, "Select File to Decrypt", "Decrypted File", locked},
-    };
-    DialogDriver driver;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.destDialog);
-        const std::string before = ReadAll(c.path);
-        std::string otherLetters = c.path;
+    for (const auto& c : {std::make_pair(ID_ENCRYPT, plain), std::make_pair(ID_DECRYPT, locked)}) {
+        const std::string before = ReadAll(c.second);
+        std::string otherLetters = c.second;
         ::CharUpperBuffA(&otherLetters[0], static_cast<DWORD>(otherLetters.size()));
-        driver.Clear();
-        driver.Expect(ChooseFile(c.sourceDialog, c.path));
-        driver.Expect(ChooseFile(c.destDialog, otherLetters));
-        driver.Expect(DialogAnswer::Press(IDYES));  // "already exists. Replace it?"
-        driver.Expect(Acknowledge());
-        Command(c.command);
-        const auto shown = driver.Shown();
-        ASSERT_EQ(shown.size(), 4u);
-        EXPECT_EQ(shown[3].text, kSameFile);
-        EXPECT_EQ(m_view.m_bBusy, 0);
-        EXPECT_EQ(ReadAll(c.path), before);
-        ExpectAllAnswered(driver);
+        ExpectRefusedBeforeThePassword(c.first, c.second, otherLetters, kSameFile);
+        EXPECT_EQ(ReadAll(c.second), before);
     }
+}
+
+// A destination that cannot be replaced is refused before the password is asked for, with a
+// message that names the cause: held open by another program that lets nobody delete it,
+// or read-only. Otherwise the whole job would run and fail only at its end.
+TEST_F(ViewTest, ADestinationThatCannotBeReplacedIsRefusedBeforeThePassword) {
+    const std::string plain = PathOf("agenda.txt"), locked = PathOf("agenda.kst"), dest = PathOf("minutes.txt");
+    WriteAll(plain, "agenda");
+    WriteAll(locked, LockedHead("agenda.txt", 0));
+    WriteAll(dest, "kept");
+    {
+        std::unique_ptr<void, decltype(&::CloseHandle)> other(
+            ::CreateFileA(dest.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                          nullptr),
+            &::CloseHandle);
+        ASSERT_NE(other.get(), INVALID_HANDLE_VALUE);
+        ExpectBothFlowsRefuse(plain, locked, dest,
+                                       "The file to write is open in another program. Please close it there or "
+                                       "choose another name.");
+    }
+    ASSERT_TRUE(::SetFileAttributesA(dest.c_str(), FILE_ATTRIBUTE_READONLY));
+    ExpectBothFlowsRefuse(plain, locked, dest,
+                                   "The file to write is read-only. Please choose another name.");
+    ::SetFileAttributesA(dest.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadAll(dest), "kept");
+}
+
+// A folder that takes no new file, where the file chosen is itself writable: the result is
+// written beside it first, so the folder is named as the cause. Such a folder is made by
+// run_with_refusing_folder.sh, as Wine cannot make one itself.
+TEST_F(ViewTest, AFolderThatRefusesNewFilesIsNamedAsTheCause) {
+    const char* folder = std::getenv("KST_REFUSING_FOLDER");
+    if (folder == nullptr || *folder == 0) GTEST_SKIP() << "run by run_with_refusing_folder.sh";
+    const std::string plain = PathOf("agenda.txt"), locked = PathOf("agenda.kst");
+    const std::string dest = std::string(folder) + "\\writable.txt";
+    WriteAll(plain, "agenda");
+    WriteAll(locked, LockedHead("agenda.txt", 0));
+    const std::string before = ReadAll(dest);
+    ExpectBothFlowsRefuse(plain, locked, dest,
+                                   "The folder of the file to write takes no new files. Please choose another "
+                                   "folder.");
+    EXPECT_EQ(ReadAll(dest), before);
 }
 
 TEST_F(ViewTest, CancellingAnyDialogStartsNothingAndKeepsWhatEarlierDialogsSet) {

@@ -1,0 +1,198 @@
+// Pending files on Windows. The file is created with CREATE_NEW and its handle kept (no
+// create-close-reopen race), shared with nobody and marked delete-pending, so that the
+// system removes it however the process ends, until the commit clears the mark just before
+// the rename. A file that replaces another is born with the replaced file's access list and
+// attributes, as ReplaceFile would leave them: never readable by anyone who could not read
+// the file it replaces, not even while it is written.
+#include "pending_platform.h"
+
+#include <windows.h>
+#include <aclapi.h>
+#include <ntsecapi.h>
+
+#include "pending_file.h"
+#include "system_win32.h"
+
+namespace files {
+
+namespace {
+
+// SetFileInformationByHandle and its disposition class, which Windows XP lacks: looked up
+// when first needed, so that the program still starts there (its files are then only
+// removed by the program itself).
+using SetFileInformationFunction = BOOL(WINAPI*)(HANDLE file, int informationClass, void* information, DWORD size);
+constexpr int kFileDispositionInfo = 4;
+struct DispositionInfo {
+    BOOLEAN deleteFile;
+};
+
+SetFileInformationFunction SetFileInformation()
+{
+    static const SetFileInformationFunction function = reinterpret_cast<SetFileInformationFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetFileInformationByHandle")));
+    return function;
+}
+
+bool MarkDeletePending(const File& file, bool pending)
+{
+    const SetFileInformationFunction setInformation = SetFileInformation();
+    DispositionInfo disposition{pending ? BOOLEAN(TRUE) : BOOLEAN(FALSE)};
+    return setInformation != nullptr &&
+           setInformation(file.Native(), kFileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+}
+
+// The attributes a result keeps from the file it replaces (read-only ones are refused).
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Who may open the file a result replaces, and its attributes; none for a new file.
+struct Protection {
+    win32::LocalMemory descriptor;
+    DWORD attributes = 0;
+};
+
+Result ProtectionOf(const std::wstring& destination, Protection& protection)
+{
+    // Opened to read its access list only, which no sharing of another opener forbids.
+    File replaced(::CreateFileW(destination.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!replaced.IsOpen()) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return {};
+        return Failed("cannot read who may open the file it replaces: " + win32::SystemText(error));
+    }
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD error = ::GetSecurityInfo(replaced.Native(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                          nullptr, nullptr, nullptr, &descriptor);
+    if (error != ERROR_SUCCESS)
+        return Failed("cannot read who may open the file it replaces: " + win32::SystemText(error));
+    protection.descriptor.reset(descriptor);
+    BY_HANDLE_FILE_INFORMATION information;
+    if (::GetFileInformationByHandle(replaced.Native(), &information))
+        protection.attributes = information.dwFileAttributes & kKeptAttributes;
+    return {};
+}
+
+// "~kst", eight letters or digits drawn by the system's random generator, ".tmp": short,
+// so that the path fits wherever it can, and plain about what it is.
+bool RandomName(std::wstring& name)
+{
+    static const wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
+    unsigned char drawn[8];
+    if (!::RtlGenRandom(drawn, sizeof drawn))
+        return false;
+    name = L"~kst";
+    for (unsigned char value : drawn)
+        name += kLetters[value % (sizeof kLetters / sizeof kLetters[0] - 1)];
+    name += L".tmp";
+    return true;
+}
+
+}  // namespace
+
+namespace win32 {
+
+Result CreateUniqueIn(const std::wstring& folder, SECURITY_ATTRIBUTES* security, DWORD attributes, DWORD flags,
+                      File& file, std::wstring& path)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::wstring name;
+        if (!RandomName(name))
+            return Failed("cannot draw a name for it");
+        path = folder + name;
+        HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, security, CREATE_NEW,
+                                      (attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL) | flags, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            file = File(handle);
+            return {};
+        }
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            path.clear();
+            return FailedWith(error);
+        }
+    }
+    path.clear();
+    return FailedWith(ERROR_FILE_EXISTS);
+}
+
+}  // namespace win32
+
+namespace pending {
+
+Result FullDestination(const Path& destination, NativePath& full)
+{
+    if (!win32::FullLongPath(destination.Native(), full))
+        return win32::FailedWith(::GetLastError());
+    return {};
+}
+
+NativePath FolderOf(const NativePath& destination)
+{
+    const size_t separator = destination.find_last_of(L'\\');
+    return separator == NativePath::npos ? NativePath() : destination.substr(0, separator + 1);
+}
+
+Result SourcePermissions(const File&, unsigned& permissions)
+{
+    // Windows bounds a result by the file it replaces, not by its source.
+    permissions = 0;
+    return {};
+}
+
+Result CreateBeside(const NativePath& destination, File& output, NativePath& temporary, bool& removesItself)
+{
+    Protection protection;
+    Result result = ProtectionOf(destination, protection);
+    if (!result.ok)
+        return result;
+    SECURITY_ATTRIBUTES security{sizeof security, protection.descriptor.get(), FALSE};
+    result = win32::CreateUniqueIn(FolderOf(destination), protection.descriptor ? &security : nullptr,
+                                   protection.attributes, 0, output, temporary);
+    removesItself = result.ok && MarkDeletePending(output, true);
+    return result;
+}
+
+Result Seal(File& output, const NativePath&, unsigned, NativePath&, bool& removesItself)
+{
+    if (removesItself && !MarkDeletePending(output, false))
+        return Failed("cannot keep it: " + LastErrorText());
+    removesItself = false;
+    return {};
+}
+
+std::string NotAFile(const NativePath& destination)
+{
+    // Devices (NUL, COM1) are no entries of a folder: a rename onto one fails by itself.
+    const DWORD attributes = ::GetFileAttributesW(destination.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? "is a directory"
+                                                                                                 : "";
+}
+
+Result Move(const NativePath& temporary, const NativePath& destination, bool replace, bool& existed)
+{
+    existed = false;
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (::MoveFileExW(temporary.c_str(), destination.c_str(), flags))
+        return {};
+    const DWORD error = ::GetLastError();
+    existed = !replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS);
+    return win32::FailedWith(error);
+}
+
+void Remove(const NativePath& temporary)
+{
+    ::DeleteFileW(temporary.c_str());
+}
+
+}  // namespace pending
+
+bool SyncFolder(const NativePath&)
+{
+    // The rename was made with MOVEFILE_WRITE_THROUGH: it is on the disk when it returns.
+    return true;
+}
+
+}  // namespace files
