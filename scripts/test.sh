@@ -68,7 +68,7 @@ run_cases() {  # run_cases LABEL LOG SCRIPT ARGS...
   fail=$(grep -c '^FAIL ' "$log" || true)
   passed=$((passed + pass)); failed=$((failed + fail))
   closing=$(grep -E "^$label finished: [0-9]+ cases, [0-9]+ reports\$" "$log" | tail -1 || true)
-  cases=$(sed -E 's/^[a-z]+ finished: ([0-9]+) cases.*/\1/' <<<"$closing")
+  cases=$(sed -E 's/^[^ ]+ finished: ([0-9]+) cases.*/\1/' <<<"$closing")
   if [ "$rc" -ne 0 ] || [ -z "$closing" ] || [ $((pass + fail)) -lt "${cases:-1}" ] || [ $((pass + fail)) -eq 0 ]; then
     echo "FAILED: the $label run did not finish cleanly (exit $rc, ${closing:-no closing line})"
     failed=$((failed + 1))
