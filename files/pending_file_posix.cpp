@@ -86,7 +86,7 @@ Result SourcePermissions(const File& source, unsigned& permissions)
     return {};
 }
 
-Result CreateBeside(const NativePath& destination, const File&, File& output, NativePath& temporary,
+Result CreateBeside(const NativePath& destination, const File*, File& output, NativePath& temporary,
                     bool& removesItself)
 {
     // Created readable by its owner alone; Seal gives it the source's bits.

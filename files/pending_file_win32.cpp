@@ -189,7 +189,7 @@ Result SourcePermissions(const File&, unsigned& permissions)
     return {};
 }
 
-Result CreateBeside(const NativePath& destination, const File& source, File& output, NativePath& temporary,
+Result CreateBeside(const NativePath& destination, const File* source, File& output, NativePath& temporary,
                     bool& removesItself)
 {
     removesItself = false;
@@ -198,7 +198,7 @@ Result CreateBeside(const NativePath& destination, const File& source, File& out
     if (!result.ok)
         return result;
     win32::AccessList sourceAccess;
-    result = win32::ReadAccessList(source.Native(), sourceAccess);
+    result = source != nullptr ? win32::ReadAccessList(source->Native(), sourceAccess) : Result();
     if (!result.ok)
         return Failed("cannot read who may open its source: " + result.reason);
     SECURITY_ATTRIBUTES security{sizeof security, protection.descriptor.get(), FALSE};
@@ -206,7 +206,8 @@ Result CreateBeside(const NativePath& destination, const File& source, File& out
                                    protection.attributes, 0, output, temporary);
     if (!result.ok)
         return result;
-    result = KeepWithinItsSources(output, sourceAccess, protection.descriptor ? &protection.access : nullptr);
+    if (source != nullptr)
+        result = KeepWithinItsSources(output, sourceAccess, protection.descriptor ? &protection.access : nullptr);
     if (!result.ok) {
         // Removed through the handle, which may delete it whatever its list now says.
         if (!MarkDeletePending(output, true)) {

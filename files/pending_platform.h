@@ -17,9 +17,10 @@ NativePath FolderOf(const NativePath& destination);
 // What the source lets the result be read by, where the system bounds it by the source.
 Result SourcePermissions(const File& source, unsigned& permissions);
 // Opens a new file beside `destination` into `output`, for the bytes of the open file
-// `source`. `temporary` is its path (empty while it has none); `removesItself` whether the
-// system removes it when it is closed or the process ends. On failure nothing is left.
-Result CreateBeside(const NativePath& destination, const File& source, File& output, NativePath& temporary,
+// `source` (none: a probe that is never written). `temporary` is its path (empty while it
+// has none); `removesItself` whether the system removes it when it is closed or the
+// process ends. On failure nothing is left.
+Result CreateBeside(const NativePath& destination, const File* source, File& output, NativePath& temporary,
                     bool& removesItself);
 // Readies the complete file for its rename: who may read it, a name if it has none, and
 // no longer removed when it is closed.
