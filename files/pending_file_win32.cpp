@@ -92,31 +92,33 @@ Result ProtectionOf(const std::wstring& destination, Protection& protection)
 Result KeepWithinItsSources(const File& output, win32::AccessList source, const win32::AccessList* replaced)
 {
     win32::AccessList replacedReaders = replaced != nullptr ? *replaced : win32::AccessList();
+    win32::AccessList born;
     Result result = win32::LetInCurrentUser(source);
     if (result.ok && replaced != nullptr)
         result = win32::LetInCurrentUser(replacedReaders);
-    win32::AccessList born;
     if (result.ok)
         result = win32::ReadAccessList(output.Native(), born);
+    if (!result.ok)
+        return result;
     const auto withinBounds = [&](const win32::AccessList& list) {
         return win32::GrantsNoMoreThan(list, source) &&
                (replaced == nullptr || win32::GrantsNoMoreThan(list, replacedReaders));
     };
-    if (result.ok && withinBounds(born))
+    if (withinBounds(born))
         return {};
     win32::AccessList bound = source;
-    if (result.ok && !withinBounds(bound))
+    if (!withinBounds(bound))
         result = win32::PrivateAccessList(bound);
     if (result.ok)
         result = win32::SetAccessList(output.Native(), bound);
-    // What the system made of it is looked at again: a host that widens what it is told
-    // to set (Wine maps lists to Unix modes) must not pass.
+    // What the system made of it is looked at again: one that keeps no lists (FAT) or maps
+    // them to something wider must not pass.
     win32::AccessList set;
     if (result.ok)
         result = win32::ReadAccessList(output.Native(), set);
     if (result.ok && !win32::GrantsNoMoreThan(set, bound))
-        result = Failed("the system lets more in than it was told");
-    return result.ok ? result : Failed("cannot keep it from those who may not read its source: " + result.reason);
+        return Failed("its folder lets in more than it was told");
+    return result;
 }
 
 // "~kst", eight letters or digits drawn by the system's random generator, ".tmp": short,
@@ -209,6 +211,7 @@ Result CreateBeside(const NativePath& destination, const File* source, File& out
     if (source != nullptr)
         result = KeepWithinItsSources(output, sourceAccess, protection.descriptor ? &protection.access : nullptr);
     if (!result.ok) {
+        result.reason = "cannot keep it from those who may not read its source: " + result.reason;
         // Removed through the handle, which may delete it whatever its list now says.
         if (!MarkDeletePending(output, true)) {
             output.Close();
