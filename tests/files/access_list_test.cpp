@@ -87,8 +87,8 @@ TEST(AccessLists, TheCurrentUserIsAddedOnceAfterTheEntriesThereAre)
         const WORD size = static_cast<ACE_HEADER*>(kept)->AceSize;
         EXPECT_EQ(std::string(static_cast<char*>(entry), size), std::string(static_cast<char*>(kept), size));
     }
-    files::win32::AccessList user;
-    ASSERT_TRUE(files::win32::PrivateAccessList(user).ok);
-    EXPECT_FALSE(files::win32::GrantsNoMoreThan(user, before));
-    EXPECT_TRUE(files::win32::GrantsNoMoreThan(ListOf("D:(A;;FA;;;SY)"), user)) << "the system too";
+    files::win32::AccessList privateList;
+    ASSERT_TRUE(files::win32::PrivateAccessList(privateList).ok);
+    EXPECT_FALSE(files::win32::GrantsNoMoreThan(privateList, before)) << "the user";
+    EXPECT_TRUE(files::win32::GrantsNoMoreThan(ListOf("D:(A;;FA;;;SY)"), privateList)) << "the system too";
 }
