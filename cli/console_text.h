@@ -1,7 +1,9 @@
 // Console text as the program's keys see it (Windows only).
 #pragma once
 
-#include <string>
+#include <vector>
+
+#include "secret_bytes.h"
 
 namespace kst {
 
@@ -9,6 +11,8 @@ namespace kst {
 // from the console, in the ANSI code page (a character it lacks becomes its default
 // character, as in the dialog's narrow text). The console's own code page (OEM by default)
 // would give other bytes for anything beyond ASCII.
-std::string AnsiBytesOf(const std::wstring& typed);
+// Both texts are secrets: their memory is wiped when given back.
+using SecretWideText = std::vector<wchar_t, WipingAllocator<wchar_t>>;
+SecretBytes AnsiBytesOf(const SecretWideText& typed);
 
 }  // namespace kst

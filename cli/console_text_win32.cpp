@@ -4,14 +4,15 @@
 
 namespace kst {
 
-std::string AnsiBytesOf(const std::wstring& typed)
+SecretBytes AnsiBytesOf(const SecretWideText& typed)
 {
     if (typed.empty())
-        return std::string();
+        return SecretBytes();
     const int length = ::WideCharToMultiByte(CP_ACP, 0, typed.data(), int(typed.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(size_t(length > 0 ? length : 0), '\0');
+    SecretBytes bytes(size_t(length > 0 ? length : 0), 0);
     if (length > 0)
-        ::WideCharToMultiByte(CP_ACP, 0, typed.data(), int(typed.size()), &bytes[0], length, nullptr, nullptr);
+        ::WideCharToMultiByte(CP_ACP, 0, typed.data(), int(typed.size()), reinterpret_cast<char*>(bytes.data()), length,
+                              nullptr, nullptr);
     return bytes;
 }
 

@@ -67,7 +67,7 @@ int CheckDestination(const Options& options, const std::string& destination)
     return kExitDone;
 }
 
-int GetPassword(const Options& options, PasswordUse use, std::string& password)
+int GetPassword(const Options& options, PasswordUse use, SecretBytes& password)
 {
     const PasswordResult result = ObtainPassword(options, use, password);
     if (result.interrupted)
@@ -186,11 +186,6 @@ int WriteOutput(const Options& options, files::File& sourceFile, const files::Fi
     return Refuse(kExitIoError, "error writing " + destination + ": " + reason);
 }
 
-const uint8_t* KeyBytes(const std::string& password)
-{
-    return reinterpret_cast<const uint8_t*>(password.data());
-}
-
 }  // namespace
 
 int Refuse(int status, const std::string& message)
@@ -214,16 +209,16 @@ int RunEncrypt(const Options& options)
         lockedfile::StoredNameFor(options.file.substr(files::FileNameStart(options.file)), files::NameLeadBytes(),
                                   files::NamePathStyle());
 
-    Secret password;
-    if (int status = GetPassword(options, PasswordUse::Encrypt, password.Text()))
+    SecretBytes password;
+    if (int status = GetPassword(options, PasswordUse::Encrypt, password))
         return status;
-    const int keyLength = int(password.Text().size());
+    const int keyLength = int(password.size());
     const lockedfile::BlockRunner runner = RunnerFor(options, length);
     files::FileSource source(file, files::FileSource::kNoReadAhead);
     return WriteOutput(options, file, source, destination, "encrypting", length,
                        [&](lockedfile::ByteSink& sink, BlowfishKeyContext& context, lockedfile::ProgressSink& progress) {
-                           return lockedfile::EncryptStream(source, length, storedName, sink, KeyBytes(password.Text()),
-                                                            keyLength, context, progress, runner);
+                           return lockedfile::EncryptStream(source, length, storedName, sink, password.data(), keyLength,
+                                                            context, progress, runner);
                        });
 }
 
@@ -251,18 +246,17 @@ int RunDecrypt(const Options& options)
     if (int status = CheckDestination(options, destination))
         return status;
 
-    Secret password;
-    if (int status = GetPassword(options, PasswordUse::Decrypt, password.Text()))
+    SecretBytes password;
+    if (int status = GetPassword(options, PasswordUse::Decrypt, password))
         return status;
-    const int keyLength = int(password.Text().size());
+    const int keyLength = int(password.size());
     const lockedfile::BlockRunner runner = RunnerFor(options, length);
     const uint64_t plainLength =
         length > header.dataOffset ? length - header.dataOffset - 1 : 0;  // near enough for progress
     return WriteOutput(options, file, source, destination, "decrypting", plainLength,
                        [&](lockedfile::ByteSink& sink, BlowfishKeyContext& context, lockedfile::ProgressSink& progress) {
                            return lockedfile::DecryptStream(source, length, header.dataOffset, sink,
-                                                            KeyBytes(password.Text()), keyLength, context, progress,
-                                                            runner);
+                                                            password.data(), keyLength, context, progress, runner);
                        });
 }
 

@@ -7,6 +7,9 @@
 #include "commands.h"
 #include "exit_status.h"
 #include "platform.h"
+#ifdef _WIN32
+#include "process_hardening.h"
+#endif
 
 namespace {
 
@@ -48,6 +51,9 @@ int Run(const std::vector<std::string>& arguments)
 
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    HardenProcess();
+#endif
     kst::InstallInterruptHandler();
     int status = kst::kExitIoError;
     try {

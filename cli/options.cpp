@@ -2,9 +2,11 @@
 
 #include <cstdlib>
 
+#include "kestrine_version.h"
+
 namespace kst {
 
-const char* const kVersionText = "kst 0.3b (Kestrine v0.3b locked files)\n";
+const char* const kVersionText = "kst (Kestrine) " KESTRINE_VERSION_TEXT "\n";
 
 const char* const kUsageText =
     "Usage: kst encrypt FILE [-o OUT]     lock FILE into OUT (default FILE.kst)\n"

@@ -11,7 +11,7 @@ namespace {
 
 // A password file may be a FIFO (a shell's process substitution) that is waited on until
 // its writer comes: read as it comes, not as the regular file the codec wants.
-bool ReadFirstLine(const std::string& path, std::string& line)
+bool ReadFirstLine(const std::string& path, SecretBytes& line)
 {
     files::File file;
     if (!files::Open(path, files::Access::Read, files::Sharing::ReadWrite, files::Creation::OpenExisting, file).ok)
@@ -20,7 +20,7 @@ bool ReadFirstLine(const std::string& path, std::string& line)
     return ReadLine(source, line);
 }
 
-bool ReadLineFromDescriptor(int descriptor, std::string& line)
+bool ReadLineFromDescriptor(int descriptor, SecretBytes& line)
 {
     files::File file;
     if (!files::OpenDescriptor(descriptor, file).ok)
@@ -29,7 +29,7 @@ bool ReadLineFromDescriptor(int descriptor, std::string& line)
     return ReadLine(source, line);
 }
 
-PasswordResult AskOnTerminal(PasswordUse use, std::string& password)
+PasswordResult AskOnTerminal(PasswordUse use, SecretBytes& password)
 {
     PasswordResult result;
     if (!ReadSecretFromTerminal("Password: ", password)) {
@@ -39,18 +39,18 @@ PasswordResult AskOnTerminal(PasswordUse use, std::string& password)
         return result;
     }
     // Refuse before the second question, so a bad first entry is not typed twice.
-    result.error = PasswordRefusal(password, use);
+    result.error = PasswordRefusal(password.size(), use);
     if (!result.error.empty() || use == PasswordUse::Decrypt) {
         result.ok = result.error.empty();
         return result;
     }
-    Secret again;
-    if (!ReadSecretFromTerminal("Password again: ", again.Text())) {
+    SecretBytes again;
+    if (!ReadSecretFromTerminal("Password again: ", again)) {
         result.interrupted = InterruptRequested();
         result.error = result.interrupted ? "interrupted" : "could not read the password again";
         return result;
     }
-    if (again.Text() != password) {
+    if (again != password) {
         result.error = "the two passwords differ";
         return result;
     }
@@ -60,17 +60,17 @@ PasswordResult AskOnTerminal(PasswordUse use, std::string& password)
 
 }  // namespace
 
-std::string PasswordRefusal(const std::string& password, PasswordUse use)
+std::string PasswordRefusal(size_t length, PasswordUse use)
 {
-    if (password.empty())
+    if (length == 0)
         return "an empty password is refused";
-    if (use == PasswordUse::Encrypt && password.size() > lockedfile::kMaxPasswordBytes)
+    if (use == PasswordUse::Encrypt && length > lockedfile::kMaxPasswordBytes)
         return "the password is longer than the " + std::to_string(lockedfile::kMaxPasswordBytes) +
                " bytes Kestrine for Windows accepts";
     return "";
 }
 
-PasswordResult ObtainPassword(const Options& options, PasswordUse use, std::string& password)
+PasswordResult ObtainPassword(const Options& options, PasswordUse use, SecretBytes& password)
 {
     PasswordResult result;
     if (options.passwordFile.empty() && options.passwordFd < 0)
@@ -90,17 +90,9 @@ PasswordResult ObtainPassword(const Options& options, PasswordUse use, std::stri
                        ": " + files::LastErrorText();
         return result;
     }
-    result.error = PasswordRefusal(password, use);
+    result.error = PasswordRefusal(password.size(), use);
     result.ok = result.error.empty();
     return result;
-}
-
-void WipeSecret(std::string& secret)
-{
-    volatile char* bytes = secret.empty() ? nullptr : &secret[0];
-    for (size_t i = 0; i < secret.size(); ++i)
-        bytes[i] = 0;
-    secret.clear();
 }
 
 }  // namespace kst

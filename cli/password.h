@@ -6,6 +6,7 @@
 
 #include "locked_format.h"
 #include "options.h"
+#include "secret_bytes.h"
 
 namespace kst {
 
@@ -18,26 +19,11 @@ struct PasswordResult {
     std::string error;
 };
 
-// Why a password cannot be used, or "" when it can.
-std::string PasswordRefusal(const std::string& password, PasswordUse use);
+// Why a password of `length` bytes cannot be used, or "" when it can.
+std::string PasswordRefusal(size_t length, PasswordUse use);
 
-// Fills `password`; asks twice on the terminal for an encryption.
-PasswordResult ObtainPassword(const Options& options, PasswordUse use, std::string& password);
-
-// Overwrites a secret before its memory is given back.
-void WipeSecret(std::string& secret);
-
-// Holds a secret and wipes it when it goes.
-class Secret {
-public:
-    Secret() : m_text() {}
-    ~Secret() { WipeSecret(m_text); }
-    Secret(const Secret&) = delete;
-    Secret& operator=(const Secret&) = delete;
-    std::string& Text() { return m_text; }
-
-private:
-    std::string m_text;
-};
+// Fills `password`; asks twice on the terminal for an encryption. Every byte of it, and of
+// every copy made on the way, is wiped when its memory is given back.
+PasswordResult ObtainPassword(const Options& options, PasswordUse use, SecretBytes& password);
 
 }  // namespace kst

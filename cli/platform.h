@@ -4,11 +4,13 @@
 
 #include <string>
 
+#include "secret_bytes.h"
+
 namespace kst {
 
 bool StderrIsTerminal();
 // Asks on the terminal with echo off; false when there is no terminal or on interruption.
-bool ReadSecretFromTerminal(const char* prompt, std::string& secret);
+bool ReadSecretFromTerminal(const char* prompt, SecretBytes& secret);
 void WriteToStderr(const std::string& text);
 
 // Ctrl+C and termination requests set a flag the work looks at between chunks, so that

@@ -55,7 +55,7 @@ bool StderrIsTerminal()
     return ::isatty(STDERR_FILENO) == 1;
 }
 
-bool ReadSecretFromTerminal(const char* prompt, std::string& secret)
+bool ReadSecretFromTerminal(const char* prompt, SecretBytes& secret)
 {
     files::File terminal;
     if (!files::Open("/dev/tty", files::Access::ReadWrite, files::Sharing::ReadWrite, files::Creation::OpenExisting,

@@ -45,9 +45,9 @@ private:
 };
 
 // Reads a typed line as UTF-16 and gives the bytes the program would key with.
-bool ReadConsoleLine(HANDLE console, std::string& line)
+bool ReadConsoleLine(HANDLE console, SecretBytes& line)
 {
-    std::wstring typed;
+    SecretWideText typed;
     bool ended = false;
     while (!ended) {
         wchar_t c = 0;
@@ -59,8 +59,6 @@ bool ReadConsoleLine(HANDLE console, std::string& line)
             typed.push_back(c);
     }
     line = AnsiBytesOf(typed);
-    for (wchar_t& c : typed)
-        *const_cast<volatile wchar_t*>(&c) = 0;
     return ended;
 }
 
@@ -72,7 +70,7 @@ bool StderrIsTerminal()
     return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != FALSE;
 }
 
-bool ReadSecretFromTerminal(const char* prompt, std::string& secret)
+bool ReadSecretFromTerminal(const char* prompt, SecretBytes& secret)
 {
     files::File owned;
     if (!files::Open("CONIN$", files::Access::ReadWrite, files::Sharing::ReadWrite, files::Creation::OpenExisting, owned)

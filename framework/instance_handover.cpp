@@ -14,6 +14,8 @@ const ULONG_PTR kOpenRequestTag = 0x4B535430;  // "KST0"
 const ULONG_PTR kVerbRequestTag = 0x4B535431;  // "KST1"
 // Longest path the shell can hand us, in bytes with its terminator.
 const DWORD kMaxRequestBytes = 32768;
+// How long a start waits for the one before it to come up or hand over.
+const DWORD kStartupTurnTimeoutMs = 20000;
 
 struct MarkedWindowSearch {
     std::string strProperty;  // built once for the whole enumeration
@@ -40,6 +42,19 @@ void MarkRunningMainWindow(HWND hWnd, bool bMark) {
         ::RemovePropA(hWnd, MainWindowProperty().c_str());
 }
 
+CStartupTurn::CStartupTurn()
+    : m_hMutex(::CreateMutexA(nullptr, FALSE, ("Local\\" + std::string(AfxGetAppName()) + ".Startup").c_str())),
+      m_bHeld(false) {
+    if (!m_hMutex.IsValid()) return;
+    const DWORD waited = ::WaitForSingleObject(m_hMutex.Get(), kStartupTurnTimeoutMs);
+    // An abandoned turn (a start that crashed) passes to this one all the same.
+    m_bHeld = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+}
+
+CStartupTurn::~CStartupTurn() {
+    if (m_bHeld) ::ReleaseMutex(m_hMutex.Get());
+}
+
 HWND FindRunningMainWindow() {
     MarkedWindowSearch search{MainWindowProperty(), nullptr};
     ::EnumWindows(FindMarkedWindow, reinterpret_cast<LPARAM>(&search));
@@ -50,6 +65,8 @@ namespace {
 
 // Sends the bytes (which end in a zero byte) under the tag; true when the window took them.
 bool SendRequest(HWND hTarget, ULONG_PTR tag, const std::string& strBytes) {
+    DWORD processId = 0;
+    if (::GetWindowThreadProcessId(hTarget, &processId) != 0) ::AllowSetForegroundWindow(processId);
     COPYDATASTRUCT data{};
     data.dwData = tag;
     data.cbData = static_cast<DWORD>(strBytes.size());

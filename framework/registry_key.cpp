@@ -42,4 +42,18 @@ bool CRegistryKey::SetString(const char* pszName, const std::string& strValue) c
                             static_cast<DWORD>(strValue.size() + 1)) == ERROR_SUCCESS;
 }
 
+bool CRegistryKey::DeleteValue(const char* pszName) const {
+    if (!m_hKey) return false;
+    const LONG status = ::RegDeleteValueA(m_hKey, pszName);
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
+bool CRegistryKey::IsEmpty() const {
+    DWORD nSubKeys = 0, nValues = 0;
+    return m_hKey &&
+           ::RegQueryInfoKeyA(m_hKey, nullptr, nullptr, nullptr, &nSubKeys, nullptr, nullptr, &nValues, nullptr, nullptr,
+                              nullptr, nullptr) == ERROR_SUCCESS &&
+           nSubKeys == 0 && nValues == 0;
+}
+
 void CRegistryKey::Close() { m_hKey.Reset(); }

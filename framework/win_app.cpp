@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <stdlib.h>
 
+#include "common_controls.h"
 #include "doc_template.h"
 #include "frame_wnd.h"
 #include "instance_handover.h"
@@ -28,7 +29,8 @@ CWinApp* AfxGetApp() { return g_pApp; }
 
 CWinApp::CWinApp(LPCSTR lpszAppName)
     : CWinThread(), m_pszAppName(nullptr), m_nCmdShow(SW_SHOWNORMAL), m_nMaxMRU(0),
-      m_strAppName(lpszAppName), m_profile(), m_templates(), m_bShellOpen(FALSE), m_args(), m_ptLastMouse{-1, -1} {
+      m_strAppName(lpszAppName), m_profile(), m_templates(), m_bShellOpen(FALSE), m_args(), m_ptLastMouse{-1, -1},
+      m_pStartupTurn() {
     g_pApp = this;
     HANDLE hThread = nullptr;
     if (::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &hThread, 0, FALSE,
@@ -53,6 +55,8 @@ BOOL CWinApp::InitApplication() {
     }
     m_pszAppName = m_strAppName;
     AfxSetAppName(m_pszAppName);
+    // The windows' controls are registered before the first window is made.
+    commctl::LoadCommonControls();
     if (m_args.empty()) {
         for (int i = 1; i < __argc; ++i) m_args.emplace_back(__argv[i]);
     }
@@ -133,19 +137,37 @@ CDocTemplate* CWinApp::GetFirstDocTemplate() const {
 
 void CWinApp::EnableShellOpen() { m_bShellOpen = TRUE; }
 
-void CWinApp::RegisterShellFileTypes(BOOL bCompat) {
+namespace {
+
+// The file types of the templates, with this program as their handler.
+std::vector<ShellFileType> FileTypesOf(const std::vector<std::unique_ptr<CDocTemplate>>& templates) {
     char exePath[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, exePath, MAX_PATH);
-    for (const auto& pTemplate : m_templates) {
+    std::vector<ShellFileType> types;
+    for (const auto& pTemplate : templates) {
         CString ext, id, name;
         pTemplate->GetDocString(ext, CDocTemplate::filterExt);
         pTemplate->GetDocString(id, CDocTemplate::regFileTypeId);
         pTemplate->GetDocString(name, CDocTemplate::regFileTypeName);
         if (ext.IsEmpty() || id.IsEmpty()) continue;
         // Icon 0 is the program's, icon 1 the document's.
-        RegisterShellFileType(ShellFileType{ext.GetString(), id.GetString(), name.GetString(), exePath, 1},
-                              bCompat != FALSE);
+        types.push_back(ShellFileType{ext.GetString(), id.GetString(), name.GetString(), exePath, 1});
     }
+    return types;
+}
+
+}  // namespace
+
+RegistrationResult CWinApp::RegisterShellFileTypes(BOOL bCompat) {
+    RegistrationResult result;
+    for (const ShellFileType& type : FileTypesOf(m_templates)) result.Add(RegisterShellFileType(type, bCompat != FALSE));
+    return result;
+}
+
+RegistrationResult CWinApp::UnregisterShellFileTypes() {
+    RegistrationResult result;
+    for (const ShellFileType& type : FileTypesOf(m_templates)) result.Add(UnregisterShellFileType(type));
+    return result;
 }
 
 void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo) { ParseCommandLineArgs(m_args, rCmdInfo); }
@@ -163,6 +185,12 @@ std::string FullPathOf(const std::string& strFileName) {
 }  // namespace
 
 BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
+    // Until this start has handed its file over or marked its own window; whatever the path.
+    struct TurnEnd {
+        std::unique_ptr<CStartupTurn>& pTurn;
+        ~TurnEnd() { pTurn.reset(); }
+    } turnEnd{m_pStartupTurn};
+    if (m_bShellOpen) m_pStartupTurn = std::make_unique<CStartupTurn>();
     BOOL bResult = TRUE;
     switch (rCmdInfo.m_nShellCommand) {
     case CCommandLineInfo::FileNew:
@@ -203,6 +231,8 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
 
 void CWinApp::MarkMainWindowAsRunningInstance() {
     if (m_bShellOpen && m_pMainWnd != nullptr) MarkRunningMainWindow(m_pMainWnd->GetSafeHwnd(), true);
+    // From now on another start finds this window: its turn may begin.
+    m_pStartupTurn.reset();
 }
 
 CDocument* CWinApp::OpenDocumentFile(LPCSTR lpszFileName) {

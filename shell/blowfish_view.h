@@ -15,7 +15,7 @@
 #include "message_map.h"
 #include "ole_drop_target.h"
 #include "progress_ctrl.h"
-#include "secure_bytes.h"
+#include "secret_bytes.h"
 #include "thread.h"
 #include "view.h"
 
@@ -46,7 +46,9 @@ public:
     int SelectDestToDecrypt();
     int SelectFileToShred();
 
-    // Rebuilds m_pszKey from m_strPassword; the old key is overwritten with zeros as it goes.
+    // Rebuilds m_pszKey from m_strPassword, then wipes the password: from here on the key
+    // alone holds it, and the job that keys with it wipes it when it ends. The old key is
+    // overwritten with zeros as it goes.
     void CopyPasswordToKey();
 
     // The decrypt flow for the locked file named by m_strSource (the Decrypt command, a
@@ -67,6 +69,10 @@ public:
     int RunEncrypt();
     int RunDecrypt();
     int RunShred();
+
+    // Whether a handed-over file can start its flow now: no job runs, no flow waits in its
+    // dialogs, no dropped file waits for its flow.
+    BOOL IsReadyForAFile() const { return !IsBusy() && m_strDroppedPath.IsEmpty(); }
 
     // Asks a running encryption, decryption or shredding to stop at its next chunk.
     void RequestStop() { m_bStopRequested.store(true); }
@@ -90,7 +96,7 @@ public:
     uint64_t m_nDataOffset;   // where the tail count of the locked file being decrypted is
     BOOL m_bBusy;
     CString m_strPassword;
-    CSecureBytes m_pszKey;    // zero-terminated copy of m_strPassword, or empty
+    SecretBytes m_pszKey;     // zero-terminated copy of the password, or empty
     // The cipher state the running job keys from m_pszKey, wiped when the job ends; only the
     // job's threads touch it.
     BlowfishKeyContext m_keyContext;

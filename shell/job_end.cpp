@@ -42,8 +42,10 @@ UINT RunJobThread(LPVOID pParam, int (CBlowfishView::*run)(), const JobEndTexts&
         view->MarkJobComplete(false);
         AfxMessageBox("Not enough memory to finish the job.");
     }
-    // The password-derived tables must not outlive the job that needed them.
+    // The password and the tables derived from it must not outlive the job that needed
+    // them. The user-interface thread leaves the key alone until WM_JOB_DONE.
     view->m_keyContext.Wipe();
+    WipeSecret(view->m_pszKey);
     view->SetJobEndText(ClosingText(*view, texts));
     ::PostMessageA(hView, WM_JOB_DONE, 0, 0);
     return 0;

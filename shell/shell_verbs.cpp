@@ -33,23 +33,48 @@ bool IsShellPrintSwitch(const char* pszParam) {
 
 std::string UnknownSwitchMessage(const std::string& strSwitch) {
     return "Kestrine does not know the switch \"/" + strSwitch +
-           "\".\n\nIt takes /encrypt FILE, /shred FILE or the name of a locked file.";
+           "\".\n\nIt takes /encrypt FILE, /shred FILE, the name of a locked file, /register or /unregister.";
+}
+
+const struct {
+    const char* pszSwitch;
+    CKestrineCommandLineInfo::Registration nRegistration;
+} kRegistrationSwitches[] = {
+    {"register", CKestrineCommandLineInfo::Register},
+    {"unregister", CKestrineCommandLineInfo::Unregister},
+};
+
+ShellFileVerb FileVerbOf(const ExplorerVerb& verb) {
+    char exePath[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, exePath, MAX_PATH);
+    // The program's path quoted, the switch, and the file's path quoted: "%1".
+    const std::string command = std::string("\"") + exePath + "\" /" + verb.pszSwitch + " \"%1\"";
+    return ShellFileVerb{"*", verb.pszKey, verb.pszMenuText, command};
 }
 
 }  // namespace
 
-void RegisterExplorerVerbs() {
-    char exePath[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, exePath, MAX_PATH);
-    for (const ExplorerVerb& verb : kExplorerVerbs) {
-        // The program's path quoted, the switch, and the file's path quoted: "%1".
-        const std::string command = std::string("\"") + exePath + "\" /" + verb.pszSwitch + " \"%1\"";
-        RegisterUserFileVerb(ShellFileVerb{"*", verb.pszKey, verb.pszMenuText, command});
-    }
+RegistrationResult RegisterExplorerVerbs() {
+    RegistrationResult result;
+    for (const ExplorerVerb& verb : kExplorerVerbs) result.Add(RegisterUserFileVerb(FileVerbOf(verb)));
+    return result;
+}
+
+RegistrationResult UnregisterExplorerVerbs() {
+    RegistrationResult result;
+    for (const ExplorerVerb& verb : kExplorerVerbs) result.Add(UnregisterUserFileVerb(FileVerbOf(verb)));
+    return result;
 }
 
 void CKestrineCommandLineInfo::ParseParam(const char* pszParam, bool bFlag, bool bLast) {
     if (bFlag) {
+        for (const auto& registration : kRegistrationSwitches) {
+            if (::strcasecmp(registration.pszSwitch, pszParam) != 0) continue;
+            ++m_nRegistrationSwitches;
+            m_nRegistration = registration.nRegistration;
+            m_nShellCommand = FileNothing;
+            return;
+        }
         if (const ExplorerVerb* pVerb = FindVerb(pszParam)) {
             ++m_nSwitches;
             m_nShellCommand = FileVerb;
@@ -63,6 +88,7 @@ void CKestrineCommandLineInfo::ParseParam(const char* pszParam, bool bFlag, bool
         return;
     }
     ++m_nFiles;
+    if (m_nRegistration != NoRegistration) return;
     if (m_nShellCommand == FileVerb) {
         if (m_strFileName.empty()) m_strFileName = pszParam;
         return;
@@ -72,11 +98,24 @@ void CKestrineCommandLineInfo::ParseParam(const char* pszParam, bool bFlag, bool
 
 std::string CKestrineCommandLineInfo::Refusal() const {
     if (!m_strUnknownSwitch.empty()) return UnknownSwitchMessage(m_strUnknownSwitch);
+    if (m_nRegistration != NoRegistration &&
+        (m_nRegistrationSwitches != 1 || m_nSwitches != 0 || m_nFiles != 0 || m_bShellPrint))
+        return std::string("The switch /") + (m_nRegistration == Register ? "register" : "unregister") +
+               " stands alone: it takes no file and no other switch.";
     // One of our switches stands alone with its one file; the locked files' print verbs
     // beside it make no sense either.
     if (m_nShellCommand == FileVerb && (m_nSwitches != 1 || m_nFiles != 1 || m_bShellPrint))
         return "The switch /" + m_strVerb + " takes the name of one file.";
     return std::string();
+}
+
+std::string DescribeShellRequest(const CString& strVerb, const CString& strPath) {
+    std::string what = "Open with Kestrine";
+    if (const ExplorerVerb* pVerb = FindVerb(strVerb))
+        what = pVerb->pszMenuText;
+    else if (!strVerb.IsEmpty())
+        what = "/" + std::string(strVerb.GetString());
+    return what + ": " + strPath.GetString();
 }
 
 void RunShellVerb(CBlowfishView& view, const CString& strVerb, const CString& strPath) {

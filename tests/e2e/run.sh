@@ -477,6 +477,55 @@ case_full_disk() {
   umount "$full" && mounted=
 }
 
+# --- ten files chosen in Explorer and shredded at once -----------------------------------
+# Explorer starts the program once per file, all at the same moment. The starts take turns:
+# one makes the window and the others hand their files to it; each file's question comes
+# up in turn, and Yes to each leaves all ten files as zeros.
+case_ten_shreds_at_once() {
+  local i name seen why="" starts=()
+  declare -A asked=()
+  for i in $(seq 0 9); do head -c $((40000 + i)) /dev/urandom >"$work/ten_$i.bin"; done
+  for i in $(seq 0 9); do
+    wine "$exe" /shred "$(winpath "$work/ten_$i.bin")" >/dev/null 2>&1 &
+    starts+=($!)
+  done
+  local deadline=$((SECONDS + 240))
+  while [ ${#asked[@]} -lt 10 ] && [ $SECONDS -lt $deadline ]; do
+    seen=$(probe wait Kestrine 5000 "Shred ten_") || continue
+    name=$(grep -o 'Shred ten_[0-9]*\.bin?' <<<"$seen" | head -1)
+    [ -n "$name" ] || continue
+    [ -n "${asked[$name]:-}" ] && why=${why:-"asked twice: $name"}
+    asked[$name]=1
+    probe press Kestrine 6 "$name" >/dev/null  # Yes
+    for _ in $(seq 1 100); do probe wait Kestrine 100 "$name" >/dev/null || break; done
+  done
+  [ ${#asked[@]} -eq 10 ] || why=${why:-"only ${#asked[@]} of the ten questions came up"}
+  local zeros=0
+  for _ in $(seq 1 600); do
+    zeros=0
+    for i in $(seq 0 9); do
+      cmp -s "$work/ten_$i.bin" <(head -c $((40000 + i)) /dev/zero) && zeros=$((zeros + 1))
+    done
+    [ $zeros -eq 10 ] && break
+    sleep 0.1
+  done
+  [ $zeros -eq 10 ] || why=${why:-"$((10 - zeros)) of the ten files kept their content"}
+  local windows
+  windows=$(probe count "$main_window")
+  [ "$windows" = 1 ] || why=${why:-"$windows main windows for the ten starts"}
+  report ten_shreds_at_once "$why"
+  # Every start but the window's own has ended; the window's goes with its window.
+  while [ "$(probe count "$main_window")" -gt 0 ] 2>/dev/null; do
+    probe close "$main_window" >/dev/null
+    sleep 1
+    [ $SECONDS -lt $((deadline + 30)) ] || break
+  done
+  for i in "${starts[@]}"; do
+    for _ in $(seq 1 100); do kill -0 "$i" 2>/dev/null || break; sleep 0.1; done
+    kill "$i" 2>/dev/null
+  done
+}
+
 # Each case with what it needs before it and the program it leaves to be closed.
 run_cases() {
   run_case start_plain
@@ -497,6 +546,7 @@ run_cases() {
   stop_app || echo "note: the program had to be ended by force" >&2
   run_case full_disk
   stop_app || echo "note: the program had to be ended by force" >&2
+  run_case ten_shreds_at_once
 }
 
 if [ ${#only[@]} -eq 0 ]; then

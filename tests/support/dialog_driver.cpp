@@ -71,6 +71,12 @@ DialogAnswer DialogAnswer::CloseWindowInstead(HWND window) {
     return answer;
 }
 
+DialogAnswer DialogAnswer::LeaveOpen() {
+    DialogAnswer answer;
+    answer.leaveOpen = true;
+    return answer;
+}
+
 DialogAnswer DialogAnswer::WithCaption(std::string caption) const {
     DialogAnswer answer(*this);
     answer.captionContains = std::move(caption);
@@ -218,7 +224,7 @@ void DialogDriver::Answer(HWND dialog) {
             ::SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(field.second.c_str()),
                                   SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
     }
-    shown.pressed = answer.closeInstead != nullptr ? 0 : answer.button;
+    shown.pressed = answer.closeInstead != nullptr || answer.leaveOpen ? 0 : answer.button;
     {
         // Recorded before the press, so that whoever waits for it sees it no later than
         // the code that showed the dialog goes on.
@@ -229,6 +235,7 @@ void DialogDriver::Answer(HWND dialog) {
         ::PostMessageA(answer.closeInstead, WM_CLOSE, 0, 0);
         return;
     }
+    if (answer.leaveOpen) return;
     HWND button = ::GetDlgItem(dialog, answer.button);
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED), reinterpret_cast<LPARAM>(button));
 }

@@ -12,17 +12,20 @@
 
 #include <gtest/gtest.h>
 
+#include "app_messages.h"
 #include "blowfish_app.h"
 #include "blowfish_doc.h"
 #include "blowfish_view.h"
 #include "caption_paint_info.h"
 #include "dc.h"
 #include "dialog_driver.h"
+#include "kestrine_version.h"
 #include "main_frame.h"
 #include "message_box.h"
 #include "message_pump.h"
 #include "messages.h"
 #include "registry_key.h"
+#include "registry_values.h"
 #include "resource.h"
 #include "subclass_wnd.h"
 #include "thread.h"
@@ -65,13 +68,6 @@ void WriteFile(const std::string& path, const std::string& content) {
 }
 
 bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string ClassValue(const std::string& subKey) {
-    char buffer[MAX_PATH * 2] = {};
-    LONG size = sizeof buffer;
-    if (RegQueryValueA(HKEY_CLASSES_ROOT, subKey.c_str(), buffer, &size) != ERROR_SUCCESS) return "<missing>";
-    return buffer;
-}
 
 // Removes the WM_QUIT a closed main window leaves, so the next test's pumping goes on.
 void DropQuitMessage() {
@@ -218,10 +214,10 @@ TEST_F(MainFrameTest, StartUpKeepsOnlyTheStampAndRegistersLockedFiles) {
 
     char exe[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    EXPECT_EQ(ClassValue(".kst"), "Kestrine.Document");
-    EXPECT_EQ(ClassValue("Kestrine.Document"), "Kestrine Document");
-    EXPECT_EQ(ClassValue("Kestrine.Document\\shell\\open\\command"), std::string("\"") + exe + "\" \"%1\"");
-    EXPECT_EQ(ClassValue("Kestrine.Document\\DefaultIcon"), std::string(exe) + ",1");
+    EXPECT_EQ(kst_test::UserClassValue(".kst"), "Kestrine.Document");
+    EXPECT_EQ(kst_test::UserClassValue("Kestrine.Document"), "Kestrine Document");
+    EXPECT_EQ(kst_test::UserClassValue("Kestrine.Document\\shell\\open\\command"), std::string("\"") + exe + "\" \"%1\"");
+    EXPECT_EQ(kst_test::UserClassValue("Kestrine.Document\\DefaultIcon"), std::string(exe) + ",1");
 }
 
 TEST_F(MainFrameTest, ToolBarStripOnTopViewFillsTheRest) {
@@ -288,7 +284,7 @@ TEST_F(MainFrameTest, ToolBarCommandsReachTheViewAndTheApplication) {
     EXPECT_EQ(shown[0].caption, "Select File to Encrypt");
     EXPECT_EQ(shown[1].caption, "Select File to Shred");
     EXPECT_EQ(shown[2].caption, "About Kestrine");
-    EXPECT_NE(shown[2].text.find("Kestrine Version 0.3c"), std::string::npos);
+    EXPECT_NE(shown[2].text.find("Kestrine Version " KESTRINE_VERSION_TEXT), std::string::npos) << shown[2].text;
     for (const auto& d : shown) EXPECT_FALSE(d.unexpected) << d.caption;
 }
 
@@ -434,16 +430,20 @@ TEST_F(MainFrameTest, FilesHandedOverOrDroppedOpenAsTheDocument) {
     EXPECT_STREQ(pDoc->m_strOpenedPath, other.c_str());
     EXPECT_EQ(Frame()->GetActiveDocument(), pDoc);  // the one document is reused
 
-    // While a job runs, a handed-over file is refused and the job's source stays.
+    // While a job runs, a handed-over file waits and the job's source stays; the file is
+    // opened once the job has ended.
     driver.Clear();
-    driver.Expect(DialogAnswer::Press(IDOK));
     View()->m_strSource = "C:\\job\\source.txt";
     View()->m_bBusy = 1;
-    SendOpenRequestTo(Frame()->GetSafeHwnd(), plain);
-    ASSERT_TRUE(driver.WaitForShown(1, 20000));
-    EXPECT_EQ(driver.Shown()[0].text, "Kestrine is busy with another file. Please wait until it has finished.");
+    EXPECT_EQ(SendOpenRequestTo(Frame()->GetSafeHwnd(), plain), TRUE);
+    kst_test::PumpUntil([] { return false; }, 1000);
+    EXPECT_TRUE(driver.Shown().empty());
     EXPECT_STREQ(View()->m_strSource, "C:\\job\\source.txt");
-    View()->m_bBusy = 0;
+    driver.Expect(DialogAnswer::Press(IDOK));
+    ::PostMessageA(View()->GetSafeHwnd(), WM_JOB_DONE, 0, 0);
+    ASSERT_TRUE(driver.WaitForShown(1, 20000));
+    EXPECT_EQ(driver.Shown()[0].text, "This file was not encrypted with Kestrine.");
+    EXPECT_STREQ(View()->m_strSource, plain.c_str());
 
     // Requests that are not ours are turned away.
     COPYDATASTRUCT foreign{7, 4, const_cast<char*>("abc")};

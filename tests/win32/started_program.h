@@ -30,6 +30,12 @@ protected:
         m_app->SetCommandLineArgs(std::move(args));
         return m_app->InitInstance() != FALSE;
     }
+    // A start that is to end without a window: its exit code, or kStartedAWindow.
+    static constexpr int kStartedAWindow = -1000;
+    int StartWithoutWindow(std::vector<std::string> args) {
+        if (Start(std::move(args))) return kStartedAWindow;
+        return m_app->ExitInstance();
+    }
     void Stop() {
         if (!m_app) return;
         if (m_app->m_pMainWnd != nullptr) {
