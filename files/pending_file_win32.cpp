@@ -121,6 +121,23 @@ Result KeepWithinItsSources(const File& output, win32::AccessList source, const 
     return result;
 }
 
+// Whether the volume of the open `file` keeps access lists. One that does not (FAT, exFAT:
+// a USB stick) lets everybody who has it read everything on it; no list can narrow that,
+// and a plaintext the user chose to write there is theirs to put there. When the system
+// cannot say (Windows XP lacks the call), the volume is taken to keep them, so that a list
+// that does not hold fails the job rather than letting anybody in.
+bool VolumeKeepsAccessLists(const File& file)
+{
+    using VolumeInformationFunction = BOOL(WINAPI*)(HANDLE, LPWSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPWSTR, DWORD);
+    static const VolumeInformationFunction volumeInformation = reinterpret_cast<VolumeInformationFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetVolumeInformationByHandleW")));
+    DWORD flags = 0;
+    if (volumeInformation == nullptr ||
+        !volumeInformation(file.Native(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
+        return true;
+    return (flags & FILE_PERSISTENT_ACLS) != 0;
+}
+
 // "~kst", eight letters or digits drawn by the system's random generator, ".tmp": short,
 // so that the path fits wherever it can, and plain about what it is.
 bool RandomName(std::wstring& name)
@@ -199,8 +216,10 @@ Result CreateBeside(const NativePath& destination, const File* source, File& out
     Result result = ProtectionOf(destination, protection);
     if (!result.ok)
         return result;
+    // A source on a volume that keeps no lists is open to everybody: it bounds nothing.
+    const bool bounded = source != nullptr && VolumeKeepsAccessLists(*source);
     win32::AccessList sourceAccess;
-    result = source != nullptr ? win32::ReadAccessList(source->Native(), sourceAccess) : Result();
+    result = bounded ? win32::ReadAccessList(source->Native(), sourceAccess) : Result();
     if (!result.ok)
         return Failed("cannot read who may open its source: " + result.reason);
     SECURITY_ATTRIBUTES security{sizeof security, protection.descriptor.get(), FALSE};
@@ -208,7 +227,7 @@ Result CreateBeside(const NativePath& destination, const File* source, File& out
                                    protection.attributes, 0, output, temporary);
     if (!result.ok)
         return result;
-    if (source != nullptr)
+    if (bounded && VolumeKeepsAccessLists(output))
         result = KeepWithinItsSources(output, sourceAccess, protection.descriptor ? &protection.access : nullptr);
     if (!result.ok) {
         result.reason = "cannot keep it from those who may not read its source: " + result.reason;
