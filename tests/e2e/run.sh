@@ -36,19 +36,8 @@ trap cleanup EXIT
 main_window="Kestrine "
 probe() { wine "$build/tests/e2e/kst_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
-reports=0
-report() {  # report NAME FAILURE-REASON (empty: passed)
-  reports=$((reports + 1))
-  if [ -z "$2" ]; then echo "PASS $1"; else echo "FAIL $1: $2"; fi
-}
-# Runs one case; a case that ends without reporting anything has failed, not passed.
-cases_run=0
-run_case() {  # run_case NAME
-  local before=$reports
-  cases_run=$((cases_run + 1))
-  "case_$1"
-  [ "$reports" -gt "$before" ] || report "$1" "the case reported nothing"
-}
+# shellcheck source=../support/script_cases.sh
+source "$root/tests/support/script_cases.sh"
 
 start_app() {
   wine "$exe" "$@" >/dev/null 2>&1 &
@@ -594,4 +583,4 @@ else
   done
 fi
 # The test command trusts the counts only when this line closes the run.
-echo "e2e finished: $cases_run cases, $reports reports"
+finish_cases e2e

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "file_protection.h"
 #include "job_fixture.h"
 #include "kst_exe.h"
 
@@ -114,6 +115,36 @@ TEST_F(NativeExchange, NativeKstFilesDecryptThroughTheJobAndTheJobWritesFilesFor
         ++exchanged;
     }
     EXPECT_GE(exchanged, 3);
+    EXPECT_TRUE(m_driver.Shown().empty());
+}
+
+// The plaintext of a locked file that only its owner may read is private too, through the
+// decrypt job and through kst.exe, though any new file in its folder is readable by all;
+// that of an ordinary locked file is as readable as any new file there.
+TEST_F(KstExeAndJobs, APrivateLockedFileDecryptsToPrivatePlaintextAndAnOrdinaryOneToOrdinary) {
+    WriteBytes(PathOf("password"), std::vector<uint8_t>(kPassword, kPassword + sizeof kPassword - 1));
+    const std::vector<uint8_t> plain = PatternBytes(3000, 7);
+    WriteBytes(PathOf("diary.txt"), plain);
+    const std::string passwordFile = " --password-file " + Quoted(PathOf("password"));
+    for (const char* locked : {"diary.kst", "open.kst"})
+        ASSERT_EQ(RunKstExe("encrypt " + Quoted(PathOf("diary.txt")) + " -o " + Quoted(PathOf(locked)) + passwordFile),
+                  0u);
+    ASSERT_TRUE(kst_test::MakePrivate(PathOf("diary.kst")));
+    ASSERT_FALSE(kst_test::OthersMayRead(PathOf("diary.kst"))) << "the test's own premise";
+
+    m_view.m_nDataOffset = 5 + 9;
+    Prepare(m_view, PathOf("diary.kst"), PathOf("by-job.txt"), kPassword);
+    RunJob(m_view, DecryptThreadProc);
+    EXPECT_EQ(ReadBytes(PathOf("by-job.txt")), plain);
+    EXPECT_FALSE(kst_test::OthersMayRead(PathOf("by-job.txt")));
+    ASSERT_EQ(RunKstExe("decrypt " + Quoted(PathOf("diary.kst")) + " -o " + Quoted(PathOf("by-kst.txt")) + passwordFile),
+              0u);
+    EXPECT_EQ(ReadBytes(PathOf("by-kst.txt")), plain);
+    EXPECT_FALSE(kst_test::OthersMayRead(PathOf("by-kst.txt")));
+
+    ASSERT_EQ(RunKstExe("decrypt " + Quoted(PathOf("open.kst")) + " -o " + Quoted(PathOf("open.txt")) + passwordFile),
+              0u);
+    EXPECT_EQ(kst_test::OthersMayRead(PathOf("open.txt")), kst_test::OthersMayRead(PathOf("password")));
     EXPECT_TRUE(m_driver.Shown().empty());
 }
 
