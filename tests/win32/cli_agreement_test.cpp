@@ -87,12 +87,7 @@ bool TypeIntoConsole(HANDLE input, const std::wstring& line) {
 }
 
 std::string Locked(const std::string& plain, const std::string& storedName, const std::string& key) {
-    testing_codec::MemorySource source(std::vector<uint8_t>(plain.begin(), plain.end()));
-    testing_codec::MemorySink sink;
-    testing_codec::RecordingProgress progress;
-    lockedfile::EncryptStream(source, plain.size(), storedName, sink, reinterpret_cast<const uint8_t*>(key.data()),
-                              int(key.size()), progress);
-    return std::string(sink.bytes.begin(), sink.bytes.end());
+    return testing_codec::LockedText(plain, storedName, key);
 }
 
 // The file name field is several windows with one id (combo box and its edit field).

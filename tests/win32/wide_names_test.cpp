@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -70,12 +71,7 @@ bool ExistsWide(const std::wstring& path) {
 
 // The program's locked file for `plain`, as the codec makes it with the stored name and key.
 std::string Reference(const std::string& plain, const std::string& storedName, const std::string& key) {
-    testing_codec::MemorySource source(std::vector<uint8_t>(plain.begin(), plain.end()));
-    testing_codec::MemorySink sink;
-    testing_codec::RecordingProgress progress;
-    lockedfile::EncryptStream(source, plain.size(), storedName, sink, reinterpret_cast<const uint8_t*>(key.data()),
-                              int(key.size()), progress);
-    return std::string(sink.bytes.begin(), sink.bytes.end());
+    return testing_codec::LockedText(plain, storedName, key);
 }
 
 DialogAnswer ChooseWide(const char* title, const std::wstring& path) {
@@ -108,6 +104,15 @@ protected:
         EXPECT_EQ(driver.PendingAnswers(), 0u);
         for (const auto& shown : driver.Shown())
             EXPECT_FALSE(shown.unexpected) << shown.caption << ": " << shown.text << " (pressed " << shown.pressed << ")";
+    }
+    // Answers the flow `start` begins with `answers`, and waits until its job has ended.
+    void RunFlow(DialogDriver& driver, const std::vector<DialogAnswer>& answers, const std::function<void()>& start) {
+        driver.Clear();
+        for (const DialogAnswer& answer : answers) driver.Expect(answer);
+        start();
+        ASSERT_TRUE(driver.WaitForShown(answers.size(), 30000));
+        ASSERT_TRUE(WaitForJob());
+        ExpectAllAnswered(driver);
     }
     void Command(UINT id) {
         ::SendMessageA(FrameWindow(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
@@ -152,34 +157,21 @@ TEST_F(WideNamesTest, AFileNamedOutsideTheCodePageIsLockedFromTheCommandLineADro
 
     // The command line, as "Encrypt with Kestrine" starts the program.
     DialogDriver driver;
-    driver.Expect(ChooseWide("Encrypted File", PathOf(L"from the command line.kst")));
-    driver.Expect(TypePasswords(kPassword));
-    std::vector<std::wstring> args = {L"/encrypt", report};
-    ASSERT_TRUE(StartWide(args));
-    ASSERT_TRUE(driver.WaitForShown(2, 30000));
-    ASSERT_TRUE(WaitForJob());
-    ExpectAllAnswered(driver);
+    RunFlow(driver, {ChooseWide("Encrypted File", PathOf(L"from the command line.kst")), TypePasswords(kPassword)},
+            [&] { ASSERT_TRUE(StartWide({L"/encrypt", report})); });
     EXPECT_EQ(View()->m_strSource, report);
     EXPECT_EQ(ReadWide(PathOf(L"from the command line.kst")), reference);
 
     // A drop on the window.
-    driver.Clear();
-    driver.Expect(ChooseWide("Encrypted File", PathOf(L"from a drop.kst")));
-    driver.Expect(TypePasswords(kPassword));
-    Drop(report);
-    ASSERT_TRUE(driver.WaitForShown(2, 30000));
-    ASSERT_TRUE(WaitForJob());
-    ExpectAllAnswered(driver);
+    RunFlow(driver, {ChooseWide("Encrypted File", PathOf(L"from a drop.kst")), TypePasswords(kPassword)},
+            [&] { Drop(report); });
     EXPECT_EQ(ReadWide(PathOf(L"from a drop.kst")), reference);
 
     // The tool bar's Encrypt and its file dialogs.
-    driver.Clear();
-    driver.Expect(ChooseWide("Select File to Encrypt", report));
-    driver.Expect(ChooseWide("Encrypted File", PathOf(L"from the dialog.kst")));
-    driver.Expect(TypePasswords(kPassword));
-    Command(ID_ENCRYPT);
-    ASSERT_TRUE(WaitForJob());
-    ExpectAllAnswered(driver);
+    RunFlow(driver,
+            {ChooseWide("Select File to Encrypt", report), ChooseWide("Encrypted File", PathOf(L"from the dialog.kst")),
+             TypePasswords(kPassword)},
+            [&] { Command(ID_ENCRYPT); });
     EXPECT_EQ(ReadWide(PathOf(L"from the dialog.kst")), reference);
     EXPECT_EQ(StatusLine(), "Done Encrypting");
     EXPECT_EQ(ReadWide(report), kReportText) << "the source is left as it was";
@@ -191,12 +183,10 @@ TEST_F(WideNamesTest, ALockedFileDecryptsToANameOutsideTheCodePage) {
     ASSERT_TRUE(Start({}));
 
     DialogDriver driver;
-    driver.Expect(ChooseWide("Select File to Decrypt", locked));
-    driver.Expect(ChooseWide("Decrypted File", PathOf(kDecryptedName)));
-    driver.Expect(TypePassword(kPassword));
-    Command(ID_DECRYPT);
-    ASSERT_TRUE(WaitForJob());
-    ExpectAllAnswered(driver);
+    RunFlow(driver,
+            {ChooseWide("Select File to Decrypt", locked), ChooseWide("Decrypted File", PathOf(kDecryptedName)),
+             TypePassword(kPassword)},
+            [&] { Command(ID_DECRYPT); });
     const auto shown = driver.Shown();
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_NE(std::find_if(shown[1].controls.begin(), shown[1].controls.end(),
@@ -222,13 +212,10 @@ TEST_F(WideNamesTest, PasswordsTheCodePageHasGiveTodaysBytesAndOthersAreRefusedB
     for (const auto& c : fitting) {
         SCOPED_TRACE(std::string(c.text));
         ASSERT_TRUE(WriteWide(PathOf(c.name), c.text));
-        driver.Clear();
-        driver.Expect(ChooseWide("Select File to Encrypt", PathOf(c.name)));
-        driver.Expect(ChooseWide("Encrypted File", PathOf(L"fitting.kst")));
-        driver.Expect(TypePasswords(c.password));
-        Command(ID_ENCRYPT);
-        ASSERT_TRUE(WaitForJob());
-        ExpectAllAnswered(driver);
+        RunFlow(driver,
+                {ChooseWide("Select File to Encrypt", PathOf(c.name)), ChooseWide("Encrypted File", PathOf(L"fitting.kst")),
+                 TypePasswords(c.password)},
+                [&] { Command(ID_ENCRYPT); });
         EXPECT_EQ(ReadWide(PathOf(L"fitting.kst")), c.locked);
         ::DeleteFileW(PathOf(L"fitting.kst").c_str());
     }
@@ -269,23 +256,13 @@ TEST_F(WideNamesTest, PathsLongerThanMaxPathAreLockedAndUnlocked) {
     // Handed over on the command line, locked into a file the dialog names (the platform's
     // dialogs take paths within MAX_PATH).
     DialogDriver driver;
-    driver.Expect(ChooseWide("Encrypted File", PathOf(L"from a long path.kst")));
-    driver.Expect(TypePasswords(kPassword));
-    std::vector<std::wstring> args = {L"/encrypt", plain};
-    ASSERT_TRUE(StartWide(args));
-    ASSERT_TRUE(driver.WaitForShown(2, 30000));
-    ASSERT_TRUE(WaitForJob());
-    ExpectAllAnswered(driver);
+    RunFlow(driver, {ChooseWide("Encrypted File", PathOf(L"from a long path.kst")), TypePasswords(kPassword)},
+            [&] { ASSERT_TRUE(StartWide({L"/encrypt", plain})); });
     EXPECT_EQ(ReadWide(PathOf(L"from a long path.kst")), reference);
 
     // Dropped, and unlocked: the dialog opens where it can, proposing the stored name.
-    driver.Clear();
-    driver.Expect(ChooseWide("Decrypted File", PathOf(L"back.txt")));
-    driver.Expect(TypePassword(kPassword));
-    Drop(locked);
-    ASSERT_TRUE(driver.WaitForShown(2, 30000));
-    ASSERT_TRUE(WaitForJob());
-    ExpectAllAnswered(driver);
+    RunFlow(driver, {ChooseWide("Decrypted File", PathOf(L"back.txt")), TypePassword(kPassword)},
+            [&] { Drop(locked); });
     EXPECT_EQ(ReadWide(PathOf(L"back.txt")), kReportText);
     EXPECT_EQ(StatusLine(), "Done Decrypting");
 }
