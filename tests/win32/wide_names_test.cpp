@@ -14,21 +14,16 @@
 #include "dialog_driver.h"
 #include "drag_drop.h"
 #include "started_program.h"
+#include "wide_paths.h"
 
 using namespace kst_test;
 
 namespace {
 
-// "Отчёт 📄.txt": Cyrillic letters and an emoji (a surrogate pair), stored by the rule as
-// one '_' each.
-const std::wstring kReportName = L"\x041E\x0442\x0447\x0451\x0442 \xD83D\xDCC4.txt";
-const char kReportStored[] = "_____ _.txt";
 const std::string kReportText = "Quarterly figures\r\n" + std::string(3000, 'q') + "\r\nend.";
 // "pässwort": code page 1252 has it, as 0x70 0xE4 0x73 ...
 const std::wstring kPassword = L"p\x00E4sswort";
 const std::string kKey = "p\xE4sswort";
-// "Расшифровано ✓.txt": a name to decrypt to that the code page cannot spell either.
-const std::wstring kDecryptedName = L"\x0420\x0430\x0441\x0448\x0438\x0444\x0440\x043E\x0432\x0430\x043D\x043E \x2713.txt";
 
 // Made independently of Kestrine: OpenSSL's Blowfish keyed with the password's bytes in code
 // page 1252 (halves least significant byte first), behind a header written by hand. The
@@ -40,34 +35,6 @@ const std::string kLockedOnAWesternSystem =
 // "a.txt" holding "abcdefghijklm", locked with the ASCII password "correct horse".
 const std::string kLockedWithAnAsciiPassword =
     "\x42\x4C\x4F\x57\x05\x61\x2E\x74\x78\x74\x05\x7A\x83\xD4\x92\x01\xC4\xF2\x85\xFB\xB4\x06\x7E\x5B\x52\x4A\xED";
-
-// Files by wide path, through the long form, so that a path beyond MAX_PATH works here too.
-std::wstring LongForm(const std::wstring& path) { return L"\\\\?\\" + path; }
-
-bool WriteWide(const std::wstring& path, const std::string& bytes) {
-    const HANDLE file = ::CreateFileW(LongForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(file);
-    return ok && written == bytes.size();
-}
-
-std::string ReadWide(const std::wstring& path) {
-    const HANDLE file = ::CreateFileW(LongForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string bytes;
-    char buffer[4096];
-    DWORD got = 0;
-    while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-    ::CloseHandle(file);
-    return bytes;
-}
-
-bool ExistsWide(const std::wstring& path) {
-    return ::GetFileAttributesW(LongForm(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 // The program's locked file for `plain`, as the codec makes it with the stored name and key.
 std::string Reference(const std::string& plain, const std::string& storedName, const std::string& key) {
