@@ -6,6 +6,7 @@
 #include "commands.h"
 #include "exit_status.h"
 #include "file_streams.h"
+#include "platform.h"
 #include "stored_names.h"
 
 namespace kst {
@@ -22,10 +23,11 @@ int RunInfo(const Options& options)
     if (codePage.converter == nullptr)
         return Refuse(kExitUsage, codePage.reason);
 
-    std::printf("file:          %s\n", options.file.c_str());
-    std::printf("stored name:   %s (%u bytes, code page %u)\n",
-                ShownStoredName(header.storedName, *codePage.converter).c_str(), unsigned(header.storedName.size()),
-                codePage.number);
+    // The names through WriteToStdout, which shows them whole on a Windows console.
+    WriteToStdout("file:          " + options.file + "\n");
+    WriteToStdout("stored name:   " + ShownStoredName(header.storedName, *codePage.converter) + " (" +
+                  std::to_string(header.storedName.size()) + " bytes, code page " + std::to_string(codePage.number) +
+                  ")\n");
     uint8_t tailCount = 0;
     size_t got = 0;
     if (!source.Read(&tailCount, 1, got))

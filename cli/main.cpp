@@ -60,7 +60,7 @@ int main(int argc, char** argv)
     std::setlocale(LC_CTYPE, "");
     int status = kst::kExitIoError;
     try {
-        status = Run(std::vector<std::string>(argv + 1, argv + argc));
+        status = Run(kst::CommandLineArguments(argc, argv));
     } catch (const std::exception& error) {
         kst::WriteToStderr(std::string("kst: ") + error.what() + "\n");
     }

@@ -2,6 +2,7 @@
 #include "platform.h"
 
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <termios.h>
 #include <unistd.h>
@@ -75,6 +76,16 @@ bool ReadSecretFromTerminal(const char* prompt, SecretBytes& secret)
         return false;
     }
     return read;
+}
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv)
+{
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+void WriteToStdout(const std::string& text)
+{
+    std::fputs(text.c_str(), stdout);
 }
 
 void WriteToStderr(const std::string& text)

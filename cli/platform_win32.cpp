@@ -1,12 +1,16 @@
-// kst as a Windows console program: the console and Ctrl+C.
+// kst as a Windows console program: its command line, the console and Ctrl+C.
 #include "platform.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
+#include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "code_page.h"
 #include "open.h"
+#include "path.h"
 
 namespace kst {
 
@@ -71,12 +75,64 @@ bool ReadConsoleLine(HANDLE console, SecretBytes& line)
     return ended;
 }
 
+struct LocalFreeDeleter {
+    void operator()(LPWSTR* memory) const { ::LocalFree(memory); }
+};
+
+bool IsConsole(HANDLE stream)
+{
+    DWORD mode = 0;
+    return ::GetConsoleMode(stream, &mode) != FALSE;
+}
+
+// Narrow text as wide text, as the file layer converts it (path.h).
+std::wstring WideOf(const std::string& text)
+{
+    return files::Path(text).Native();
+}
+
+// What a redirected stream gets: the ANSI code page's bytes, as kst wrote before and as
+// the program's own narrow texts are, so that what a script reads there and compares with
+// names it knows stays as it was for every name the code page spells; '?' for each
+// character it lacks (never a look-alike, which would name another file).
+std::string AnsiOf(const std::wstring& text)
+{
+    if (text.empty())
+        return std::string();
+    // Where the ANSI code page is UTF-8 no flag is allowed, and every character fits.
+    const DWORD flags = ::GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int size = ::WideCharToMultiByte(CP_ACP, flags, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string ansi(size_t(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        ::WideCharToMultiByte(CP_ACP, flags, text.data(), int(text.size()), &ansi[0], size, nullptr, nullptr);
+    return ansi;
+}
+
+// A console takes UTF-16 and shows every character its font has.
+bool WriteToConsole(HANDLE console, const std::string& text)
+{
+    const std::wstring wide = WideOf(text);
+    DWORD written = 0;
+    return ::WriteConsoleW(console, wide.data(), DWORD(wide.size()), &written, nullptr) && written == wide.size();
+}
+
 }  // namespace
+
+std::vector<std::string> CommandLineArguments(int, char**)
+{
+    // The narrow arguments have each character the ANSI code page lacks replaced, and so
+    // name no file that has one: the wide command line is read as the program reads its own.
+    int count = 0;
+    const std::unique_ptr<LPWSTR, LocalFreeDeleter> wide(::CommandLineToArgvW(::GetCommandLineW(), &count));
+    std::vector<std::string> arguments;
+    for (int i = 1; wide != nullptr && i < count; ++i)
+        arguments.push_back(files::Path::FromNative(wide.get()[i]).Narrow());
+    return arguments;
+}
 
 bool StderrIsTerminal()
 {
-    DWORD mode = 0;
-    return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != FALSE;
+    return IsConsole(::GetStdHandle(STD_ERROR_HANDLE));
 }
 
 bool ReadSecretFromTerminal(const char* prompt, SecretBytes& secret)
@@ -99,9 +155,27 @@ bool ReadSecretFromTerminal(const char* prompt, SecretBytes& secret)
 void WriteToStderr(const std::string& text)
 {
     HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
+    if (error == nullptr || error == INVALID_HANDLE_VALUE || text.empty())
+        return;
+    if (IsConsole(error)) {
+        WriteToConsole(error, text);
+        return;
+    }
+    const std::string ansi = AnsiOf(WideOf(text));
     DWORD written = 0;
-    if (error != nullptr && error != INVALID_HANDLE_VALUE)
-        ::WriteFile(error, text.data(), DWORD(text.size()), &written, nullptr);
+    ::WriteFile(error, ansi.data(), DWORD(ansi.size()), &written, nullptr);
+}
+
+void WriteToStdout(const std::string& text)
+{
+    HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if (IsConsole(output)) {
+        // What stdio holds goes first, so that the lines come in their order.
+        std::fflush(stdout);
+        if (WriteToConsole(output, text))
+            return;
+    }
+    std::fputs(AnsiOf(WideOf(text)).c_str(), stdout);
 }
 
 void InstallInterruptHandler()

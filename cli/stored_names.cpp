@@ -67,13 +67,7 @@ std::string StoredNameOf(const std::string& path, const lockedfile::CodePage& co
 std::string ProposedNameFor(const std::string& storedName, const lockedfile::CodePage& codePage,
                             const std::string& folder)
 {
-    // Each character takes its bytes in the narrow text, '_' where that lacks it.
-    const auto narrowBytes = [](char32_t c) {
-        std::string bytes;
-        return NarrowCharacter(c, bytes) ? bytes.size() : 1;
-    };
-    return UnicodeToNarrow(
-        lockedfile::ProposedNameFor(storedName, codePage, files::RoomForNameIn(folder), narrowBytes));
+    return UnicodeToNarrow(lockedfile::ProposedNameFor(storedName, codePage, files::RoomForNameIn(folder), NameCost));
 }
 
 std::string ShownStoredName(const std::string& storedName, const lockedfile::CodePage& codePage)

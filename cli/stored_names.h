@@ -13,8 +13,8 @@ namespace kst {
 std::string StoredNameOf(const std::string& path, const lockedfile::CodePage& codePage);
 
 // The name decrypt writes by default in `folder`, as the program proposes it (the core's
-// ProposedNameFor), in narrow text: a character the narrow text lacks as '_'. "" when
-// nothing usable is left.
+// ProposedNameFor, fitted to the folder's room), in narrow text: a character the narrow
+// text lacks as '_'. "" when nothing usable is left.
 std::string ProposedNameFor(const std::string& storedName, const lockedfile::CodePage& codePage,
                             const std::string& folder);
 

@@ -1,6 +1,7 @@
-// This system's narrow text (paths, messages, what is read as a password) and Unicode: the
-// locale's encoding on POSIX systems (UTF-8 where the locale names only ASCII, as a bare C
-// locale does under a UTF-8 terminal), the ANSI code page on Windows.
+// This system's narrow text (paths, messages) and Unicode: the locale's encoding on POSIX
+// systems (UTF-8 where the locale names only ASCII, as a bare C locale does under a UTF-8
+// terminal); on Windows UTF-8, which kst makes of its wide command line and the file layer
+// turns back into wide paths, so that any name the system has is carried whole.
 #pragma once
 
 #include <string>
@@ -14,6 +15,10 @@ namespace kst {
 std::u32string NarrowToUnicode(const std::string& text);
 // The narrow bytes of `character`, or false when the narrow encoding lacks it.
 bool NarrowCharacter(char32_t character, std::string& bytes);
+// How much of the room a folder leaves for a name (files::RoomForNameIn) one character
+// takes: on POSIX systems its narrow bytes (1 for the '_' that stands for one they lack),
+// on Windows its UTF-16 code units.
+size_t NameCost(char32_t character);
 
 // Where a password line was read: the terminal, or a file or descriptor.
 enum class PasswordOrigin { Terminal, File };

@@ -69,6 +69,12 @@ bool NarrowCharacter(char32_t character, std::string& bytes)
     return IconvConverter(encoding, "UTF-32LE").Convert(Utf32Bytes(character), bytes) && !bytes.empty();
 }
 
+size_t NameCost(char32_t character)
+{
+    std::string bytes;
+    return NarrowCharacter(character, bytes) ? bytes.size() : 1;
+}
+
 lockedfile::SecretCharacters PasswordCharacters(const SecretBytes& line, PasswordOrigin origin)
 {
     // Both are narrow text; an editor may begin a UTF-8 file with a byte order mark.

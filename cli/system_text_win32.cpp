@@ -1,5 +1,7 @@
 #include "system_text.h"
 
+#include "folder_names.h"
+#include "path.h"
 #include "path_names.h"
 #include "windows_code_page.h"
 
@@ -27,14 +29,18 @@ void ReadAnsi(const char* text, size_t length, const std::function<void(char32_t
 
 std::u32string NarrowToUnicode(const std::string& text)
 {
-    std::u32string characters;
-    ReadAnsi(text.data(), text.size(), [&](char32_t c) { characters += c; });
-    return characters;
+    // As the file layer reads it, so that a name is the one the program reads from its path.
+    return files::UnicodeOf(files::Path(text).Native());
 }
 
 bool NarrowCharacter(char32_t character, std::string& bytes)
 {
-    return lockedfile::EncodeCharacter(*files::AnsiCodePage(), character, bytes);
+    return lockedfile::Utf8CodePage().Encode(character, bytes);
+}
+
+size_t NameCost(char32_t character)
+{
+    return files::NameUnitsOf(character);
 }
 
 lockedfile::SecretCharacters PasswordCharacters(const SecretBytes& line, PasswordOrigin origin)

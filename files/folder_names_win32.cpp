@@ -7,19 +7,10 @@
 
 namespace files {
 
-namespace {
-
-// The full form of a narrow path ("" for the current folder); false when it has none.
-bool FullPath(const std::string& path, std::wstring& full, size_t& nameStart)
-{
-    return win32::FullPath(Path(path.empty() ? "." : path).Native(), full, &nameStart);
-}
-
-}  // namespace
-
 lockedfile::LeadBytePredicate NameLeadBytes()
 {
-    return [](uint8_t byte) { return ::IsDBCSLeadByte(byte) != FALSE; };
+    // Narrow names are UTF-8 here (path.h).
+    return nullptr;
 }
 
 lockedfile::PathStyle NamePathStyle()
@@ -39,26 +30,12 @@ std::string FolderOf(const std::string& path)
 
 std::string FullFolderOf(const std::string& path)
 {
-    std::wstring full;
-    size_t nameStart = 0;
-    if (path.empty() || !FullPath(path, full, nameStart))
-        return std::string();
-    return Path::FromNative(full.substr(0, nameStart)).Narrow();
+    return path.empty() ? std::string() : Path::FromNative(FullFolderOf(Path(path).Native())).Narrow();
 }
 
 size_t RoomForNameIn(const std::string& folder)
 {
-    // As the proposal is fitted: the full folder, its separator, the name and the
-    // terminator within MAX_PATH, counted in the narrow bytes the file dialog takes.
-    std::wstring full;
-    size_t nameStart = 0;
-    if (!FullPath(folder, full, nameStart))
-        return 0;
-    const std::string narrow = Path::FromNative(full).Narrow();
-    size_t used = narrow.size() + 1;
-    if (narrow.empty() || (narrow.back() != '\\' && narrow.back() != '/'))
-        ++used;
-    return used < MAX_PATH ? MAX_PATH - used : 0;
+    return RoomForNameIn(Path(folder).Native());
 }
 
 std::wstring FullFolderOf(const std::wstring& path)
@@ -68,6 +45,11 @@ std::wstring FullFolderOf(const std::wstring& path)
     if (path.empty() || !win32::FullPath(path, full, &nameStart))
         return std::wstring();
     return full.substr(0, nameStart);
+}
+
+size_t NameUnitsOf(char32_t character)
+{
+    return character >= 0x10000 ? 2 : 1;
 }
 
 size_t RoomForNameIn(const std::wstring& folder)

@@ -12,6 +12,10 @@
 
 namespace files::win32 {
 
+// Wide text as the layer's narrow text (UTF-8, a lone surrogate as its three bytes).
+std::string NarrowOf(const std::wstring& wide);
+
+// The system's text for an error, as narrow text.
 std::string SystemText(DWORD error);
 
 inline Result FailedWith(DWORD error)

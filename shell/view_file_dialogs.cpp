@@ -59,8 +59,7 @@ int CBlowfishView::SelectDestToDecrypt() {
 // file's folder, where the dialog opens, leaves it too little room: counted in the UTF-16
 // code units the dialog takes.
 std::wstring CBlowfishView::ProposedNameFor(const std::string& storedName) const {
-    const auto units = [](char32_t c) -> size_t { return c >= 0x10000 ? 2 : 1; };
     const size_t room = files::RoomForNameIn(files::FullFolderOf(m_strSource));
-    return files::WideOf(lockedfile::ProposedNameFor(storedName, *files::AnsiCodePage(), room, units));
+    return files::WideOf(lockedfile::ProposedNameFor(storedName, *files::AnsiCodePage(), room, files::NameUnitsOf));
 }
 int CBlowfishView::SelectFileToShred() { return SelectFile(kFileToShred, nullptr, m_strSource); }
