@@ -48,6 +48,8 @@ public:
         return m_probe.fake ? TRUE : CFile::Open(strFileName, nOpenFlags);
     }
     bool Write(const void* pBuffer, UINT nCount) override {
+        const bool failing = m_probe.bytesWritten + nCount > std::min(m_probe.throwWritesAfter, m_probe.failWritesAfter);
+        if (failing && m_probe.failOnlyDuringAFlush) AwaitAFlushUnderWay();
         if (m_probe.bytesWritten + nCount > m_probe.throwWritesAfter) throw std::bad_alloc();
         if (m_probe.bytesWritten + nCount > m_probe.failWritesAfter) return false;
         m_probe.bytesWritten += nCount;
@@ -67,6 +69,12 @@ public:
     uint64_t GetLength() const override { return m_probe.fake ? m_probe.fakeLength : CFile::GetLength(); }
 
 private:
+    // The flush behind the writes runs on a thread of its own, which a loaded machine may
+    // start late: the failing write waits for it, so that it really fails during a flush.
+    void AwaitAFlushUnderWay() const {
+        for (int waited = 0; m_probe.flushesUnderWay == 0 && waited < 10000; waited += 5) ::Sleep(5);
+    }
+
     FileProbe& m_probe;
 };
 

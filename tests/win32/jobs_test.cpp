@@ -558,6 +558,7 @@ TEST_F(JobFailure, AFlushBehindTheWritesThatFailsOrOutlastsTheJobIsPartOfTheFail
             probe.flushMilliseconds = c.flushMilliseconds;
             probe.failWritesAfter = c.failWritesAfter;
             probe.throwWritesAfter = c.throwWritesAfter;
+            probe.failOnlyDuringAFlush = c.flushMilliseconds > 0;
             ProbeView view(probe);
             view.m_nCipherThreads = threads;
             WriteBytes(locked, oldLocked);
