@@ -158,20 +158,20 @@ void DialogDriver::Watch() {
                 });
                 if (!named) continue;
             }
-            Answer(dialog);
-            answeredAt[dialog] = ::GetTickCount();
+            if (Answer(dialog)) answeredAt[dialog] = ::GetTickCount();
         }
         lock.lock();
         m_wake.wait_for(lock, std::chrono::milliseconds(kLookEveryMs), [this] { return m_stop; });
     }
 }
 
-void DialogDriver::Answer(HWND dialog) {
+bool DialogDriver::Answer(HWND dialog) {
     // A dialog may be visible before it has been filled in (Wine's message box is): a sent
     // message is handled only once its thread has left the initialisation and waits in the
-    // dialog's message loop, so after it the caption and texts are the dialog's own.
+    // dialog's message loop, so after it the caption and texts are the dialog's own. A
+    // thread that a loaded machine has not let get there yet is asked again on a later look.
     DWORD_PTR settled = 0;
-    ::SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &settled);
+    if (!::SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &settled)) return false;
     ShownDialog shown;
     shown.caption = WindowTextOf(dialog);
     shown.threadId = ::GetWindowThreadProcessId(dialog, nullptr);
@@ -233,11 +233,12 @@ void DialogDriver::Answer(HWND dialog) {
     }
     if (answer.closeInstead != nullptr) {
         ::PostMessageA(answer.closeInstead, WM_CLOSE, 0, 0);
-        return;
+        return true;
     }
-    if (answer.leaveOpen) return;
+    if (answer.leaveOpen) return true;
     HWND button = ::GetDlgItem(dialog, answer.button);
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    return true;
 }
 
 }  // namespace kst_test

@@ -81,7 +81,8 @@ public:
 
 private:
     void Watch();
-    void Answer(HWND dialog);
+    // False when the dialog is not ready to be read and answered yet.
+    bool Answer(HWND dialog);
 
     mutable std::mutex m_mutex;
     std::deque<DialogAnswer> m_answers;
