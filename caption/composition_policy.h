@@ -9,5 +9,6 @@
 // DWMNCRP_DISABLED) to leave hWnd's non-client rendering to the program. The library and
 // its function are looked up at run time, so the program still starts where they do not
 // exist; then, or when the call fails, nothing changes. True when the call was made and
-// succeeded. pszLibrary names the library that provides the function.
+// succeeded. pszLibrary is the bare name of the library that provides the function; it is
+// loaded from System32 alone.
 bool LeaveNonClientRenderingToProgram(HWND hWnd, const char* pszLibrary = "dwmapi.dll");

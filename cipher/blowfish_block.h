@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "blowfish.h"
+#include "secret_bytes.h"
 
 namespace blowfish_detail {
 
@@ -67,15 +68,6 @@ inline void StoreHalf(uint8_t* p, uint32_t v, HalfOrder order)
     } else {
         p[0] = uint8_t(v >> 24); p[1] = uint8_t(v >> 16); p[2] = uint8_t(v >> 8); p[3] = uint8_t(v);
     }
-}
-
-// Overwrites key-derived bytes through a volatile pointer, so that wiping memory about to
-// be given back is not optimised away.
-inline void WipeBytes(void* memory, size_t count)
-{
-    volatile uint8_t* byte = static_cast<uint8_t*>(memory);
-    for (size_t i = 0; i < count; ++i)
-        byte[i] = 0;
 }
 
 // One way of passing a run of whole blocks through the cipher, in place.

@@ -1,45 +1,15 @@
 // info: what a locked file's header says, read without the password.
-#include <algorithm>
 #include <cstdio>
-#include <iterator>
 #include <string>
 
+#include "code_pages.h"
 #include "commands.h"
 #include "exit_status.h"
 #include "file_streams.h"
+#include "platform.h"
+#include "stored_names.h"
 
 namespace kst {
-
-namespace {
-
-// The stored name comes from the file: shown as it is, its control bytes would drive the
-// terminal (retitle it, clear it) or forge lines of this output. Only printable ASCII is
-// shown as itself; every other byte, and the backslash, is escaped.
-std::string Escaped(const std::string& name)
-{
-    static const struct {
-        char byte;
-        const char* text;
-    } kShortEscapes[] = {{'\\', "\\\\"}, {'\n', "\\n"}, {'\r', "\\r"}, {'\t', "\\t"}};
-    std::string shown;
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        const auto escape = std::find_if(std::begin(kShortEscapes), std::end(kShortEscapes),
-                                         [c](const auto& entry) { return entry.byte == c; });
-        if (escape != std::end(kShortEscapes)) {
-            shown += escape->text;
-        } else if (byte >= 0x20 && byte < 0x7F) {
-            shown += c;
-        } else {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02x", byte);
-            shown += hex;
-        }
-    }
-    return shown;
-}
-
-}  // namespace
 
 int RunInfo(const Options& options)
 {
@@ -49,10 +19,15 @@ int RunInfo(const Options& options)
     if (int status = OpenLockedFile(options.file, file, length, header))
         return status;
     files::FileSource source(file, files::FileSource::kNoReadAhead);
+    const OpenedCodePage codePage = OpenCodePage(options.codePage);
+    if (codePage.converter == nullptr)
+        return Refuse(kExitUsage, codePage.reason);
 
-    std::printf("file:          %s\n", options.file.c_str());
-    std::printf("stored name:   %s (%u bytes)\n", Escaped(header.storedName).c_str(),
-                unsigned(header.storedName.size()));
+    // The names through WriteToStdout, which shows them whole on a Windows console.
+    WriteToStdout("file:          " + options.file + "\n");
+    WriteToStdout("stored name:   " + ShownStoredName(header.storedName, *codePage.converter) + " (" +
+                  std::to_string(header.storedName.size()) + " bytes, code page " + std::to_string(codePage.number) +
+                  ")\n");
     uint8_t tailCount = 0;
     size_t got = 0;
     if (!source.Read(&tailCount, 1, got))

@@ -2,7 +2,7 @@
 
 namespace kst {
 
-bool ReadLine(lockedfile::ByteSource& source, std::string& line)
+bool ReadLine(lockedfile::ByteSource& source, SecretBytes& line)
 {
     line.clear();
     for (;;) {
@@ -12,7 +12,7 @@ bool ReadLine(lockedfile::ByteSource& source, std::string& line)
             return false;
         if (got == 0 || c == '\n')
             break;
-        line.push_back(char(c));
+        line.push_back(c);
     }
     if (!line.empty() && line.back() == '\r')
         line.pop_back();

@@ -4,6 +4,7 @@
 #include <new>
 #include <thread>
 
+#include "code_pages.h"
 #include "commands.h"
 #include "destination.h"
 #include "exit_status.h"
@@ -15,6 +16,7 @@
 #include "password.h"
 #include "pending_file.h"
 #include "progress_meter.h"
+#include "stored_names.h"
 
 namespace kst {
 
@@ -67,9 +69,9 @@ int CheckDestination(const Options& options, const std::string& destination)
     return kExitDone;
 }
 
-int GetPassword(const Options& options, PasswordUse use, std::string& password)
+int GetKey(const Options& options, PasswordUse use, const OpenedCodePage& codePage, SecretBytes& key)
 {
-    const PasswordResult result = ObtainPassword(options, use, password);
+    const PasswordResult result = ObtainKey(options, use, codePage, key);
     if (result.interrupted)
         return Refuse(InterruptExitStatus(), "interrupted; nothing was written");
     if (!result.ok)
@@ -186,11 +188,6 @@ int WriteOutput(const Options& options, files::File& sourceFile, const files::Fi
     return Refuse(kExitIoError, "error writing " + destination + ": " + reason);
 }
 
-const uint8_t* KeyBytes(const std::string& password)
-{
-    return reinterpret_cast<const uint8_t*>(password.data());
-}
-
 }  // namespace
 
 int Refuse(int status, const std::string& message)
@@ -210,20 +207,21 @@ int RunEncrypt(const Options& options)
     const std::string destination = options.output.empty() ? options.file + ".kst" : options.output;
     if (int status = CheckDestination(options, destination))
         return status;
-    const std::string storedName =
-        lockedfile::StoredNameFor(options.file.substr(files::FileNameStart(options.file)), files::NameLeadBytes(),
-                                  files::NamePathStyle());
+    const OpenedCodePage codePage = OpenCodePage(options.codePage);
+    if (codePage.converter == nullptr)
+        return Refuse(kExitUsage, codePage.reason);
+    const std::string storedName = StoredNameOf(options.file, *codePage.converter);
 
-    Secret password;
-    if (int status = GetPassword(options, PasswordUse::Encrypt, password.Text()))
+    SecretBytes key;
+    if (int status = GetKey(options, PasswordUse::Encrypt, codePage, key))
         return status;
-    const int keyLength = int(password.Text().size());
+    const int keyLength = int(key.size());
     const lockedfile::BlockRunner runner = RunnerFor(options, length);
     files::FileSource source(file, files::FileSource::kNoReadAhead);
     return WriteOutput(options, file, source, destination, "encrypting", length,
                        [&](lockedfile::ByteSink& sink, BlowfishKeyContext& context, lockedfile::ProgressSink& progress) {
-                           return lockedfile::EncryptStream(source, length, storedName, sink, KeyBytes(password.Text()),
-                                                            keyLength, context, progress, runner);
+                           return lockedfile::EncryptStream(source, length, storedName, sink, key.data(), keyLength,
+                                                            context, progress, runner);
                        });
 }
 
@@ -235,15 +233,15 @@ int RunDecrypt(const Options& options)
     if (int status = OpenLockedFile(options.file, file, length, header))
         return status;
     files::FileSource source(file, files::FileSource::kNoReadAhead);
+    const OpenedCodePage codePage = OpenCodePage(options.codePage);
+    if (codePage.converter == nullptr)
+        return Refuse(kExitUsage, codePage.reason);
 
     std::string destination = options.output;
     if (destination.empty()) {
-        // The name the program proposes for the same locked file: made safe, then fitted to
-        // the room the folder leaves.
+        // The name the program proposes for the same locked file.
         const std::string folder = files::FolderOf(options.file);
-        const std::string proposed =
-            lockedfile::FitProposedName(lockedfile::SafeProposedName(header.storedName, files::NameLeadBytes()),
-                                        files::RoomForNameIn(folder), files::NameLeadBytes());
+        const std::string proposed = ProposedNameFor(header.storedName, *codePage.converter, folder);
         if (proposed.empty())
             return Refuse(kExitUsage, options.file + ": the stored name gives no usable file name; name the output with -o");
         destination = folder + proposed;
@@ -251,18 +249,17 @@ int RunDecrypt(const Options& options)
     if (int status = CheckDestination(options, destination))
         return status;
 
-    Secret password;
-    if (int status = GetPassword(options, PasswordUse::Decrypt, password.Text()))
+    SecretBytes key;
+    if (int status = GetKey(options, PasswordUse::Decrypt, codePage, key))
         return status;
-    const int keyLength = int(password.Text().size());
+    const int keyLength = int(key.size());
     const lockedfile::BlockRunner runner = RunnerFor(options, length);
     const uint64_t plainLength =
         length > header.dataOffset ? length - header.dataOffset - 1 : 0;  // near enough for progress
     return WriteOutput(options, file, source, destination, "decrypting", plainLength,
                        [&](lockedfile::ByteSink& sink, BlowfishKeyContext& context, lockedfile::ProgressSink& progress) {
                            return lockedfile::DecryptStream(source, length, header.dataOffset, sink,
-                                                            KeyBytes(password.Text()), keyLength, context, progress,
-                                                            runner);
+                                                            key.data(), keyLength, context, progress, runner);
                        });
 }
 

@@ -1,4 +1,5 @@
 // kst: Kestrine's locked files from the command line.
+#include <clocale>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -7,6 +8,9 @@
 #include "commands.h"
 #include "exit_status.h"
 #include "platform.h"
+#ifdef _WIN32
+#include "process_hardening.h"
+#endif
 
 namespace {
 
@@ -48,10 +52,15 @@ int Run(const std::vector<std::string>& arguments)
 
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    HardenProcess();
+#endif
     kst::InstallInterruptHandler();
+    // Names and passwords cross between the locale's encoding and a Windows code page.
+    std::setlocale(LC_CTYPE, "");
     int status = kst::kExitIoError;
     try {
-        status = Run(std::vector<std::string>(argv + 1, argv + argc));
+        status = Run(kst::CommandLineArguments(argc, argv));
     } catch (const std::exception& error) {
         kst::WriteToStderr(std::string("kst: ") + error.what() + "\n");
     }

@@ -2,9 +2,12 @@
 
 #include <cstdlib>
 
+#include "code_pages.h"
+#include "kestrine_version.h"
+
 namespace kst {
 
-const char* const kVersionText = "kst 0.3b (Kestrine v0.3b locked files)\n";
+const char* const kVersionText = "kst (Kestrine) " KESTRINE_VERSION_TEXT "\n";
 
 const char* const kUsageText =
     "Usage: kst encrypt FILE [-o OUT]     lock FILE into OUT (default FILE.kst)\n"
@@ -20,12 +23,23 @@ const char* const kUsageText =
     "      --password-file PATH  read the password from the first line of PATH\n"
     "      --password-fd N       read the password from the first line of descriptor N\n"
     "      --threads N       cipher on N threads (1: single-threaded; at most 4 a core)\n"
+    "      --code-page N     the Windows code page of passwords and stored names:\n"
+    "                        1252 Western (the default; on Windows the system's own),\n"
+    "                        932 Japanese, 936 and 950 Chinese, 949 Korean, 874 Thai,\n"
+    "                        1250-1258 the other European and Middle Eastern ones;\n"
+    "                        65001 UTF-8 as it is (as earlier kst keyed on Linux)\n"
     "  -h, --help            this text\n"
     "      --version         the program's version\n"
     "\n"
     "Without --password-file or --password-fd the password is asked on the terminal,\n"
-    "twice for encrypt. It is never taken from the command line. Passwords of 1 to 56\n"
-    "bytes are accepted for encrypt, so that Kestrine for Windows can open the file.\n"
+    "twice for encrypt. It is never taken from the command line.\n"
+    "\n"
+    "Kestrine for Windows keys with the password's bytes in its system's code page and\n"
+    "stores the file's name in it; kst does the same with --code-page. A password\n"
+    "character the code page lacks is refused, a name character it lacks is stored as\n"
+    "'_', and decrypt reads the stored name back from the code page. Encrypt takes\n"
+    "passwords of 1 to 56 bytes in the code page. Open a file locked on a Japanese\n"
+    "system with --code-page 932.\n"
     "\n"
     "Exit status: 0 done, 1 file error, 2 usage or password refused, 3 not a locked file,\n"
     "4 output exists (use --force), 128+N interrupted by signal N.\n";
@@ -94,6 +108,13 @@ const OptionEntry kOptions[] = {
          if (!ParseCount(v, 1, 256, count))
              return "--threads needs a count from 1 to 256";
          o.threads = unsigned(count);
+         return nullptr;
+     }},
+    {"code-page", 0, true, [](Options& o, const std::string& v) -> const char* {
+         long number = 0;
+         if (!ParseCount(v, 1, 65535, number) || !IsKnownCodePage(unsigned(number)))
+             return "--code-page needs a Windows code page: 874, 932, 936, 949, 950, 1250 to 1258, or 65001 (UTF-8)";
+         o.codePage = unsigned(number);
          return nullptr;
      }},
     {"password", 'p', true, [](Options&, const std::string&) -> const char* {
@@ -197,6 +218,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
     }
     options.command = command->command;
     options.file = operands[1];
+    if (options.codePage == 0)
+        options.codePage = DefaultCodePage();
     parsed.ok = true;
     return parsed;
 }

@@ -17,6 +17,7 @@ struct Options {
     std::string passwordFile;
     int passwordFd = -1;
     unsigned threads = 0;  // 0: chosen by the file's size and the number of cores
+    unsigned codePage = 0;  // the Windows code page of passwords and stored names (--code-page)
 };
 
 struct ParsedCommandLine {

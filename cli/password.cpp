@@ -1,5 +1,7 @@
 #include "password.h"
 
+#include <algorithm>
+
 #include "file_streams.h"
 #include "line_reader.h"
 #include "open.h"
@@ -11,7 +13,7 @@ namespace {
 
 // A password file may be a FIFO (a shell's process substitution) that is waited on until
 // its writer comes: read as it comes, not as the regular file the codec wants.
-bool ReadFirstLine(const std::string& path, std::string& line)
+bool ReadFirstLine(const std::string& path, SecretBytes& line)
 {
     files::File file;
     if (!files::Open(path, files::Access::Read, files::Sharing::ReadWrite, files::Creation::OpenExisting, file).ok)
@@ -20,7 +22,7 @@ bool ReadFirstLine(const std::string& path, std::string& line)
     return ReadLine(source, line);
 }
 
-bool ReadLineFromDescriptor(int descriptor, std::string& line)
+bool ReadLineFromDescriptor(int descriptor, SecretBytes& line)
 {
     files::File file;
     if (!files::OpenDescriptor(descriptor, file).ok)
@@ -29,9 +31,10 @@ bool ReadLineFromDescriptor(int descriptor, std::string& line)
     return ReadLine(source, line);
 }
 
-PasswordResult AskOnTerminal(PasswordUse use, std::string& password)
+PasswordResult AskOnTerminal(PasswordUse use, const OpenedCodePage& codePage, SecretBytes& key)
 {
     PasswordResult result;
+    SecretBytes password;
     if (!ReadSecretFromTerminal("Password: ", password)) {
         result.interrupted = InterruptRequested();
         result.error = result.interrupted ? "interrupted"
@@ -39,18 +42,19 @@ PasswordResult AskOnTerminal(PasswordUse use, std::string& password)
         return result;
     }
     // Refuse before the second question, so a bad first entry is not typed twice.
-    result.error = PasswordRefusal(password, use);
+    result.error = KeyForPassword(password, PasswordOrigin::Terminal, use, codePage, key);
     if (!result.error.empty() || use == PasswordUse::Decrypt) {
         result.ok = result.error.empty();
         return result;
     }
-    Secret again;
-    if (!ReadSecretFromTerminal("Password again: ", again.Text())) {
+    SecretBytes again;
+    if (!ReadSecretFromTerminal("Password again: ", again)) {
         result.interrupted = InterruptRequested();
         result.error = result.interrupted ? "interrupted" : "could not read the password again";
         return result;
     }
-    if (again.Text() != password) {
+    if (again != password) {
+        WipeSecret(key);
         result.error = "the two passwords differ";
         return result;
     }
@@ -60,21 +64,39 @@ PasswordResult AskOnTerminal(PasswordUse use, std::string& password)
 
 }  // namespace
 
-std::string PasswordRefusal(const std::string& password, PasswordUse use)
+std::string PasswordRefusal(size_t length, PasswordUse use)
 {
-    if (password.empty())
+    if (length == 0)
         return "an empty password is refused";
-    if (use == PasswordUse::Encrypt && password.size() > lockedfile::kMaxPasswordBytes)
+    if (use == PasswordUse::Encrypt && length > lockedfile::kMaxPasswordBytes)
         return "the password is longer than the " + std::to_string(lockedfile::kMaxPasswordBytes) +
                " bytes Kestrine for Windows accepts";
     return "";
 }
 
-PasswordResult ObtainPassword(const Options& options, PasswordUse use, std::string& password)
+std::string KeyForPassword(const SecretBytes& line, PasswordOrigin origin, PasswordUse use,
+                           const OpenedCodePage& codePage, SecretBytes& key)
+{
+    const lockedfile::SecretCharacters characters = PasswordCharacters(line, origin);
+    std::string refusal;
+    if (std::find(characters.begin(), characters.end(), lockedfile::kNoCharacter) != characters.end())
+        refusal = "the password is not " + PasswordEncodingName(origin) + " text";
+    else if (!lockedfile::KeyFor(characters, *codePage.converter, key))
+        refusal = "the password contains characters that code page " + std::to_string(codePage.number) +
+                  " lacks (Kestrine for Windows keys with its bytes); use other characters";
+    else
+        refusal = PasswordRefusal(key.size(), use);
+    if (!refusal.empty())
+        WipeSecret(key);
+    return refusal;
+}
+
+PasswordResult ObtainKey(const Options& options, PasswordUse use, const OpenedCodePage& codePage, SecretBytes& key)
 {
     PasswordResult result;
     if (options.passwordFile.empty() && options.passwordFd < 0)
-        return AskOnTerminal(use, password);
+        return AskOnTerminal(use, codePage, key);
+    SecretBytes password;
     const bool read = !options.passwordFile.empty() ? ReadFirstLine(options.passwordFile, password)
                                                     : ReadLineFromDescriptor(options.passwordFd, password);
     // An interrupt may cut the wait short with what came so far.
@@ -90,17 +112,9 @@ PasswordResult ObtainPassword(const Options& options, PasswordUse use, std::stri
                        ": " + files::LastErrorText();
         return result;
     }
-    result.error = PasswordRefusal(password, use);
+    result.error = KeyForPassword(password, PasswordOrigin::File, use, codePage, key);
     result.ok = result.error.empty();
     return result;
-}
-
-void WipeSecret(std::string& secret)
-{
-    volatile char* bytes = secret.empty() ? nullptr : &secret[0];
-    for (size_t i = 0; i < secret.size(); ++i)
-        bytes[i] = 0;
-    secret.clear();
 }
 
 }  // namespace kst

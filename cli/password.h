@@ -4,11 +4,13 @@
 
 #include <string>
 
+#include "code_pages.h"
 #include "locked_format.h"
 #include "options.h"
+#include "secret_bytes.h"
+#include "system_text.h"
 
 namespace kst {
-
 
 enum class PasswordUse { Encrypt, Decrypt };
 
@@ -18,26 +20,17 @@ struct PasswordResult {
     std::string error;
 };
 
-// Why a password cannot be used, or "" when it can.
-std::string PasswordRefusal(const std::string& password, PasswordUse use);
+// Why a key of `length` bytes cannot be used, or "" when it can.
+std::string PasswordRefusal(size_t length, PasswordUse use);
 
-// Fills `password`; asks twice on the terminal for an encryption.
-PasswordResult ObtainPassword(const Options& options, PasswordUse use, std::string& password);
+// The key the program makes of the same text as a password line read from `origin`: its
+// bytes in the code page. Or why it is refused: bytes that are no text, a character the
+// code page lacks, or what PasswordRefusal says of the key.
+std::string KeyForPassword(const SecretBytes& line, PasswordOrigin origin, PasswordUse use,
+                           const OpenedCodePage& codePage, SecretBytes& key);
 
-// Overwrites a secret before its memory is given back.
-void WipeSecret(std::string& secret);
-
-// Holds a secret and wipes it when it goes.
-class Secret {
-public:
-    Secret() : m_text() {}
-    ~Secret() { WipeSecret(m_text); }
-    Secret(const Secret&) = delete;
-    Secret& operator=(const Secret&) = delete;
-    std::string& Text() { return m_text; }
-
-private:
-    std::string m_text;
-};
+// Fills `key`; asks twice on the terminal for an encryption. Every byte of the password
+// and the key, and of every copy made on the way, is wiped when its memory is given back.
+PasswordResult ObtainKey(const Options& options, PasswordUse use, const OpenedCodePage& codePage, SecretBytes& key);
 
 }  // namespace kst

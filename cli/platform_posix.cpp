@@ -2,6 +2,7 @@
 #include "platform.h"
 
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <termios.h>
 #include <unistd.h>
@@ -55,7 +56,7 @@ bool StderrIsTerminal()
     return ::isatty(STDERR_FILENO) == 1;
 }
 
-bool ReadSecretFromTerminal(const char* prompt, std::string& secret)
+bool ReadSecretFromTerminal(const char* prompt, SecretBytes& secret)
 {
     files::File terminal;
     if (!files::Open("/dev/tty", files::Access::ReadWrite, files::Sharing::ReadWrite, files::Creation::OpenExisting,
@@ -75,6 +76,16 @@ bool ReadSecretFromTerminal(const char* prompt, std::string& secret)
         return false;
     }
     return read;
+}
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv)
+{
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+void WriteToStdout(const std::string& text)
+{
+    std::fputs(text.c_str(), stdout);
 }
 
 void WriteToStderr(const std::string& text)

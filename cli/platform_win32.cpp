@@ -1,10 +1,16 @@
-// kst as a Windows console program: the console and Ctrl+C.
+// kst as a Windows console program: its command line, the console and Ctrl+C.
 #include "platform.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
-#include "console_text.h"
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "code_page.h"
 #include "open.h"
+#include "path.h"
 
 namespace kst {
 
@@ -44,10 +50,11 @@ private:
     bool m_changed;
 };
 
-// Reads a typed line as UTF-16 and gives the bytes the program would key with.
-bool ReadConsoleLine(HANDLE console, std::string& line)
+// Reads a typed line as UTF-16 and hands it on as UTF-8, so that no character is lost
+// before the code page the key is made in decides.
+bool ReadConsoleLine(HANDLE console, SecretBytes& line)
 {
-    std::wstring typed;
+    std::vector<char16_t, WipingAllocator<char16_t>> typed;
     bool ended = false;
     while (!ended) {
         wchar_t c = 0;
@@ -56,23 +63,79 @@ bool ReadConsoleLine(HANDLE console, std::string& line)
             break;
         ended = got == 0 || c == L'\n';
         if (!ended && c != L'\r')
-            typed.push_back(c);
+            typed.push_back(char16_t(c));
     }
-    line = AnsiBytesOf(typed);
-    for (wchar_t& c : typed)
-        *const_cast<volatile wchar_t*>(&c) = 0;
+    WipeSecret(line);
+    char sequence[4];
+    lockedfile::ReadUtf16(typed.data(), typed.size(), [&](char32_t c) {
+        const size_t length = lockedfile::EncodeUtf8(c, sequence);
+        line.insert(line.end(), sequence, sequence + length);
+    });
+    WipeBytes(sequence, sizeof sequence);
     return ended;
+}
+
+struct LocalFreeDeleter {
+    void operator()(LPWSTR* memory) const { ::LocalFree(memory); }
+};
+
+bool IsConsole(HANDLE stream)
+{
+    DWORD mode = 0;
+    return ::GetConsoleMode(stream, &mode) != FALSE;
+}
+
+// Narrow text as wide text, as the file layer converts it (path.h).
+std::wstring WideOf(const std::string& text)
+{
+    return files::Path(text).Native();
+}
+
+// What a redirected stream gets: the ANSI code page's bytes, as kst wrote before and as
+// the program's own narrow texts are, so that what a script reads there and compares with
+// names it knows stays as it was for every name the code page spells; '?' for each
+// character it lacks (never a look-alike, which would name another file).
+std::string AnsiOf(const std::wstring& text)
+{
+    if (text.empty())
+        return std::string();
+    // Where the ANSI code page is UTF-8 no flag is allowed, and every character fits.
+    const DWORD flags = ::GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int size = ::WideCharToMultiByte(CP_ACP, flags, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string ansi(size_t(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        ::WideCharToMultiByte(CP_ACP, flags, text.data(), int(text.size()), &ansi[0], size, nullptr, nullptr);
+    return ansi;
+}
+
+// A console takes UTF-16 and shows every character its font has.
+bool WriteToConsole(HANDLE console, const std::string& text)
+{
+    const std::wstring wide = WideOf(text);
+    DWORD written = 0;
+    return ::WriteConsoleW(console, wide.data(), DWORD(wide.size()), &written, nullptr) && written == wide.size();
 }
 
 }  // namespace
 
-bool StderrIsTerminal()
+std::vector<std::string> CommandLineArguments(int, char**)
 {
-    DWORD mode = 0;
-    return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != FALSE;
+    // The narrow arguments have each character the ANSI code page lacks replaced, and so
+    // name no file that has one: the wide command line is read as the program reads its own.
+    int count = 0;
+    const std::unique_ptr<LPWSTR, LocalFreeDeleter> wide(::CommandLineToArgvW(::GetCommandLineW(), &count));
+    std::vector<std::string> arguments;
+    for (int i = 1; wide != nullptr && i < count; ++i)
+        arguments.push_back(files::Path::FromNative(wide.get()[i]).Narrow());
+    return arguments;
 }
 
-bool ReadSecretFromTerminal(const char* prompt, std::string& secret)
+bool StderrIsTerminal()
+{
+    return IsConsole(::GetStdHandle(STD_ERROR_HANDLE));
+}
+
+bool ReadSecretFromTerminal(const char* prompt, SecretBytes& secret)
 {
     files::File owned;
     if (!files::Open("CONIN$", files::Access::ReadWrite, files::Sharing::ReadWrite, files::Creation::OpenExisting, owned)
@@ -92,9 +155,27 @@ bool ReadSecretFromTerminal(const char* prompt, std::string& secret)
 void WriteToStderr(const std::string& text)
 {
     HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
+    if (error == nullptr || error == INVALID_HANDLE_VALUE || text.empty())
+        return;
+    if (IsConsole(error)) {
+        WriteToConsole(error, text);
+        return;
+    }
+    const std::string ansi = AnsiOf(WideOf(text));
     DWORD written = 0;
-    if (error != nullptr && error != INVALID_HANDLE_VALUE)
-        ::WriteFile(error, text.data(), DWORD(text.size()), &written, nullptr);
+    ::WriteFile(error, ansi.data(), DWORD(ansi.size()), &written, nullptr);
+}
+
+void WriteToStdout(const std::string& text)
+{
+    HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if (IsConsole(output)) {
+        // What stdio holds goes first, so that the lines come in their order.
+        std::fflush(stdout);
+        if (WriteToConsole(output, text))
+            return;
+    }
+    std::fputs(AnsiOf(WideOf(text)).c_str(), stdout);
 }
 
 void InstallInterruptHandler()

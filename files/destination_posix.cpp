@@ -33,7 +33,7 @@ DestinationCheck InspectDestination(const Path& destination)
     File probe;
     NativePath temporary;
     bool removesItself = false;
-    const Result created = pending::CreateBeside(path, probe, temporary, removesItself);
+    const Result created = pending::CreateBeside(path, nullptr, probe, temporary, removesItself);
     probe.Close();
     if (!removesItself && !temporary.empty())
         pending::Remove(temporary);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "system_win32.h"
+
 namespace files {
 
 namespace {
@@ -16,7 +18,7 @@ bool SameIdentity(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFO
 // (a job's own source too); folders as well.
 bool IdentityOf(const Path& path, BY_HANDLE_FILE_INFORMATION& information)
 {
-    const File file(::CreateFileW(path.Native().c_str(), FILE_READ_ATTRIBUTES,
+    const File file(::CreateFileW(win32::LongForm(path.Native()).c_str(), FILE_READ_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     return file.IsOpen() && ::GetFileInformationByHandle(file.Native(), &information);

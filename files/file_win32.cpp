@@ -110,12 +110,15 @@ namespace win32 {
 
 std::string SystemText(DWORD error)
 {
-    char* text = nullptr;
-    const DWORD length = ::FormatMessageA(
+    // Wide, as the names beside it in a message are: a system in another language spells
+    // its texts with letters the ANSI code page may lack.
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-        reinterpret_cast<char*>(&text), 0, nullptr);
+        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     const LocalMemory owned(text);
-    std::string result = length > 0 && text != nullptr ? std::string(text, length) : "error " + std::to_string(error);
+    std::string result =
+        length > 0 && text != nullptr ? NarrowOf(std::wstring(text, length)) : "error " + std::to_string(error);
     while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == '.'))
         result.pop_back();
     return result;

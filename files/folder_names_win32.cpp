@@ -7,19 +7,10 @@
 
 namespace files {
 
-namespace {
-
-// The full form of a narrow path ("" for the current folder); false when it has none.
-bool FullPath(const std::string& path, std::wstring& full, size_t& nameStart)
-{
-    return win32::FullPath(Path(path.empty() ? "." : path).Native(), full, &nameStart);
-}
-
-}  // namespace
-
 lockedfile::LeadBytePredicate NameLeadBytes()
 {
-    return [](uint8_t byte) { return ::IsDBCSLeadByte(byte) != FALSE; };
+    // Narrow names are UTF-8 here (path.h).
+    return nullptr;
 }
 
 lockedfile::PathStyle NamePathStyle()
@@ -39,26 +30,52 @@ std::string FolderOf(const std::string& path)
 
 std::string FullFolderOf(const std::string& path)
 {
-    std::wstring full;
-    size_t nameStart = 0;
-    if (path.empty() || !FullPath(path, full, nameStart))
-        return std::string();
-    return Path::FromNative(full.substr(0, nameStart)).Narrow();
+    return path.empty() ? std::string() : Path::FromNative(FullFolderOf(Path(path).Native())).Narrow();
 }
 
 size_t RoomForNameIn(const std::string& folder)
 {
-    // As the proposal is fitted: the full folder, its separator, the name and the
-    // terminator within MAX_PATH, counted in the narrow bytes the file dialog takes.
+    return RoomForNameIn(Path(folder).Native());
+}
+
+std::wstring FullFolderOf(const std::wstring& path)
+{
     std::wstring full;
     size_t nameStart = 0;
-    if (!FullPath(folder, full, nameStart))
+    if (path.empty() || !win32::FullPath(path, full, &nameStart))
+        return std::wstring();
+    return full.substr(0, nameStart);
+}
+
+size_t NameUnitsOf(char32_t character)
+{
+    return character >= 0x10000 ? 2 : 1;
+}
+
+size_t RoomForNameIn(const std::wstring& folder)
+{
+    std::wstring full;
+    if (!win32::FullPath(folder.empty() ? L"." : folder, full))
         return 0;
-    const std::string narrow = Path::FromNative(full).Narrow();
-    size_t used = narrow.size() + 1;
-    if (narrow.empty() || (narrow.back() != '\\' && narrow.back() != '/'))
+    size_t used = full.size() + 1;
+    if (full.empty() || (full.back() != L'\\' && full.back() != L'/'))
         ++used;
-    return used < MAX_PATH ? MAX_PATH - used : 0;
+    return used < MAX_PATH ? MAX_PATH - used : lockedfile::kMaxStoredName;
+}
+
+bool ListedFileName(const std::wstring& path, std::wstring& name)
+{
+    const std::wstring longForm = win32::LongForm(path);
+    const DWORD attributes = ::GetFileAttributesW(longForm.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return false;
+    WIN32_FIND_DATAW found{};
+    const HANDLE find = ::FindFirstFileW(longForm.c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return false;
+    ::FindClose(find);
+    name = found.cFileName;
+    return true;
 }
 
 }  // namespace files

@@ -1,4 +1,4 @@
-// Opening files on Windows, through the wide functions.
+// Opening files on Windows, through the wide functions and the long form of their paths.
 #include "open.h"
 
 #include <windows.h>
@@ -27,13 +27,14 @@ Result OpenHandle(const Path& path, Access access, Sharing sharing, DWORD dispos
 {
     // Windows refuses to write to a read-only file; some hosts (Wine run by a superuser) do
     // not, and the jobs rely on the refusal.
-    const DWORD attributes = ::GetFileAttributesW(path.Native().c_str());
+    const std::wstring longForm = win32::LongForm(path.Native());
+    const DWORD attributes = ::GetFileAttributesW(longForm.c_str());
     if (access != Access::Read && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         ::SetLastError(ERROR_ACCESS_DENIED);
         return win32::FailedWith(ERROR_ACCESS_DENIED);
     }
     HANDLE handle =
-        ::CreateFileW(path.Native().c_str(), AccessFor(access), SharingFor(sharing), nullptr, disposition, flags, nullptr);
+        ::CreateFileW(longForm.c_str(), AccessFor(access), SharingFor(sharing), nullptr, disposition, flags, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return win32::FailedWith(::GetLastError());
     file = File(handle);
@@ -61,7 +62,7 @@ Result Open(const Path& path, Access access, Sharing sharing, Creation creation,
 
 Result OpenRegular(const Path& path, Access access, Sharing sharing, File& file, uint64_t& length)
 {
-    const DWORD attributes = ::GetFileAttributesW(path.Native().c_str());
+    const DWORD attributes = ::GetFileAttributesW(win32::LongForm(path.Native()).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return win32::FailedWith(::GetLastError());
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)

@@ -1,7 +1,9 @@
 // A path as this system's file functions take it: UTF-16 on Windows (the wide functions,
 // which know no ANSI code page and, in their long form, no MAX_PATH), bytes elsewhere.
-// The faces hold narrow text today (on Windows in the ANSI code page); it is converted
-// here, once, at the layer's edge.
+// The program holds its paths wide. kst holds them as narrow text, which on Windows is
+// UTF-8, so that it carries every name the system has (a lone surrogate, which a Windows
+// name may hold, as the three bytes UTF-8 would give it); it is converted here, once, at
+// the layer's edge. The layer's own narrow texts (its reasons) are UTF-8 there too.
 #pragma once
 
 #include <string>

@@ -2,22 +2,47 @@
 
 #include <windows.h>
 
+#include "path_names.h"
 #include "system_win32.h"
+#include "windows_code_page.h"
 
 namespace files {
 
 namespace {
 
-// The narrow text the faces hold is in the ANSI code page, as the system's narrow
-// functions read it.
+bool IsSurrogate(char32_t c)
+{
+    return c >= 0xD800 && c <= 0xDFFF;
+}
+
+// A character of narrow text, or kNoCharacter; a lone surrogate's three bytes read as it.
+char32_t ReadNarrowCharacter(const char* text, size_t length)
+{
+    const auto byte = [text](size_t i) { return static_cast<uint8_t>(text[i]); };
+    if (length == 3 && byte(0) == 0xED && byte(1) >= 0xA0)
+        return char32_t(0xD000 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F));
+    char32_t c = lockedfile::kNoCharacter;
+    lockedfile::ReadUtf8(text, length, [&c](char32_t read) {
+        if (c == lockedfile::kNoCharacter)
+            c = read;
+    });
+    return c;
+}
+
 std::wstring Widen(const char* narrow, size_t length)
 {
-    if (length == 0)
-        return std::wstring();
-    const int size = ::MultiByteToWideChar(CP_ACP, 0, narrow, int(length), nullptr, 0);
-    std::wstring wide(size_t(size > 0 ? size : 0), L'\0');
-    if (size > 0)
-        ::MultiByteToWideChar(CP_ACP, 0, narrow, int(length), &wide[0], size);
+    std::wstring wide;
+    for (size_t at = 0; at < length;) {
+        const size_t size = lockedfile::CharacterLength(narrow + at, length - at, nullptr);
+        const char32_t c = ReadNarrowCharacter(narrow + at, size);
+        if (c == lockedfile::kNoCharacter)
+            wide += L'\xFFFD';  // no UTF-8: names no file
+        else if (IsSurrogate(c))
+            wide += wchar_t(c);
+        else
+            wide += WideOf(std::u32string(1, c));
+        at += size;
+    }
     return wide;
 }
 
@@ -36,17 +61,26 @@ Path Path::FromNative(NativePath native)
 
 std::string Path::Narrow() const
 {
-    if (m_native.empty())
-        return std::string();
-    const int size =
-        ::WideCharToMultiByte(CP_ACP, 0, m_native.data(), int(m_native.size()), nullptr, 0, nullptr, nullptr);
-    std::string narrow(size_t(size > 0 ? size : 0), '\0');
-    if (size > 0)
-        ::WideCharToMultiByte(CP_ACP, 0, m_native.data(), int(m_native.size()), &narrow[0], size, nullptr, nullptr);
-    return narrow;
+    return win32::NarrowOf(m_native);
 }
 
 namespace win32 {
+
+std::string NarrowOf(const std::wstring& wide)
+{
+    std::string narrow;
+    char bytes[4];
+    const std::u16string units(wide.begin(), wide.end());
+    lockedfile::ReadUtf16(units.data(), units.size(), [&](char32_t c) {
+        if (IsSurrogate(c)) {
+            const char lone[] = {char(0xE0 | c >> 12), char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
+            narrow.append(lone, sizeof lone);
+        } else {
+            narrow.append(bytes, lockedfile::EncodeUtf8(c, bytes));
+        }
+    });
+    return narrow;
+}
 
 bool FullPath(const std::wstring& path, std::wstring& full, size_t* nameStart)
 {
@@ -86,6 +120,15 @@ bool FullLongPath(const std::wstring& path, std::wstring& full, size_t* nameStar
     if (nameStart != nullptr)
         *nameStart = start + prefix.size();
     return true;
+}
+
+std::wstring LongForm(const std::wstring& path)
+{
+    std::wstring full;
+    // A device (CONIN$, NUL) is opened by the name it was given.
+    if (!FullLongPath(path, full) || full.compare(0, 4, L"\\\\.\\") == 0)
+        return path;
+    return full;
 }
 
 }  // namespace win32

@@ -31,7 +31,7 @@ Result PendingFile::Create(const Path& destination, const File& source)
     if (result.ok)
         result = pending::SourcePermissions(source, m_permissions);
     if (result.ok)
-        result = pending::CreateBeside(m_destination, m_output, m_temporary, m_removesItself);
+        result = pending::CreateBeside(m_destination, &source, m_output, m_temporary, m_removesItself);
     return result;
 }
 

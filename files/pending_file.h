@@ -6,10 +6,14 @@
 // log-off leaves nothing behind (on Windows it is delete-pending until the commit, on
 // Linux it has no name); one that is given up is removed.
 //
-// Who may read the result: on Windows a file that replaces another gets the replaced
-// file's access list and attributes from the moment it is created, and a new file what any
-// new file in its folder gets. On POSIX systems the result gets the source's permission
-// bits, less the umask and never more than those of the file it replaces. Only a file (or
+// Who may read the result: nobody who may not read its source, nor, when it replaces a
+// file, anybody who may not read that file, from the moment it exists. On Windows a file
+// that replaces another is created with the replaced file's access list and attributes, a
+// new file with what any new file in its folder gets; before a byte is written that list
+// is narrowed to the source's (or, where the source's and the replaced file's each let in
+// someone the other does not, to the system and the user) where it would let more in. On
+// POSIX systems it is readable by its owner alone until the commit gives it the source's
+// permission bits, less the umask and never more than those of the file it replaces. Only a file (or
 // a link) is replaced, never a device, a FIFO, a socket or a folder.
 #pragma once
 

@@ -86,8 +86,10 @@ Result SourcePermissions(const File& source, unsigned& permissions)
     return {};
 }
 
-Result CreateBeside(const NativePath& destination, File& output, NativePath& temporary, bool& removesItself)
+Result CreateBeside(const NativePath& destination, const File*, File& output, NativePath& temporary,
+                    bool& removesItself)
 {
+    // Created readable by its owner alone; Seal gives it the source's bits.
     const NativePath folder = FolderOf(destination);
     temporary.clear();
     removesItself = CreateUnnamed(folder, output);

@@ -2,14 +2,17 @@
 // create-close-reopen race), shared with nobody and marked delete-pending, so that the
 // system removes it however the process ends, until the commit clears the mark just before
 // the rename. A file that replaces another is born with the replaced file's access list and
-// attributes, as ReplaceFile would leave them: never readable by anyone who could not read
-// the file it replaces, not even while it is written.
+// attributes, as ReplaceFile would leave them, a new one with what its folder hands down;
+// before a byte is written its list is narrowed to its source's where it would let anyone
+// more in. So it is never readable by anyone who could not read its source or the file it
+// replaces, not even while it is written.
 #include "pending_platform.h"
 
 #include <windows.h>
 #include <aclapi.h>
 #include <ntsecapi.h>
 
+#include "access_list_win32.h"
 #include "pending_file.h"
 #include "system_win32.h"
 
@@ -48,6 +51,7 @@ constexpr DWORD kKeptAttributes =
 // Who may open the file a result replaces, and its attributes; none for a new file.
 struct Protection {
     win32::LocalMemory descriptor;
+    win32::AccessList access;
     DWORD attributes = 0;
 };
 
@@ -69,10 +73,69 @@ Result ProtectionOf(const std::wstring& destination, Protection& protection)
     if (error != ERROR_SUCCESS)
         return Failed("cannot read who may open the file it replaces: " + win32::SystemText(error));
     protection.descriptor.reset(descriptor);
+    const Result read = win32::AccessListOf(descriptor, protection.access);
+    if (!read.ok)
+        return Failed("cannot read who may open the file it replaces: " + read.reason);
     BY_HANDLE_FILE_INFORMATION information;
     if (::GetFileInformationByHandle(replaced.Native(), &information))
         protection.attributes = information.dwFileAttributes & kKeptAttributes;
     return {};
+}
+
+// Narrows who may open the new `output` before anything is written to it, where what it was
+// born with lets in anyone who may not read `source` or, when it replaces one, the file
+// it replaces (`replaced`): to the source's list, or where that lets in anyone the
+// replaced file does not, to the system and its user alone. The user who runs the job has
+// read the source and holds what it writes: it may do anything with the result, as with
+// any file it makes (a plaintext it could not change or delete would be no use to it). A
+// list that cannot be read or set fails it.
+Result KeepWithinItsSources(const File& output, win32::AccessList source, const win32::AccessList* replaced)
+{
+    win32::AccessList replacedReaders = replaced != nullptr ? *replaced : win32::AccessList();
+    win32::AccessList born;
+    Result result = win32::LetInCurrentUser(source);
+    if (result.ok && replaced != nullptr)
+        result = win32::LetInCurrentUser(replacedReaders);
+    if (result.ok)
+        result = win32::ReadAccessList(output.Native(), born);
+    if (!result.ok)
+        return result;
+    const auto withinBounds = [&](const win32::AccessList& list) {
+        return win32::GrantsNoMoreThan(list, source) &&
+               (replaced == nullptr || win32::GrantsNoMoreThan(list, replacedReaders));
+    };
+    if (withinBounds(born))
+        return {};
+    win32::AccessList bound = source;
+    if (!withinBounds(bound))
+        result = win32::PrivateAccessList(bound);
+    if (result.ok)
+        result = win32::SetAccessList(output.Native(), bound);
+    // What the system made of it is looked at again: one that keeps no lists (FAT) or maps
+    // them to something wider must not pass.
+    win32::AccessList set;
+    if (result.ok)
+        result = win32::ReadAccessList(output.Native(), set);
+    if (result.ok && !win32::GrantsNoMoreThan(set, bound))
+        return Failed("its folder lets in more than it was told");
+    return result;
+}
+
+// Whether the volume of the open `file` keeps access lists. One that does not (FAT, exFAT:
+// a USB stick) lets everybody who has it read everything on it; no list can narrow that,
+// and a plaintext the user chose to write there is theirs to put there. When the system
+// cannot say (Windows XP lacks the call), the volume is taken to keep them, so that a list
+// that does not hold fails the job rather than letting anybody in.
+bool VolumeKeepsAccessLists(const File& file)
+{
+    using VolumeInformationFunction = BOOL(WINAPI*)(HANDLE, LPWSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPWSTR, DWORD);
+    static const VolumeInformationFunction volumeInformation = reinterpret_cast<VolumeInformationFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetVolumeInformationByHandleW")));
+    DWORD flags = 0;
+    if (volumeInformation == nullptr ||
+        !volumeInformation(file.Native(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
+        return true;
+    return (flags & FILE_PERSISTENT_ACLS) != 0;
 }
 
 // "~kst", eight letters or digits drawn by the system's random generator, ".tmp": short,
@@ -102,7 +165,10 @@ Result CreateUniqueIn(const std::wstring& folder, SECURITY_ATTRIBUTES* security,
         if (!RandomName(name))
             return Failed("cannot draw a name for it");
         path = folder + name;
-        HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, security, CREATE_NEW,
+        // WRITE_DAC: who may open it can be narrowed before anything is written. The creator
+        // of a file is given what it asks for, whatever the file's list says.
+        HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC, 0, security,
+                                      CREATE_NEW,
                                       (attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL) | flags, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             file = File(handle);
@@ -137,21 +203,46 @@ NativePath FolderOf(const NativePath& destination)
 
 Result SourcePermissions(const File&, unsigned& permissions)
 {
-    // Windows bounds a result by the file it replaces, not by its source.
+    // On Windows the source's access list bounds the result as it is created.
     permissions = 0;
     return {};
 }
 
-Result CreateBeside(const NativePath& destination, File& output, NativePath& temporary, bool& removesItself)
+Result CreateBeside(const NativePath& destination, const File* source, File& output, NativePath& temporary,
+                    bool& removesItself)
 {
+    removesItself = false;
     Protection protection;
     Result result = ProtectionOf(destination, protection);
     if (!result.ok)
         return result;
+    // A source on a volume that keeps no lists is open to everybody: it bounds nothing.
+    const bool bounded = source != nullptr && VolumeKeepsAccessLists(*source);
+    win32::AccessList sourceAccess;
+    result = bounded ? win32::ReadAccessList(source->Native(), sourceAccess) : Result();
+    if (!result.ok)
+        return Failed("cannot read who may open its source: " + result.reason);
     SECURITY_ATTRIBUTES security{sizeof security, protection.descriptor.get(), FALSE};
     result = win32::CreateUniqueIn(FolderOf(destination), protection.descriptor ? &security : nullptr,
                                    protection.attributes, 0, output, temporary);
-    removesItself = result.ok && MarkDeletePending(output, true);
+    if (!result.ok)
+        return result;
+    if (bounded && VolumeKeepsAccessLists(output))
+        result = KeepWithinItsSources(output, sourceAccess, protection.descriptor ? &protection.access : nullptr);
+    if (!result.ok) {
+        result.reason = "cannot keep it from those who may not read its source: " + result.reason;
+        // Removed through the handle, which may delete it whatever its list now says.
+        if (!MarkDeletePending(output, true)) {
+            output.Close();
+            Remove(temporary);
+        }
+        output.Close();
+        temporary.clear();
+        return result;
+    }
+    // Marked only once its list is settled (whether a file whose deletion is pending takes a
+    // new list is not documented); until then it holds nothing to leave behind.
+    removesItself = MarkDeletePending(output, true);
     return result;
 }
 

@@ -16,10 +16,12 @@ Result FullDestination(const Path& destination, NativePath& full);
 NativePath FolderOf(const NativePath& destination);
 // What the source lets the result be read by, where the system bounds it by the source.
 Result SourcePermissions(const File& source, unsigned& permissions);
-// Opens a new file beside `destination` into `output`. `temporary` is its path (empty
-// while it has none); `removesItself` whether the system removes it when it is closed or
-// the process ends.
-Result CreateBeside(const NativePath& destination, File& output, NativePath& temporary, bool& removesItself);
+// Opens a new file beside `destination` into `output`, for the bytes of the open file
+// `source` (none: a probe that is never written). `temporary` is its path (empty while it
+// has none); `removesItself` whether the system removes it when it is closed or the
+// process ends. On failure nothing is left.
+Result CreateBeside(const NativePath& destination, const File* source, File& output, NativePath& temporary,
+                    bool& removesItself);
 // Readies the complete file for its rename: who may read it, a name if it has none, and
 // no longer removed when it is closed.
 Result Seal(File& output, const NativePath& destination, unsigned permissions, NativePath& temporary,

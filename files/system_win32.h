@@ -12,6 +12,10 @@
 
 namespace files::win32 {
 
+// Wide text as the layer's narrow text (UTF-8, a lone surrogate as its three bytes).
+std::string NarrowOf(const std::wstring& wide);
+
+// The system's text for an error, as narrow text.
 std::string SystemText(DWORD error);
 
 inline Result FailedWith(DWORD error)
@@ -26,6 +30,10 @@ bool FullPath(const std::wstring& path, std::wstring& full, size_t* nameStart = 
 // no MAX_PATH limits and the system takes as it is; `nameStart`, when given, gets where
 // its last component begins. False when the system cannot make it full.
 bool FullLongPath(const std::wstring& path, std::wstring& full, size_t* nameStart = nullptr);
+
+// The path as the wide functions take it beyond MAX_PATH: its full long form, or the path
+// as it is when the system cannot make it full.
+std::wstring LongForm(const std::wstring& path);
 
 // Creates a new file in `folder` (a full path with its separator) under a short name of
 // its own that nobody can guess or take first, and that shows what it is (~kstXXXXXXXX.tmp);

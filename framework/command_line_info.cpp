@@ -1,13 +1,17 @@
 #include "command_line_info.h"
 
-#include <strings.h>
+#include <windows.h>
+#include <shellapi.h>
 
-void CCommandLineInfo::ParseParam(const char* pszParam, bool bFlag, bool /*bLast*/) {
+#include <cwchar>
+#include <memory>
+
+void CCommandLineInfo::ParseParam(const wchar_t* pszParam, bool bFlag, bool /*bLast*/) {
     if (bFlag) {
         // The shell's print verbs; anything else is not ours and is ignored.
-        if (::strcasecmp(pszParam, "p") == 0)
+        if (::_wcsicmp(pszParam, L"p") == 0)
             m_nShellCommand = FilePrint;
-        else if (::strcasecmp(pszParam, "pt") == 0)
+        else if (::_wcsicmp(pszParam, L"pt") == 0)
             m_nShellCommand = FilePrintTo;
         return;
     }
@@ -19,10 +23,24 @@ void CCommandLineInfo::ParseParam(const char* pszParam, bool bFlag, bool /*bLast
     }
 }
 
-void ParseCommandLineArgs(const std::vector<std::string>& args, CCommandLineInfo& info) {
+void ParseCommandLineArgs(const std::vector<std::wstring>& args, CCommandLineInfo& info) {
     for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool bFlag = arg.size() > 1 && (arg[0] == '/' || arg[0] == '-');
+        const std::wstring& arg = args[i];
+        const bool bFlag = arg.size() > 1 && (arg[0] == L'/' || arg[0] == L'-');
         info.ParseParam(bFlag ? arg.c_str() + 1 : arg.c_str(), bFlag, i + 1 == args.size());
     }
+}
+
+std::vector<std::wstring> AfxCommandLineArgs() {
+    std::vector<std::wstring> args;
+    int nArgs = 0;
+    // The wide command line: the narrow one has every character outside the ANSI code page
+    // replaced, and so names no file that has one.
+    struct LocalFreeDeleter {
+        void operator()(LPWSTR* p) const { ::LocalFree(p); }
+    };
+    const std::unique_ptr<LPWSTR, LocalFreeDeleter> argv(::CommandLineToArgvW(::GetCommandLineW(), &nArgs));
+    if (argv == nullptr) return args;
+    for (int i = 1; i < nArgs; ++i) args.emplace_back(argv.get()[i]);
+    return args;
 }

@@ -7,15 +7,15 @@
 #include <cstring>
 #include <vector>
 
+#include "secret_bytes.h"
+
 CString& CString::operator=(const char* psz) {
     m_text = psz != nullptr ? psz : "";
     return *this;
 }
 
 void CString::SecureEmpty() {
-    // volatile so the zeros are really written although the bytes are dropped right after.
-    volatile char* bytes = m_text.empty() ? nullptr : &m_text[0];
-    for (size_t i = 0; i < m_text.size(); ++i) bytes[i] = 0;
+    if (!m_text.empty()) WipeBytes(&m_text[0], m_text.size());
     m_text.clear();
 }
 

@@ -4,6 +4,7 @@
 
 #include "cstring.h"
 #include "message_box.h"
+#include "secret_bytes.h"
 #include "wnd.h"
 
 HWND CDataExchange::PrepareCtrl(int nIDC) {
@@ -45,7 +46,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value) {
         value.SecureEmpty();
         buffer[static_cast<size_t>(got < 0 ? 0 : got)] = '\0';
         value += buffer.data();
-        ::SecureZeroMemory(buffer.data(), buffer.size());
+        WipeBytes(buffer.data(), buffer.size());
     } else {
         ::SetWindowTextA(hControl, value);
     }

@@ -22,7 +22,9 @@ INT_PTR CDialog::DoModal() {
     HWND owner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : AfxGetMainWndHandle();
     CModalLoopScope modalLoop;
     CWindowCreationHook hook(this);
-    return ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIDTemplate), owner, &AfxDlgProc, 0);
+    // A Unicode dialog: its controls take any character typed into them (a password in
+    // letters the code page lacks is then refused, not silently changed).
+    return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_nIDTemplate), owner, &AfxDlgProc, 0);
 }
 
 void CDialog::EndDialog(int nResult) { ::EndDialog(m_hWnd, nResult); }

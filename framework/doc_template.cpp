@@ -67,7 +67,7 @@ void CSingleDocTemplate::RemoveDocument(CDocument* pDoc) {
     if (m_pOnlyDoc == pDoc) m_pOnlyDoc = nullptr;
 }
 
-CDocument* CSingleDocTemplate::OpenDocumentFile(LPCSTR lpszPathName, BOOL bMakeVisible) {
+CDocument* CSingleDocTemplate::OpenDocumentFile(const wchar_t* lpszPathName, BOOL bMakeVisible) {
     CDocument* pDoc = m_pOnlyDoc;
     CFrameWnd* pFrame = nullptr;
     bool bCreated = false;

@@ -32,7 +32,7 @@ public:
     UINT GetResourceID() const { return m_nIDResource; }
 
     // Opens the named file (null: a new document) and shows it.
-    virtual CDocument* OpenDocumentFile(LPCSTR lpszPathName, BOOL bMakeVisible = TRUE) = 0;
+    virtual CDocument* OpenDocumentFile(const wchar_t* lpszPathName, BOOL bMakeVisible = TRUE) = 0;
     virtual void RemoveDocument(CDocument* pDoc) = 0;
     // The document the template currently shows, if any.
     virtual CDocument* GetOpenDocument() const = 0;
@@ -63,7 +63,7 @@ public:
         : CDocTemplate(nIDResource, pfnNewDoc, pfnNewFrame, pfnNewView), m_pOnlyDoc(nullptr) {}
     ~CSingleDocTemplate() override;
 
-    CDocument* OpenDocumentFile(LPCSTR lpszPathName, BOOL bMakeVisible = TRUE) override;
+    CDocument* OpenDocumentFile(const wchar_t* lpszPathName, BOOL bMakeVisible = TRUE) override;
     void RemoveDocument(CDocument* pDoc) override;
     CDocument* GetOpenDocument() const override { return m_pOnlyDoc; }
 

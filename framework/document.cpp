@@ -5,6 +5,7 @@
 #include "doc_template.h"
 #include "frame_wnd.h"
 #include "view.h"
+#include "wide_text.h"
 
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
 
@@ -20,12 +21,12 @@ CDocument::~CDocument() {
 
 BOOL CDocument::OnNewDocument() {
     DeleteContents();
-    m_strPathName.Empty();
+    m_strPathName.clear();
     SetModifiedFlag(FALSE);
     return TRUE;
 }
 
-BOOL CDocument::OnOpenDocument(LPCSTR) {
+BOOL CDocument::OnOpenDocument(const wchar_t*) {
     DeleteContents();
     SetModifiedFlag(FALSE);
     return TRUE;
@@ -56,10 +57,10 @@ void CDocument::SetTitle(LPCSTR lpszTitle) {
     }
 }
 
-void CDocument::SetPathName(LPCSTR lpszPathName) {
+void CDocument::SetPathName(const wchar_t* lpszPathName) {
     m_strPathName = lpszPathName;
-    const int nSlash = std::max(m_strPathName.ReverseFind('\\'), m_strPathName.ReverseFind('/'));
-    SetTitle(m_strPathName.Mid(nSlash + 1));
+    const size_t nSlash = m_strPathName.find_last_of(L"\\/");
+    SetTitle(AfxNarrowForDisplay(m_strPathName.substr(nSlash == std::wstring::npos ? 0 : nSlash + 1)));
 }
 
 void CDocument::AddView(CView* pView) {

@@ -2,6 +2,7 @@
 // last file opened through it; the views read what they need from it.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "cmd_target.h"
@@ -19,7 +20,7 @@ public:
     // A new, empty document: contents dropped, not modified, no path.
     virtual BOOL OnNewDocument();
     // Opens the named file into the document; the default keeps nothing but the state.
-    virtual BOOL OnOpenDocument(LPCSTR lpszPathName);
+    virtual BOOL OnOpenDocument(const wchar_t* lpszPathName);
     // Destroys the frames showing the document, then the document itself.
     virtual void OnCloseDocument();
     virtual void DeleteContents();
@@ -30,9 +31,10 @@ public:
     void SetModifiedFlag(BOOL bModified = TRUE) { m_bModified = bModified; }
     const CString& GetTitle() const { return m_strTitle; }
     virtual void SetTitle(LPCSTR lpszTitle);
-    const CString& GetPathName() const { return m_strPathName; }
-    // Records the path and takes its file name as the title.
-    virtual void SetPathName(LPCSTR lpszPathName);
+    const std::wstring& GetPathName() const { return m_strPathName; }
+    // Records the path and takes its file name as the title (as the ANSI code page spells
+    // it: the title is narrow text).
+    virtual void SetPathName(const wchar_t* lpszPathName);
 
     void AddView(CView* pView);
     void RemoveView(CView* pView);
@@ -43,7 +45,7 @@ public:
 
 protected:
     CString m_strTitle;
-    CString m_strPathName;
+    std::wstring m_strPathName;
     BOOL m_bModified;
     std::vector<CView*> m_viewList;
 

@@ -3,7 +3,6 @@
 #include <limits>
 #include <string>
 
-#include "folder_names.h"
 #include "open.h"
 #include "pending_file.h"
 
@@ -31,22 +30,24 @@ CFile::CFile() : m_file(), m_pending(), m_strFileName() {}
 
 CFile::~CFile() { Abort(); }
 
-BOOL CFile::Open(const char* pszFileName, UINT nOpenFlags) {
+BOOL CFile::Open(const std::wstring& strFileName, UINT nOpenFlags) {
     Abort();
-    m_strFileName = pszFileName;
+    m_strFileName = strFileName;
     const files::Creation creation =
         (nOpenFlags & modeCreate) ? files::Creation::CreateOrEmpty : files::Creation::OpenExisting;
-    return files::Open(pszFileName, AccessFor(nOpenFlags), SharingFor(nOpenFlags), creation, m_file).ok;
+    return files::Open(files::Path::FromNative(strFileName), AccessFor(nOpenFlags), SharingFor(nOpenFlags), creation,
+                       m_file)
+        .ok;
 }
 
-BOOL CFile::OpenPending(const char* pszDest, const CFile& source) {
+BOOL CFile::OpenPending(const std::wstring& strDest, const CFile& source) {
     Abort();
     m_pending = std::make_unique<files::PendingFile>(m_file);
-    if (!m_pending->Create(pszDest, source.m_file).ok) {
+    if (!m_pending->Create(files::Path::FromNative(strDest), source.m_file).ok) {
         m_pending.reset();
         return FALSE;
     }
-    m_strFileName = pszDest;
+    m_strFileName = strDest;
     return TRUE;
 }
 
@@ -78,9 +79,10 @@ uint64_t CFile::GetPosition() const {
     return m_file.Position(position) ? position : 0;
 }
 
-CString CFile::GetFileName() const {
-    const std::string path(m_strFileName.GetString(), static_cast<size_t>(m_strFileName.GetLength()));
-    return m_strFileName.Mid(static_cast<int>(files::FileNameStart(path)));
+std::wstring CFile::GetFileName() const {
+    // Wide text has no lead bytes: the last separator (or a drive's colon) ends the folder.
+    const size_t separator = m_strFileName.find_last_of(L"\\/:");
+    return m_strFileName.substr(separator == std::wstring::npos ? 0 : separator + 1);
 }
 
 bool CFile::Commit() {

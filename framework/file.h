@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "cstring.h"
 #include "file_handle.h"
@@ -37,13 +38,13 @@ public:
 
     // Without a share flag the file is held exclusively: no other opener, for reading
     // or writing, until it is closed. Returns FALSE on failure.
-    virtual BOOL Open(const char* pszFileName, UINT nOpenFlags);
+    virtual BOOL Open(const std::wstring& strFileName, UINT nOpenFlags);
     // Creates a new, empty file for reading and writing that takes pszDest's place only
     // when Commit is called, for the bytes of the open file `source`: written beside it,
     // opened by nobody else meanwhile, and gone if the object is closed, aborted or
     // destroyed first, or if the process ends (files/pending_file.h). FALSE when it cannot
     // be made.
-    BOOL OpenPending(const char* pszDest, const CFile& source);
+    BOOL OpenPending(const std::wstring& strDest, const CFile& source);
 
     // Reads up to nCount bytes; `got` below nCount without failure means the end of the file.
     virtual bool Read(void* pBuffer, UINT nCount, UINT& got);
@@ -58,8 +59,8 @@ public:
     virtual uint64_t GetLength() const;
     uint64_t GetPosition() const;
 
-    CString GetFileName() const;   // the last path component
-    CString GetFilePath() const { return m_strFileName; }  // a pending file's: its destination
+    std::wstring GetFileName() const;   // the last path component
+    const std::wstring& GetFilePath() const { return m_strFileName; }  // a pending file's: its destination
     HANDLE GetHandle() const { return m_file.Native(); }
     // The file layer's handle, for its checks and its writing behind.
     files::File& FileHandle() { return m_file; }
@@ -79,5 +80,5 @@ public:
 private:
     files::File m_file;
     std::unique_ptr<files::PendingFile> m_pending;  // set while the file is pending
-    CString m_strFileName;
+    std::wstring m_strFileName;
 };

@@ -50,7 +50,8 @@ CString ToolTipOf(UINT nID) {
 
 CFrameWnd::CFrameWnd()
     : m_strTitle(), m_nIDHelp(0), m_bDeleteWithWindow(FALSE), m_hMenuDefault(), m_hAccelTable(nullptr), m_hIcon(nullptr), m_pCreateContext(nullptr),
-      m_pViewActive(nullptr), m_bTitleUpdatePending(FALSE), m_controlBars(), m_ownedViews(), m_pendingOpens() {}
+      m_pViewActive(nullptr), m_bTitleUpdatePending(FALSE), m_controlBars(), m_ownedViews(), m_pendingOpens(),
+      m_bClosing(FALSE) {}
 
 CFrameWnd::~CFrameWnd() {
     // The views' windows went with this window's children; now their objects go.
@@ -262,6 +263,7 @@ void CFrameWnd::OnClose() {
     if (PostponeCloseWhileModal()) return;
     CDocument* pDoc = GetActiveDocument();
     if (pDoc != nullptr && !pDoc->SaveModified()) return;
+    BeginClosing();
     if (pDoc != nullptr) {
         pDoc->OnCloseDocument();  // destroys this frame with the document
         return;
@@ -270,8 +272,20 @@ void CFrameWnd::OnClose() {
 }
 
 void CFrameWnd::OnDestroy() {
-    MarkRunningMainWindow(m_hWnd, false);
+    BeginClosing();
     Default();
+}
+
+void CFrameWnd::BeginClosing() {
+    m_bClosing = TRUE;
+    MarkRunningMainWindow(m_hWnd, false);
+}
+
+void CFrameWnd::CancelClosing() {
+    m_bClosing = FALSE;
+    CWinApp* pApp = AfxGetApp();
+    if (pApp != nullptr && pApp->m_pMainWnd == this) pApp->MarkMainWindowAsRunningInstance();
+    ResumeShellRequests();
 }
 
 void CFrameWnd::PostNcDestroy() {
@@ -285,44 +299,58 @@ void CFrameWnd::PostNcDestroy() {
 
 void CFrameWnd::OnDropFiles(HDROP hDropInfo) {
     ::SetActiveWindow(m_hWnd);
-    std::vector<CString> paths;
-    const UINT nFiles = ::DragQueryFileA(hDropInfo, 0xFFFFFFFF, nullptr, 0);
+    std::vector<std::wstring> paths;
+    const UINT nFiles = ::DragQueryFileW(hDropInfo, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < nFiles; ++i) {
-        const UINT nLength = ::DragQueryFileA(hDropInfo, i, nullptr, 0);
-        std::vector<char> buffer(nLength + 1, '\0');
-        ::DragQueryFileA(hDropInfo, i, buffer.data(), nLength + 1);
+        // The wide names: the narrow ones replace what the ANSI code page lacks.
+        const UINT nLength = ::DragQueryFileW(hDropInfo, i, nullptr, 0);
+        std::vector<wchar_t> buffer(nLength + 1, L'\0');
+        ::DragQueryFileW(hDropInfo, i, buffer.data(), nLength + 1);
         paths.emplace_back(buffer.data());
     }
     ::DragFinish(hDropInfo);
     CWinApp* pApp = AfxGetApp();
-    for (const CString& path : paths) {
+    for (const std::wstring& path : paths) {
         if (pApp == nullptr || !CanOpenDocumentNow()) break;
-        pApp->OpenDocumentFile(path);
+        pApp->OpenDocumentFile(path.c_str());
     }
 }
 
 BOOL CFrameWnd::CanOpenDocumentNow() { return TRUE; }
 
 LRESULT CFrameWnd::OnCopyData(WPARAM, LPARAM lParam) {
+    // A window on its way out takes nothing: the sender then opens a window of its own.
+    if (m_bClosing) return FALSE;
     const auto* pData = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-    std::string verb, path;
+    std::string verb;
+    std::wstring path;
     if (!ReadOpenRequest(pData, path) && !ReadVerbRequest(pData, verb, path)) return FALSE;
     // The sender waits for this answer: the file is taken up after it has gone back.
-    QueueShellVerb(verb.c_str(), path.c_str());
+    QueueShellVerb(verb, path);
+    // The sender allowed this program to come to the front: the user sees at once where the
+    // file went, and a question for it later comes up in front of the shell.
+    if (::IsIconic(m_hWnd)) ::ShowWindow(m_hWnd, SW_RESTORE);
+    ::SetForegroundWindow(m_hWnd);
     return TRUE;
 }
 
-void CFrameWnd::QueueShellVerb(LPCSTR lpszVerb, LPCSTR lpszPath) {
-    m_pendingOpens.push_back(PendingShellRequest{lpszVerb, lpszPath});
+void CFrameWnd::QueueShellVerb(const std::string& strVerb, const std::wstring& strPath) {
+    m_pendingOpens.push_back(PendingShellRequest{strVerb, strPath});
     PostMessage(WM_KST_SHELL_OPEN);
 }
 
-void CFrameWnd::OnShellVerb(const CString&, const CString&) {}
+void CFrameWnd::OnShellVerb(const std::string&, const std::wstring&) {}
+
+BOOL CFrameWnd::CanTakeShellRequestNow() { return TRUE; }
+
+void CFrameWnd::ResumeShellRequests() {
+    if (!m_pendingOpens.empty() && m_hWnd != nullptr) PostMessage(WM_KST_SHELL_OPEN);
+}
 
 LRESULT CFrameWnd::OnShellOpen(WPARAM, LPARAM) {
-    if (m_pendingOpens.empty()) return 0;
-    if (!IsWindowEnabled()) {
-        // A modal dialog of this window is up; try again when it has gone.
+    if (m_pendingOpens.empty() || m_bClosing) return 0;
+    if (!IsWindowEnabled() || !CanTakeShellRequestNow()) {
+        // A modal dialog of this window is up, or the application is busy; try again shortly.
         ::SetTimer(m_hWnd, kRetryShellOpenTimer, 500, nullptr);
         return 0;
     }
@@ -330,10 +358,10 @@ LRESULT CFrameWnd::OnShellOpen(WPARAM, LPARAM) {
     m_pendingOpens.pop_front();
     if (::IsIconic(m_hWnd)) ::ShowWindow(m_hWnd, SW_RESTORE);
     ::SetForegroundWindow(m_hWnd);
-    if (!request.strVerb.IsEmpty()) {
+    if (!request.strVerb.empty()) {
         OnShellVerb(request.strVerb, request.strPath);
     } else if (CanOpenDocumentNow()) {
-        if (CWinApp* pApp = AfxGetApp()) pApp->OpenDocumentFile(request.strPath);
+        if (CWinApp* pApp = AfxGetApp()) pApp->OpenDocumentFile(request.strPath.c_str());
     }
     if (!m_pendingOpens.empty()) PostMessage(WM_KST_SHELL_OPEN);
     return 0;

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "cstring.h"
@@ -64,11 +65,31 @@ public:
     // out only when its update handler enables it.
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
+    // A file another start of the program handed over (or this start's own command line
+    // named): a path to open as the document (no verb), or the application's verb for it.
+    struct PendingShellRequest {
+        std::string strVerb;
+        std::wstring strPath;
+    };
     // Runs an action of the application's own for a file (a verb from its command line, or
-    // handed over by another start) from the message loop, as soon as no modal dialog is up.
-    void QueueShellVerb(LPCSTR lpszVerb, LPCSTR lpszPath);
+    // handed over by another start) from the message loop. Requests wait in order, each
+    // taken up when no modal dialog is up and the application is ready for it.
+    void QueueShellVerb(const std::string& strVerb, const std::wstring& strPath);
     // The application's actions; the framework knows none of them and ignores the request.
-    virtual void OnShellVerb(const CString& strVerb, const CString& strPath);
+    virtual void OnShellVerb(const std::string& strVerb, const std::wstring& strPath);
+    // Whether the application can take up a waiting request now; while it answers FALSE the
+    // requests wait (the frame asks again shortly, and at once on ResumeShellRequests).
+    virtual BOOL CanTakeShellRequestNow();
+    // The application has become ready: the next waiting request is taken up at once.
+    void ResumeShellRequests();
+    const std::deque<PendingShellRequest>& WaitingShellRequests() const { return m_pendingOpens; }
+
+    // From the first moment of closing on, no other start can hand anything over (it makes
+    // its own window instead) and no waiting request is taken up; CancelClosing undoes that
+    // when the window stays after all.
+    void BeginClosing();
+    void CancelClosing();
+    BOOL IsClosing() const { return m_bClosing; }
 
     // Control bars register themselves when created.
     void AddControlBar(CControlBar* pBar);
@@ -123,13 +144,9 @@ protected:
     std::vector<CControlBar*> m_controlBars;
     // Views the frame created; deleted with the frame, after their windows are gone.
     std::vector<std::unique_ptr<CView>> m_ownedViews;
-    // Files handed over by another start of the program, taken up one by one: a path to
-    // open as the document (no verb), or the application's verb for a path.
-    struct PendingShellRequest {
-        CString strVerb;
-        CString strPath;
-    };
+    // Files handed over by another start of the program, taken up one by one in order.
     std::deque<PendingShellRequest> m_pendingOpens;
+    BOOL m_bClosing;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -16,6 +16,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "common_controls.h"
+
 // Closes the platform refused: a handle closed a second time, or one that was never ours.
 // Counted for the whole process, so that a test can show that no such close happens.
 inline std::atomic<long>& AfxRefusedHandleCloses() {
@@ -144,7 +146,7 @@ struct CNullHandleTraits {
 
 using CGdiObjectTraits = CNullHandleTraits<HGDIOBJ, &::DeleteObject>;
 using CMemoryDCTraits = CNullHandleTraits<HDC, &::DeleteDC>;
-using CImageListTraits = CNullHandleTraits<HIMAGELIST, &ImageList_Destroy>;
+using CImageListTraits = CNullHandleTraits<HIMAGELIST, &commctl::ImageList_Destroy>;
 using CMenuTraits = CNullHandleTraits<HMENU, &::DestroyMenu>;
 using CHookTraits = CNullHandleTraits<HHOOK, &::UnhookWindowsHookEx>;
 // Kernel objects (threads, events, mappings).

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "common_controls.h"
 #include "handle.h"
 
 class CImageList {
@@ -30,10 +31,10 @@ public:
     // out those pixels in hBitmap itself, so pass a copy when the bitmap must stay as it is.
     // Answers the index of the first new image, or -1.
     int Add(HBITMAP hBitmap, COLORREF crMask);
-    COLORREF SetBkColor(COLORREF cr) { return ImageList_SetBkColor(GetSafeHandle(), cr); }
-    int GetImageCount() const { return ImageList_GetImageCount(GetSafeHandle()); }
+    COLORREF SetBkColor(COLORREF cr) { return commctl::ImageList_SetBkColor(GetSafeHandle(), cr); }
+    int GetImageCount() const { return commctl::ImageList_GetImageCount(GetSafeHandle()); }
     BOOL Draw(HDC hDC, int nImage, POINT pt, UINT nStyle) const {
-        return ImageList_Draw(GetSafeHandle(), nImage, hDC, pt.x, pt.y, nStyle);
+        return commctl::ImageList_Draw(GetSafeHandle(), nImage, hDC, pt.x, pt.y, nStyle);
     }
 
 private:

@@ -6,6 +6,7 @@
 
 #include "afxres.h"
 #include "modal_loop.h"
+#include "wide_text.h"
 #include "win_app.h"
 #include "wnd.h"
 
@@ -52,4 +53,9 @@ HWND MessageBoxOwner() {
 int AfxMessageBox(const char* pszText, UINT nType, UINT /*nIDHelp*/) {
     CModalLoopScope modalLoop;
     return ::MessageBoxA(MessageBoxOwner(), pszText, AfxGetAppName(), nType);
+}
+
+int AfxMessageBox(const std::wstring& strText, UINT nType) {
+    CModalLoopScope modalLoop;
+    return ::MessageBoxW(MessageBoxOwner(), strText.c_str(), AfxWiden(AfxGetAppName()).c_str(), nType);
 }

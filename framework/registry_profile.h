@@ -19,6 +19,9 @@ public:
     // A missing section or value reads as pszDefault (empty when null).
     std::string GetProfileString(const char* pszSection, const char* pszEntry, const char* pszDefault) const;
     bool WriteProfileString(const char* pszSection, const char* pszEntry, const char* pszValue) const;
+    // Removes a value, and its section once nothing is left in it; a value that is not
+    // there is no failure.
+    bool DeleteProfileEntry(const char* pszSection, const char* pszEntry) const;
 
 private:
     std::string m_strAppKey;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "common_controls.h"
 #include "dc.h"
 #include "frame_wnd.h"
 
@@ -31,7 +32,7 @@ CToolBar::~CToolBar() = default;
 
 BOOL CToolBar::Create(CWnd* pParentWnd, DWORD dwStyle, UINT nID) {
     INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
-    ::InitCommonControlsEx(&icc);
+    commctl::InitCommonControlsEx(&icc);
     m_dwStyle = dwStyle & CBRS_ALL;
     // The bar styles share bits with the control's own styles, so they stay out of the window.
     const DWORD dwWindowStyle = (dwStyle & ~CBRS_ALL) | CCS_NOPARENTALIGN | CCS_NOMOVEY | CCS_NODIVIDER |

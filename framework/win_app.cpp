@@ -3,7 +3,9 @@
 #include <commdlg.h>
 #include <stdlib.h>
 
+#include "common_controls.h"
 #include "doc_template.h"
+#include "file_dialog.h"
 #include "frame_wnd.h"
 #include "instance_handover.h"
 #include "message_box.h"
@@ -26,9 +28,24 @@ constexpr UINT WM_SYSTIMER_ID = 0x0118;
 
 CWinApp* AfxGetApp() { return g_pApp; }
 
+std::wstring AfxModulePath() {
+    // The buffer grows until the path fits: a path beyond MAX_PATH is cut, not refused.
+    for (DWORD size = MAX_PATH;; size *= 2) {
+        std::wstring path(size, L'\0');
+        const DWORD n = ::GetModuleFileNameW(nullptr, &path[0], size);
+        if (n == 0) return std::wstring();
+        if (n < size) {
+            path.resize(n);
+            return path;
+        }
+        if (size >= 32768) return std::wstring();
+    }
+}
+
 CWinApp::CWinApp(LPCSTR lpszAppName)
     : CWinThread(), m_pszAppName(nullptr), m_nCmdShow(SW_SHOWNORMAL), m_nMaxMRU(0),
-      m_strAppName(lpszAppName), m_profile(), m_templates(), m_bShellOpen(FALSE), m_args(), m_ptLastMouse{-1, -1} {
+      m_strAppName(lpszAppName), m_profile(), m_templates(), m_bShellOpen(FALSE), m_args(), m_ptLastMouse{-1, -1},
+      m_pStartupTurn() {
     g_pApp = this;
     HANDLE hThread = nullptr;
     if (::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &hThread, 0, FALSE,
@@ -53,9 +70,9 @@ BOOL CWinApp::InitApplication() {
     }
     m_pszAppName = m_strAppName;
     AfxSetAppName(m_pszAppName);
-    if (m_args.empty()) {
-        for (int i = 1; i < __argc; ++i) m_args.emplace_back(__argv[i]);
-    }
+    // The windows' controls are registered before the first window is made.
+    commctl::LoadCommonControls();
+    if (m_args.empty()) m_args = AfxCommandLineArgs();
     return TRUE;
 }
 
@@ -133,19 +150,36 @@ CDocTemplate* CWinApp::GetFirstDocTemplate() const {
 
 void CWinApp::EnableShellOpen() { m_bShellOpen = TRUE; }
 
-void CWinApp::RegisterShellFileTypes(BOOL bCompat) {
-    char exePath[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, exePath, MAX_PATH);
-    for (const auto& pTemplate : m_templates) {
+namespace {
+
+// The file types of the templates, with this program as their handler.
+std::vector<ShellFileType> FileTypesOf(const std::vector<std::unique_ptr<CDocTemplate>>& templates) {
+    const std::wstring exePath = AfxModulePath();
+    std::vector<ShellFileType> types;
+    for (const auto& pTemplate : templates) {
         CString ext, id, name;
         pTemplate->GetDocString(ext, CDocTemplate::filterExt);
         pTemplate->GetDocString(id, CDocTemplate::regFileTypeId);
         pTemplate->GetDocString(name, CDocTemplate::regFileTypeName);
         if (ext.IsEmpty() || id.IsEmpty()) continue;
         // Icon 0 is the program's, icon 1 the document's.
-        RegisterShellFileType(ShellFileType{ext.GetString(), id.GetString(), name.GetString(), exePath, 1},
-                              bCompat != FALSE);
+        types.push_back(ShellFileType{ext.GetString(), id.GetString(), name.GetString(), exePath, 1});
     }
+    return types;
+}
+
+}  // namespace
+
+RegistrationResult CWinApp::RegisterShellFileTypes(BOOL bCompat) {
+    RegistrationResult result;
+    for (const ShellFileType& type : FileTypesOf(m_templates)) result.Add(RegisterShellFileType(type, bCompat != FALSE));
+    return result;
+}
+
+RegistrationResult CWinApp::UnregisterShellFileTypes() {
+    RegistrationResult result;
+    for (const ShellFileType& type : FileTypesOf(m_templates)) result.Add(UnregisterShellFileType(type));
+    return result;
 }
 
 void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo) { ParseCommandLineArgs(m_args, rCmdInfo); }
@@ -153,16 +187,26 @@ void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo) { ParseCommandLineArg
 namespace {
 
 // The full path of a file named on the command line: the running program that may take it
-// over has another current folder.
-std::string FullPathOf(const std::string& strFileName) {
-    char fullPath[MAX_PATH * 2] = {};
-    const DWORD n = ::GetFullPathNameA(strFileName.c_str(), sizeof fullPath, fullPath, nullptr);
-    return n > 0 && n < sizeof fullPath ? fullPath : strFileName;
+// over has another current folder. Of any length: the system's limit is not MAX_PATH.
+std::wstring FullPathOf(const std::wstring& strFileName) {
+    const DWORD size = ::GetFullPathNameW(strFileName.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return strFileName;
+    std::wstring full(size, L'\0');
+    const DWORD n = ::GetFullPathNameW(strFileName.c_str(), size, &full[0], nullptr);
+    if (n == 0 || n >= size) return strFileName;
+    full.resize(n);
+    return full;
 }
 
 }  // namespace
 
 BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
+    // Until this start has handed its file over or marked its own window; whatever the path.
+    struct TurnEnd {
+        std::unique_ptr<CStartupTurn>& pTurn;
+        ~TurnEnd() { pTurn.reset(); }
+    } turnEnd{m_pStartupTurn};
+    if (m_bShellOpen) m_pStartupTurn = std::make_unique<CStartupTurn>();
     BOOL bResult = TRUE;
     switch (rCmdInfo.m_nShellCommand) {
     case CCommandLineInfo::FileNew:
@@ -181,7 +225,7 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
         break;
     }
     case CCommandLineInfo::FileVerb: {
-        const std::string path = FullPathOf(rCmdInfo.m_strFileName);
+        const std::wstring path = FullPathOf(rCmdInfo.m_strFileName);
         if (m_bShellOpen) {
             if (HWND hRunning = FindRunningMainWindow()) {
                 if (SendVerbRequest(hRunning, rCmdInfo.m_strVerb, path)) return FALSE;
@@ -192,7 +236,7 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
         // once start-up has shown the window.
         bResult = GetFirstDocTemplate() != nullptr && GetFirstDocTemplate()->OpenDocumentFile(nullptr) != nullptr;
         if (bResult && m_pMainWnd != nullptr && m_pMainWnd->IsKindOf(RUNTIME_CLASS(CFrameWnd)))
-            static_cast<CFrameWnd*>(m_pMainWnd)->QueueShellVerb(rCmdInfo.m_strVerb.c_str(), path.c_str());
+            static_cast<CFrameWnd*>(m_pMainWnd)->QueueShellVerb(rCmdInfo.m_strVerb, path);
         break;
     }
     case CCommandLineInfo::FileNothing:
@@ -203,9 +247,11 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
 
 void CWinApp::MarkMainWindowAsRunningInstance() {
     if (m_bShellOpen && m_pMainWnd != nullptr) MarkRunningMainWindow(m_pMainWnd->GetSafeHwnd(), true);
+    // From now on another start finds this window: its turn may begin.
+    m_pStartupTurn.reset();
 }
 
-CDocument* CWinApp::OpenDocumentFile(LPCSTR lpszFileName) {
+CDocument* CWinApp::OpenDocumentFile(const wchar_t* lpszFileName) {
     CDocTemplate* pTemplate = GetFirstDocTemplate();
     if (pTemplate == nullptr || lpszFileName == nullptr) return nullptr;
     return pTemplate->OpenDocumentFile(FullPathOf(lpszFileName).c_str());
@@ -221,21 +267,9 @@ void CWinApp::OnFileOpen() {
     CString filterName, filterExt;
     pTemplate->GetDocString(filterName, CDocTemplate::filterName);
     pTemplate->GetDocString(filterExt, CDocTemplate::filterExt);
-    // "Locked Files (*.kst)\0*.kst\0All Files (*.*)\0*.*\0\0"
-    std::string filter = std::string(filterName.GetString()) + '\0' + "*" + filterExt.GetString() + '\0' +
-                         "All Files (*.*)" + '\0' + "*.*" + '\0' + '\0';
-    char path[MAX_PATH] = {};
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = m_pMainWnd != nullptr ? m_pMainWnd->GetSafeHwnd() : nullptr;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-    BOOL bChosen = FALSE;
-    {
-        CModalLoopScope modalLoop;
-        bChosen = ::GetOpenFileNameA(&ofn);
-    }
-    if (bChosen) OpenDocumentFile(path);
+    // "Locked Files (*.kst)|*.kst|All Files (*.*)|*.*||"
+    const std::string filter = std::string(filterName.GetString()) + "|*" + filterExt.GetString() +
+                               "|All Files (*.*)|*.*||";
+    CFileDialog dialog(TRUE, nullptr, nullptr, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, filter.c_str(), m_pMainWnd);
+    if (dialog.DoModal() == IDOK) OpenDocumentFile(dialog.GetPathName().c_str());
 }

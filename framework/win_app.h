@@ -13,10 +13,12 @@
 #include "command_line_info.h"
 #include "cstring.h"
 #include "registry_profile.h"
+#include "shell_registration.h"
 #include "thread.h"
 
 class CDocTemplate;
 class CDocument;
+class CStartupTurn;
 
 // The string that names the application when it is built without a name.
 constexpr UINT AFX_IDS_APP_TITLE_ID = AFX_IDS_APP_TITLE;
@@ -58,17 +60,20 @@ public:
     // With shell open enabled, marks the main window as the one a second start hands its
     // file to; the template does this as soon as it has made the main window.
     void MarkMainWindowAsRunningInstance();
-    // Registers each template's file type with the shell; the compatible form adds the icon and print verbs.
-    void RegisterShellFileTypes(BOOL bCompat = FALSE);
+    // Registers each template's file type with the shell for the current user; the
+    // compatible form adds the icon and print verbs.
+    RegistrationResult RegisterShellFileTypes(BOOL bCompat = FALSE);
+    // Removes what RegisterShellFileTypes wrote.
+    RegistrationResult UnregisterShellFileTypes();
 
     void ParseCommandLine(CCommandLineInfo& rCmdInfo);
     // New document, or the named file; with shell open enabled, a file goes to a running
     // instance when there is one (and FALSE ends this start).
     BOOL ProcessShellCommand(CCommandLineInfo& rCmdInfo);
     // The arguments ParseCommandLine reads (without the program name); set before it for tests.
-    void SetCommandLineArgs(std::vector<std::string> args) { m_args = std::move(args); }
+    void SetCommandLineArgs(std::vector<std::wstring> args) { m_args = std::move(args); }
 
-    virtual CDocument* OpenDocumentFile(LPCSTR lpszFileName);
+    virtual CDocument* OpenDocumentFile(const wchar_t* lpszFileName);
     void OnFileNew();
     void OnFileOpen();
 
@@ -84,11 +89,16 @@ protected:
     CRegistryProfile m_profile;
     std::vector<std::unique_ptr<CDocTemplate>> m_templates;
     BOOL m_bShellOpen;
-    std::vector<std::string> m_args;
+    std::vector<std::wstring> m_args;
     POINT m_ptLastMouse;
+    // This start's turn among starts of the program that come at once, from looking for a
+    // running window until this start's own is marked.
+    std::unique_ptr<CStartupTurn> m_pStartupTurn;
 
     DECLARE_MESSAGE_MAP()
 };
 
 // The one application object of the process, or null.
 CWinApp* AfxGetApp();
+// The full path of this program's executable, however long.
+std::wstring AfxModulePath();

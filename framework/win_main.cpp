@@ -1,11 +1,13 @@
 // The program's entry: runs the one application object's start-up and message loop.
 #include <windows.h>
 
+#include "process_hardening.h"
 #include "thread_state.h"
 #include "win_app.h"
 #include "wnd.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int nCmdShow) {
+    HardenProcess();
     CWinApp* pApp = AfxGetApp();
     if (pApp == nullptr) return -1;
     // No exception may leave the program's entry.

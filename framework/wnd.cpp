@@ -25,6 +25,15 @@ LRESULT CALLBACK CbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam) {
     return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
 
+// Routes a window's messages to `proc`, in the character set the window has: a Unicode
+// window (a control of a Unicode dialog) subclassed through the narrow function would get
+// narrow messages from then on, and typed text its code page lacks would be lost.
+WNDPROC ReplaceWindowProc(HWND hWnd, WNDPROC proc) {
+    const auto value = reinterpret_cast<LONG_PTR>(proc);
+    return reinterpret_cast<WNDPROC>(::IsWindowUnicode(hWnd) ? ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, value)
+                                                             : ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, value));
+}
+
 }  // namespace
 
 void AfxUnexpectedException() {
@@ -52,8 +61,7 @@ void AfxHookBindNewWindow(HWND hWnd) {
     CWnd* pWnd = state->m_pWndInit;
     state->m_pWndInit = nullptr;
     if (CWnd::FromHandlePermanent(hWnd) != nullptr) return;
-    auto oldProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+    const WNDPROC oldProc = ReplaceWindowProc(hWnd, &AfxWndProc);
     pWnd->Bind(hWnd, oldProc == &AfxWndProc ? nullptr : oldProc);
 }
 
@@ -125,7 +133,7 @@ IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
 END_MESSAGE_MAP()
 
-CWnd::CWnd() : m_hWnd(nullptr), m_nFlags(0), m_pfnSuper(nullptr) {}
+CWnd::CWnd() : m_hWnd(nullptr), m_nFlags(0), m_pfnSuper(nullptr), m_bUnicode(false) {}
 
 CWnd::~CWnd() {
     if (m_hWnd != nullptr && FromHandlePermanent(m_hWnd) == this) {
@@ -158,17 +166,20 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
 void CWnd::Bind(HWND hWnd, WNDPROC pfnSuper) {
     m_hWnd = hWnd;
     m_pfnSuper = pfnSuper;
+    m_bUnicode = ::IsWindowUnicode(hWnd) != FALSE;
     ::SetPropA(hWnd, kObjectProperty, this);
 }
 
 void CWnd::Unbind() {
     if (m_hWnd == nullptr) return;
     ::RemovePropA(m_hWnd, kObjectProperty);
-    if (m_pfnSuper != nullptr &&
-        reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC)) == &AfxWndProc) {
-        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-    }
+    // Read in the character set it was set in: the other one may answer a stand-in.
+    const LONG_PTR current =
+        m_bUnicode ? ::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC) : ::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC);
+    if (m_pfnSuper != nullptr && reinterpret_cast<WNDPROC>(current) == &AfxWndProc)
+        ReplaceWindowProc(m_hWnd, m_pfnSuper);
     m_pfnSuper = nullptr;
+    m_bUnicode = false;
     m_hWnd = nullptr;
 }
 
@@ -241,8 +252,7 @@ HWND CWnd::Detach() {
 
 BOOL CWnd::SubclassWindow(HWND hWnd) {
     if (hWnd == nullptr || m_hWnd != nullptr || FromHandlePermanent(hWnd) != nullptr) return FALSE;
-    auto oldProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+    const WNDPROC oldProc = ReplaceWindowProc(hWnd, &AfxWndProc);
     if (oldProc == nullptr) return FALSE;
     Bind(hWnd, oldProc == &AfxWndProc ? nullptr : oldProc);
     return TRUE;
@@ -292,7 +302,9 @@ LRESULT CWnd::Default() {
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (m_pfnSuper != nullptr) return ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    if (m_pfnSuper != nullptr)
+        return m_bUnicode ? ::CallWindowProcW(m_pfnSuper, m_hWnd, message, wParam, lParam)
+                          : ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
     return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
 }
 

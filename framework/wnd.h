@@ -163,6 +163,9 @@ protected:
     void Unbind();
 
     WNDPROC m_pfnSuper;
+    // The window takes UTF-16 messages (a control of a Unicode dialog), and is routed and
+    // passed on as such.
+    bool m_bUnicode;
 
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
     friend void AfxHookBindNewWindow(HWND hWnd);

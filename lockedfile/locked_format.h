@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -87,11 +88,17 @@ std::string StoredNameFor(const std::string& fileName, LeadBytePredicate isLeadB
 // is read as whole characters with the same lead-byte predicate as StoredNameFor.
 std::string SafeProposedName(const std::string& storedName, LeadBytePredicate isLeadByte = nullptr);
 
-// Shortens a safe proposed name to at most `maxBytes` bytes, so that it fits in a path
-// buffer together with the folder it is proposed in: the base name is cut (never inside a
+// How much room one character of a name (its bytes, as the lead-byte predicate cuts them)
+// takes where the name will be written.
+using CharacterCost = std::function<size_t(const std::string& character)>;
+
+// Shortens a safe proposed name so that it takes at most `room`, and fits in a path buffer
+// together with the folder it is proposed in: the base name is cut (never inside a
 // character) and the extension kept; a name whose extension alone is too long is cut as a
-// whole. The result is still safe; empty when nothing fits.
-std::string FitProposedName(const std::string& safeName, size_t maxBytes, LeadBytePredicate isLeadByte = nullptr);
+// whole. Without a cost each character takes its bytes. The result is still safe; empty
+// when nothing fits.
+std::string FitProposedName(const std::string& safeName, size_t room, LeadBytePredicate isLeadByte = nullptr,
+                            const CharacterCost& cost = nullptr);
 
 // Header of a locked file for a source of `sourceLength` bytes. A name longer than 255
 // bytes is cut to 255 so the header always matches its length byte (StoredNameFor

@@ -16,24 +16,6 @@ bool IsSeparator(char c)
     return c == '\\' || c == '/' || c == ':';
 }
 
-// The length of the character that starts at `at`, never past the end of the text.
-size_t CharacterLength(const std::string& text, size_t at, LeadBytePredicate isLeadByte)
-{
-    const size_t left = text.size() - at;
-    const auto lead = static_cast<uint8_t>(text[at]);
-    if (isLeadByte != nullptr)
-        return isLeadByte(lead) && left >= 2 ? 2 : 1;
-
-    const size_t wanted = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 1;
-    if (wanted > left || lead >= 0xF5)
-        return 1;
-    for (size_t i = 1; i < wanted; ++i) {
-        if ((static_cast<uint8_t>(text[at + i]) & 0xC0) != 0x80)
-            return 1;
-    }
-    return wanted;
-}
-
 bool IsForbiddenInName(char c)
 {
     return static_cast<unsigned char>(c) < 32 || std::strchr("<>:\"/\\|?*", c) != nullptr;
@@ -67,14 +49,32 @@ bool IsDeviceName(const std::string& name)
            IsAsciiDigitOrSuperscript(stem.substr(3));
 }
 
-// The first characters of `text` that fit in `maxBytes` bytes.
-std::string CutToCharacters(const std::string& text, size_t maxBytes, LeadBytePredicate isLeadByte)
+// How much of the room `text` takes: each character its cost, or its bytes without one.
+size_t CostOf(const std::string& text, LeadBytePredicate isLeadByte, const CharacterCost& cost)
+{
+    if (!cost)
+        return text.size();
+    size_t total = 0;
+    for (size_t at = 0; at < text.size();) {
+        const size_t length = CharacterLength(text, at, isLeadByte);
+        total += cost(text.substr(at, length));
+        at += length;
+    }
+    return total;
+}
+
+// The first characters of `text` that fit in `room`.
+std::string CutToCharacters(const std::string& text, size_t room, LeadBytePredicate isLeadByte,
+                            const CharacterCost& cost)
 {
     size_t end = 0;
+    size_t used = 0;
     while (end < text.size()) {
         const size_t length = CharacterLength(text, end, isLeadByte);
-        if (end + length > maxBytes)
+        const size_t taken = cost ? cost(text.substr(end, length)) : length;
+        if (used + taken > room)
             break;
+        used += taken;
         end += length;
     }
     return text.substr(0, end);
@@ -108,6 +108,27 @@ void DropTrailingDotsAndSpaces(std::string& name, LeadBytePredicate isLeadByte)
 }
 
 }  // namespace
+
+size_t CharacterLength(const char* text, size_t left, LeadBytePredicate isLeadByte)
+{
+    const auto lead = static_cast<uint8_t>(text[0]);
+    if (isLeadByte != nullptr)
+        return isLeadByte(lead) && left >= 2 ? 2 : 1;
+
+    const size_t wanted = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 1;
+    if (wanted > left || lead >= 0xF5)
+        return 1;
+    for (size_t i = 1; i < wanted; ++i) {
+        if ((static_cast<uint8_t>(text[i]) & 0xC0) != 0x80)
+            return 1;
+    }
+    return wanted;
+}
+
+size_t CharacterLength(const std::string& text, size_t at, LeadBytePredicate isLeadByte)
+{
+    return CharacterLength(text.data() + at, text.size() - at, isLeadByte);
+}
 
 size_t FileNameStart(const std::string& path, LeadBytePredicate isLeadByte, PathStyle style)
 {
@@ -161,21 +182,22 @@ std::string SafeProposedName(const std::string& storedName, LeadBytePredicate is
     return name;
 }
 
-std::string FitProposedName(const std::string& safeName, size_t maxBytes, LeadBytePredicate isLeadByte)
+std::string FitProposedName(const std::string& safeName, size_t room, LeadBytePredicate isLeadByte,
+                            const CharacterCost& cost)
 {
-    if (safeName.size() <= maxBytes)
+    if (CostOf(safeName, isLeadByte, cost) <= room)
         return safeName;
     const size_t dot = ExtensionStart(safeName, isLeadByte);
-    const size_t extensionLength = dot == std::string::npos ? 0 : safeName.size() - dot;
+    const size_t extensionCost = dot == std::string::npos ? 0 : CostOf(safeName.substr(dot), isLeadByte, cost);
     std::string name;
-    if (dot != std::string::npos && extensionLength < maxBytes)
-        name = CutToCharacters(safeName.substr(0, dot), maxBytes - extensionLength, isLeadByte) + safeName.substr(dot);
+    if (dot != std::string::npos && extensionCost < room)
+        name = CutToCharacters(safeName.substr(0, dot), room - extensionCost, isLeadByte, cost) + safeName.substr(dot);
     else
-        name = CutToCharacters(safeName, maxBytes, isLeadByte);
+        name = CutToCharacters(safeName, room, isLeadByte, cost);
     DropTrailingDotsAndSpaces(name, isLeadByte);
-    // A cut may leave a device name ("CONSOLE-LOG.txt" to "CON.txt"); its guard takes a byte.
+    // A cut may leave a device name ("CONSOLE-LOG.txt" to "CON.txt"); its guard takes room.
     if (IsDeviceName(name))
-        return FitProposedName("_" + name, maxBytes, isLeadByte);
+        return FitProposedName("_" + name, room, isLeadByte, cost);
     return name;
 }
 

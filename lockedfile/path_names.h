@@ -10,6 +10,13 @@
 
 namespace lockedfile {
 
+// The length of the character that starts at `at`, never past the end of the text: with a
+// lead-byte predicate a lead byte and the byte after it, without one a well-formed UTF-8
+// sequence; any other byte is a character of its own.
+size_t CharacterLength(const std::string& text, size_t at, LeadBytePredicate isLeadByte);
+// The same for the `left` bytes (one or more) at `text`.
+size_t CharacterLength(const char* text, size_t left, LeadBytePredicate isLeadByte);
+
 // The offset of the first byte after the path's last separator (0 for a bare name; the
 // path's length when it ends in a separator). Characters are cut as for StoredNameFor:
 // with a lead-byte predicate a lead byte and the byte after it are one character, without

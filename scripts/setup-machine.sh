@@ -15,6 +15,10 @@ packages=(
   cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev libssl-dev openssl
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 xvfb fonts-wine xdotool imagemagick x11-apps python3
+  nsis zip unzip man-db
+  # The locale sources the tests make a Japanese and a Latin-1 locale from (localedef).
+  # iconv's Windows code pages come with the C library (libc6's gconv modules).
+  locales
 )
 
 need_update=0

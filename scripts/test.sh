@@ -51,26 +51,39 @@ kst_xvfb_start
 echo "== Windows tests under Wine (DISPLAY=$DISPLAY)"
 run_ctest build/win32 win32
 
-# The end-to-end run counts only when its script is there, runs to its closing line, exits
+# A case-by-case run counts only when its script is there, runs to its closing line, exits
 # cleanly and reports at least once for every case it ran; anything else is a failure.
-echo "== end-to-end tests"
-e2e_log=build/win32/e2e.log
-if [ ! -f tests/e2e/run.sh ] || [ ! -x tests/e2e/run.sh ]; then
-  echo "FAILED: tests/e2e/run.sh is missing or not executable"
-  failed=$((failed + 1))
-else
-  e2e_rc=0
-  tests/e2e/run.sh build/win32 2>&1 | tee "$e2e_log" || e2e_rc=$?
-  e2e_pass=$(grep -c '^PASS ' "$e2e_log" || true)
-  e2e_fail=$(grep -c '^FAIL ' "$e2e_log" || true)
-  passed=$((passed + e2e_pass)); failed=$((failed + e2e_fail))
-  closing=$(grep -E '^e2e finished: [0-9]+ cases, [0-9]+ reports$' "$e2e_log" | tail -1 || true)
-  e2e_cases=$(sed -E 's/^e2e finished: ([0-9]+) cases.*/\1/' <<<"$closing")
-  if [ "$e2e_rc" -ne 0 ] || [ -z "$closing" ] || [ $((e2e_pass + e2e_fail)) -lt "${e2e_cases:-1}" ] ||
-     [ $((e2e_pass + e2e_fail)) -eq 0 ]; then
-    echo "FAILED: the end-to-end run did not finish cleanly (exit $e2e_rc, ${closing:-no closing line})"
+run_cases() {  # run_cases LABEL LOG SCRIPT ARGS...
+  local label=$1 log=$2 script=$3
+  shift 3
+  if [ ! -f "$script" ] || [ ! -x "$script" ]; then
+    echo "FAILED: $script is missing or not executable"
+    failed=$((failed + 1))
+    return 0
+  fi
+  local rc=0
+  "$script" "$@" 2>&1 | tee "$log" || rc=$?
+  local pass fail closing cases
+  pass=$(grep -c '^PASS ' "$log" || true)
+  fail=$(grep -c '^FAIL ' "$log" || true)
+  passed=$((passed + pass)); failed=$((failed + fail))
+  closing=$(grep -E "^$label finished: [0-9]+ cases, [0-9]+ reports\$" "$log" | tail -1 || true)
+  cases=$(sed -E 's/^[^ ]+ finished: ([0-9]+) cases.*/\1/' <<<"$closing")
+  if [ "$rc" -ne 0 ] || [ -z "$closing" ] || [ $((pass + fail)) -lt "${cases:-1}" ] || [ $((pass + fail)) -eq 0 ]; then
+    echo "FAILED: the $label run did not finish cleanly (exit $rc, ${closing:-no closing line})"
     failed=$((failed + 1))
   fi
+}
+
+echo "== end-to-end tests"
+run_cases e2e build/win32/e2e.log tests/e2e/run.sh build/win32
+
+echo "== release packages"
+if bash scripts/package.sh; then
+  run_cases packages build/packages.log tests/packages/run.sh build/native build/win32
+else
+  echo "FAILED: scripts/package.sh"
+  failed=$((failed + 1))
 fi
 
 kst_wine_stop

@@ -8,6 +8,7 @@
 #include "message_box.h"
 #include "resource.h"
 #include "shell_verbs.h"
+#include "user_registration.h"
 
 IMPLEMENT_DYNAMIC(CBlowfishApp, CWinApp)
 
@@ -17,7 +18,7 @@ BEGIN_MESSAGE_MAP(CBlowfishApp, CWinApp)
     ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
 END_MESSAGE_MAP()
 
-CBlowfishApp::CBlowfishApp() : CWinApp(), m_ole() {}
+CBlowfishApp::CBlowfishApp() : CWinApp(), m_ole(), m_nExitCode(kExitDone) {}
 
 BOOL CBlowfishApp::InitInstance() {
     m_ole.emplace();
@@ -32,17 +33,24 @@ BOOL CBlowfishApp::InitInstance() {
 
     AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, &AfxNewDocument<CBlowfishDoc>, &AfxNewFrame<CMainFrame>,
                                           &AfxNewView<CBlowfishView>));
-    EnableShellOpen();
-    RegisterShellFileTypes(TRUE);
-    RegisterExplorerVerbs();
 
     CKestrineCommandLineInfo cmdInfo;
     ParseCommandLine(cmdInfo);
-    const std::string refusal = cmdInfo.Refusal();
+    const std::wstring refusal = cmdInfo.Refusal();
     if (!refusal.empty()) {
-        AfxMessageBox(refusal.c_str());
+        AfxMessageBox(refusal);
+        m_nExitCode = kExitCommandLineRefused;
         return FALSE;  // nothing the command line asked for is done halfway
     }
+    // An installer runs these without anyone watching: no window, the exit code says it.
+    if (cmdInfo.m_nRegistration != CKestrineCommandLineInfo::NoRegistration) {
+        const bool bDone = cmdInfo.m_nRegistration == CKestrineCommandLineInfo::Register ? RegisterForUser(*this)
+                                                                                        : UnregisterForUser(*this);
+        m_nExitCode = bDone ? kExitDone : kExitRegistrationFailed;
+        return FALSE;
+    }
+    EnableShellOpen();
+    RegisterUnlessUnregistered(*this);
     if (!ProcessShellCommand(cmdInfo)) return FALSE;
 
     if (m_pMainWnd == nullptr) return FALSE;
@@ -54,7 +62,8 @@ BOOL CBlowfishApp::InitInstance() {
 
 int CBlowfishApp::ExitInstance() {
     m_ole.reset();
-    return CWinApp::ExitInstance();
+    const int nExitCode = CWinApp::ExitInstance();
+    return m_nExitCode != kExitDone ? m_nExitCode : nExitCode;
 }
 
 void CBlowfishApp::OnAppAbout() {

@@ -12,8 +12,8 @@ public:
 
     BOOL OnNewDocument() override;
     // Keeps the path for the view; reads nothing from the file.
-    BOOL OnOpenDocument(LPCSTR lpszPathName) override;
+    BOOL OnOpenDocument(const wchar_t* lpszPathName) override;
 
     BOOL m_bOpened;            // set at the first file opened as the document, never reset
-    CString m_strOpenedPath;   // full path of the last file opened as the document
+    std::wstring m_strOpenedPath;   // full path of the last file opened as the document
 };

@@ -5,6 +5,7 @@
 #include "cmd_ui.h"
 #include "data_exchange.h"
 #include "app_messages.h"
+#include "main_frame.h"
 #include "resource.h"
 
 IMPLEMENT_DYNAMIC(CBlowfishView, CFormView)
@@ -50,6 +51,8 @@ LRESULT CBlowfishView::OnJobDone(WPARAM, LPARAM) {
     // Shows the closing text the job handed over.
     if (const char* pszText = JobEndText()) m_strStatus = pszText;
     UpdateData(FALSE);
+    CFrameWnd* pFrame = CFrameWnd::GetParentFrameOf(this);
+    if (pFrame != nullptr && pFrame->IsKindOf(RUNTIME_CLASS(CMainFrame))) static_cast<CMainFrame*>(pFrame)->OnJobEnded();
     return 0;
 }
 
@@ -58,9 +61,10 @@ CBlowfishView::~CBlowfishView() { m_strPassword.SecureEmpty(); }
 void CBlowfishView::CopyPasswordToKey() {
     // A fresh buffer; the old key's block is wiped as it is given back.
     const size_t length = static_cast<size_t>(m_strPassword.GetLength());
-    CSecureBytes key(length + 1, 0);  // the last byte stays the terminator
+    SecretBytes key(length + 1, 0);  // the last byte stays the terminator
     std::memcpy(key.data(), m_strPassword.GetString(), length);
     m_pszKey.swap(key);
+    m_strPassword.SecureEmpty();
 }
 
 std::unique_ptr<CFile> CBlowfishView::NewJobFile() const { return std::make_unique<CFile>(); }

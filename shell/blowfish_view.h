@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "blowfish_key_context.h"
 #include "cstring.h"
@@ -15,7 +16,7 @@
 #include "message_map.h"
 #include "ole_drop_target.h"
 #include "progress_ctrl.h"
-#include "secure_bytes.h"
+#include "secret_bytes.h"
 #include "thread.h"
 #include "view.h"
 
@@ -46,7 +47,9 @@ public:
     int SelectDestToDecrypt();
     int SelectFileToShred();
 
-    // Rebuilds m_pszKey from m_strPassword; the old key is overwritten with zeros as it goes.
+    // Rebuilds m_pszKey from m_strPassword, then wipes the password: from here on the key
+    // alone holds it, and the job that keys with it wipes it when it ends. The old key is
+    // overwritten with zeros as it goes.
     void CopyPasswordToKey();
 
     // The decrypt flow for the locked file named by m_strSource (the Decrypt command, a
@@ -58,8 +61,8 @@ public:
     // The flows for a file chosen in Explorer: encrypt it from the destination dialog on, or
     // shred it after the user has said Yes to a question. Refused while a job runs; a path
     // that names no file is reported.
-    void EncryptFileFromShell(const CString& strPath);
-    void ShredFileFromShell(const CString& strPath);
+    void EncryptFileFromShell(const std::wstring& strPath);
+    void ShredFileFromShell(const std::wstring& strPath);
 
     // The jobs, run on a worker thread. Each returns 1 when the job ran (even if it then
     // failed and said so), 0 when a file could not be opened. The sources of an encryption
@@ -67,6 +70,10 @@ public:
     int RunEncrypt();
     int RunDecrypt();
     int RunShred();
+
+    // Whether a handed-over file can start its flow now: no job runs, no flow waits in its
+    // dialogs, no dropped file waits for its flow.
+    BOOL IsReadyForAFile() const { return !IsBusy() && m_strDroppedPath.empty(); }
 
     // Asks a running encryption, decryption or shredding to stop at its next chunk.
     void RequestStop() { m_bStopRequested.store(true); }
@@ -90,15 +97,16 @@ public:
     uint64_t m_nDataOffset;   // where the tail count of the locked file being decrypted is
     BOOL m_bBusy;
     CString m_strPassword;
-    CSecureBytes m_pszKey;    // zero-terminated copy of m_strPassword, or empty
+    SecretBytes m_pszKey;     // zero-terminated copy of the password, or empty
     // The cipher state the running job keys from m_pszKey, wiped when the job ends; only the
     // job's threads touch it.
     BlowfishKeyContext m_keyContext;
     // Threads that cipher the blocks of an encryption or a decryption: 1 for one, N for N
     // workers, 0 (the program's own choice) lets the file's size and the processors decide.
     unsigned m_nCipherThreads;
-    CString m_strDest;
-    CString m_strSource;
+    // Paths are wide: a file's name may hold characters the ANSI code page lacks.
+    std::wstring m_strDest;
+    std::wstring m_strSource;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -127,6 +135,8 @@ private:
     void StartJob(const char* pszVerb, AFX_THREADPROC pfnThreadProc);
     // The encrypt flow from the destination dialog on.
     void EncryptFromDestination();
+    // The name the "Decrypted File" dialog proposes for a locked file's stored name.
+    std::wstring ProposedNameFor(const std::string& storedName) const;
 
     std::atomic<bool> m_bStopRequested;
     std::atomic<bool> m_bJobComplete;
@@ -135,7 +145,7 @@ private:
     // cannot start a second flow over the fields of the first.
     BOOL m_bPreparing;
     // The file of a drop whose flow has been posted and not yet started; empty otherwise.
-    CString m_strDroppedPath;
+    std::wstring m_strDroppedPath;
 
     DECLARE_MESSAGE_MAP()
 };

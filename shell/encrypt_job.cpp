@@ -1,10 +1,10 @@
 // The encrypt job: a plain file in, a locked file out, the plain file left as it was.
-#include "ansi_code_page.h"
 #include "bar_progress.h"
 #include "blowfish_view.h"
 #include "job_end.h"
 #include "job_runner.h"
 #include "job_streams.h"
+#include "windows_code_page.h"
 
 namespace {
 const CodecJobTexts kEncryptTexts = {
@@ -18,7 +18,9 @@ UINT EncryptThreadProc(LPVOID pParam) { return RunJobThread(pParam, &CBlowfishVi
 int CBlowfishView::RunEncrypt() { return RunCodecJob(*this, 0, &EncryptFile, kEncryptTexts); }
 
 int EncryptFile(CFile& source, CFile& dest, const BYTE* key, int keyLength, CBlowfishView& view) {
-    std::string storedName = lockedfile::StoredNameFor(source.GetFileName().GetString(), IsAnsiLeadByte);
+    // The name in the ANSI code page, as the format stores it: what it lacks as '_'.
+    const std::string storedName =
+        lockedfile::StoredNameFor(files::UnicodeOf(source.GetFileName()), *files::AnsiCodePage());
     files::FileSource reader = JobSource(source);
     CJobWriteBehind writeBehind(dest);
     files::FileSink writer = JobSink(dest, writeBehind);

@@ -1,12 +1,13 @@
 #include "encrypt_password_dlg.h"
 
 #include "data_exchange.h"
+#include "password_exchange.h"
 #include "locked_format.h"
 #include "message_box.h"
 #include "resource.h"
 
 namespace {
-// DDV_MaxChars counts the characters of the narrow text: the ANSI code page's bytes.
+// DDV_MaxChars counts the key's characters: the ANSI code page's bytes.
 constexpr int kMaxPassword = static_cast<int>(lockedfile::kMaxPasswordBytes);
 }  // namespace
 
@@ -21,9 +22,9 @@ void CEncryptPasswordDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_RETYPE, m_editRetype);
     DDX_Control(pDX, IDC_PASSWORD, m_editPassword);
-    DDX_Text(pDX, IDC_PASSWORD, m_strPassword);
+    DDX_PasswordText(pDX, IDC_PASSWORD, m_strPassword);
     DDV_MaxChars(pDX, m_strPassword, kMaxPassword);
-    DDX_Text(pDX, IDC_RETYPE, m_strRetype);
+    DDX_PasswordText(pDX, IDC_RETYPE, m_strRetype);
     DDV_MaxChars(pDX, m_strRetype, kMaxPassword);
 }
 

@@ -22,9 +22,10 @@ const char* ClosingText(const CBlowfishView& view, const JobEndTexts& texts) {
 
 // Why the view's destination cannot take the result of a job reading `source`; null when
 // nothing stands in the way. The source itself is never replaced by its own result.
-const char* JobDestinationRefusal(const CFile& source, const CString& strDest, const CodecJobTexts& texts) {
-    if (files::SameFile(source.FileHandle(), strDest.GetString())) return texts.openDestFailed;
-    return DestinationRefusal(files::InspectDestination(strDest.GetString()), texts.openDestFailed);
+const char* JobDestinationRefusal(const CFile& source, const std::wstring& strDest, const CodecJobTexts& texts) {
+    const files::Path dest = files::Path::FromNative(strDest);
+    if (files::SameFile(source.FileHandle(), dest)) return texts.openDestFailed;
+    return DestinationRefusal(files::InspectDestination(dest), texts.openDestFailed);
 }
 
 }  // namespace
@@ -42,8 +43,10 @@ UINT RunJobThread(LPVOID pParam, int (CBlowfishView::*run)(), const JobEndTexts&
         view->MarkJobComplete(false);
         AfxMessageBox("Not enough memory to finish the job.");
     }
-    // The password-derived tables must not outlive the job that needed them.
+    // The password and the tables derived from it must not outlive the job that needed
+    // them. The user-interface thread leaves the key alone until WM_JOB_DONE.
     view->m_keyContext.Wipe();
+    WipeSecret(view->m_pszKey);
     view->SetJobEndText(ClosingText(*view, texts));
     ::PostMessageA(hView, WM_JOB_DONE, 0, 0);
     return 0;
@@ -97,8 +100,8 @@ int FinishCodecRun(lockedfile::CodecStatus status, files::FileSink& writer, CFil
     return 0;
 }
 
-bool OpenJobFile(CFile& file, const char* pszPath, UINT nOpenFlags, const char* pszFailureText) {
-    if (file.Open(pszPath, nOpenFlags)) return true;
+bool OpenJobFile(CFile& file, const std::wstring& strPath, UINT nOpenFlags, const char* pszFailureText) {
+    if (file.Open(strPath, nOpenFlags)) return true;
     AfxMessageBox(pszFailureText);
     file.Abort();
     return false;

@@ -23,7 +23,7 @@ UINT RunJobThread(LPVOID pParam, int (CBlowfishView::*run)(), const JobEndTexts&
 
 // Opens one of a job's files; when that fails, says `pszFailureText` and leaves the file
 // closed. Returns whether the file is open.
-bool OpenJobFile(CFile& file, const char* pszPath, UINT nOpenFlags, const char* pszFailureText);
+bool OpenJobFile(CFile& file, const std::wstring& strPath, UINT nOpenFlags, const char* pszFailureText);
 
 // The texts of an encryption or a decryption: what it says when it cannot open a file, and
 // when reading or writing fails in the middle.

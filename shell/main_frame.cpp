@@ -1,5 +1,8 @@
 #include "main_frame.h"
 
+#include <cstring>
+#include <string>
+
 #include "blowfish_view.h"
 #include "message_box.h"
 #include "resource.h"
@@ -22,6 +25,17 @@ constexpr DWORD kMainFrameStyle = WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX;  // 0
 constexpr DWORD kToolBarStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP;          // 0x50002800
 constexpr char kCloseQuestion[] =
     "Kestrine is still processing information.\nClosing could lose this information.\n\nContinue closing?";
+// The files a closing window names as not taken up; the rest are counted.
+constexpr size_t kMostRequestsListed = 12;
+
+// Answers Yes on the first visible dialog it is given; goes on through the others.
+BOOL CALLBACK PressYesOnDialog(HWND hWnd, LPARAM) {
+    char className[16] = {};
+    ::GetClassNameA(hWnd, className, sizeof className);
+    if (std::strcmp(className, "#32770") != 0 || !::IsWindowVisible(hWnd)) return TRUE;
+    ::PostMessageA(hWnd, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(hWnd, IDYES)));
+    return FALSE;
+}
 
 const CRegistryProfile* AppProfile() {
     CWinApp* pApp = AfxGetApp();
@@ -32,7 +46,7 @@ const CRegistryProfile* AppProfile() {
 
 CMainFrame::CMainFrame()
     : CFrameWnd(), m_bShowAbout(0), m_wndToolBar(), m_nTop(0), m_nLeft(0), m_nHeight(kMainWindowHeight),
-      m_nWidth(kMainWindowWidth), m_captionPainter(), m_bClosing(FALSE) {
+      m_nWidth(kMainWindowWidth), m_captionPainter(), m_bCloseUnderWay(FALSE), m_bAskingToClose(FALSE) {
     CheckVersionStamp();
 }
 
@@ -91,24 +105,75 @@ CBlowfishView* CMainFrame::GetBlowfishView() const {
                                                                               : nullptr;
 }
 
-void CMainFrame::OnShellVerb(const CString& strVerb, const CString& strPath) {
+void CMainFrame::OnShellVerb(const std::string& strVerb, const std::wstring& strPath) {
     if (CBlowfishView* pView = GetBlowfishView()) RunShellVerb(*pView, strVerb, strPath);
 }
 
+BOOL CMainFrame::CanTakeShellRequestNow() {
+    const CBlowfishView* pView = GetBlowfishView();
+    return pView != nullptr && pView->IsReadyForAFile();
+}
+
+void CMainFrame::OnJobEnded() {
+    if (!m_bAskingToClose) {
+        ResumeShellRequests();
+        return;
+    }
+    // The question is the one dialog of this thread while it is up: closing waits for every
+    // other one to go before it asks.
+    ::EnumThreadWindows(::GetCurrentThreadId(), PressYesOnDialog, 0);
+}
+
 void CMainFrame::OnClose() {
-    if (m_bClosing) return;  // already waiting for the job to end
+    if (m_bCloseUnderWay) return;
+    // From the first moment of a close on, no other start hands a file over to this window
+    // and no waiting file is taken up.
+    BeginClosing();
     // A flow's dialog is up: the flow, its view and this frame must outlive it.
     if (PostponeCloseWhileModal()) return;
+    m_bCloseUnderWay = TRUE;
     CBlowfishView* pView = GetBlowfishView();
     if (pView != nullptr && pView->m_bBusy == 1) {
-        if (AfxMessageBox(kCloseQuestion, MB_YESNO) == IDNO) return;
+        if (!AskToCloseWhileBusy()) {
+            m_bCloseUnderWay = FALSE;
+            CancelClosing();
+            return;
+        }
         StopJobAndWait(*pView);
     }
+    TellOfRequestsNotTaken();
+    const HWND hWnd = m_hWnd;
     CFrameWnd::OnClose();
+    // Only a window that stays keeps this object.
+    if (::IsWindow(hWnd)) {
+        m_bCloseUnderWay = FALSE;
+        CancelClosing();
+    }
+}
+
+bool CMainFrame::AskToCloseWhileBusy() {
+    m_bAskingToClose = TRUE;
+    const int nAnswer = AfxMessageBox(kCloseQuestion, MB_YESNO);
+    m_bAskingToClose = FALSE;
+    return nAnswer != IDNO;
+}
+
+void CMainFrame::TellOfRequestsNotTaken() {
+    const auto& waiting = WaitingShellRequests();
+    if (waiting.empty()) return;
+    std::wstring text = L"Kestrine closed before it took up these files. Nothing was done to them:\n";
+    size_t nListed = 0;
+    for (const PendingShellRequest& request : waiting) {
+        if (nListed++ == kMostRequestsListed) {
+            text += L"\nand " + std::to_wstring(waiting.size() - kMostRequestsListed) + L" more.";
+            break;
+        }
+        text += L"\n" + DescribeShellRequest(request.strVerb, request.strPath);
+    }
+    AfxMessageBox(text, MB_OK | MB_ICONINFORMATION);
 }
 
 void CMainFrame::StopJobAndWait(CBlowfishView& view) {
-    m_bClosing = TRUE;
     view.RequestStop();
     // The job ends by posting WM_JOB_DONE, whose handler clears the busy flag; until then
     // this thread must keep answering the worker's progress messages.
@@ -128,5 +193,4 @@ void CMainFrame::StopJobAndWait(CBlowfishView& view) {
         }
     }
     if (bQuit) ::PostQuitMessage(static_cast<int>(nQuitCode));
-    m_bClosing = FALSE;
 }

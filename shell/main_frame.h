@@ -26,7 +26,12 @@ public:
     void WriteVersionStamp();
 
     // "/encrypt FILE" and "/shred FILE", from this start or handed over by another.
-    void OnShellVerb(const CString& strVerb, const CString& strPath) override;
+    void OnShellVerb(const std::string& strVerb, const std::wstring& strPath) override;
+    // Handed-over files wait while a job runs or a flow is in its dialogs.
+    BOOL CanTakeShellRequestNow() override;
+    // The view's job has ended: the next waiting file is taken up, or, when the question
+    // whether to close while the job runs is up, the question goes and the window closes.
+    void OnJobEnded();
 
     // The view when it is the program's main view, else null.
     CBlowfishView* GetBlowfishView() const;
@@ -48,11 +53,17 @@ protected:
     void OnClose();
 
 private:
+    // Asks whether to close although a job runs; answers whether to go on closing. The
+    // question goes away by itself, as a Yes, when the job ends while it is up.
+    bool AskToCloseWhileBusy();
     // Tells the running job to stop and waits for its end while this thread keeps
     // answering messages; the worker may be inside SendMessage to this thread.
     void StopJobAndWait(CBlowfishView& view);
+    // Says which handed-over files the window closes without having taken up.
+    void TellOfRequestsNotTaken();
 
-    BOOL m_bClosing;
+    BOOL m_bCloseUnderWay;   // the question is up, the job is being stopped, or the window goes
+    BOOL m_bAskingToClose;   // the question whether to close while a job runs is up
 
     DECLARE_MESSAGE_MAP()
 };

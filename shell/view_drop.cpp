@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -16,41 +15,34 @@ namespace {
 
 constexpr char kNoFilesMessage[] = "False";
 constexpr char kOneFileMessage[] = "You may only drag and drop 1 file at a time.";
-constexpr char kPathTooLongMessage[] = "The path of the dropped file is too long for Kestrine.";
 constexpr UINT kFileCountQuery = 0xFFFFFFFF;
 
 // What a dropped file list holds: how many files, and the path when there is exactly one.
 struct DroppedFiles {
     UINT count = 0;
-    CString path;
-    bool pathTooLong = false;
+    std::wstring path;
 };
 
 DroppedFiles ReadDroppedFiles(HDROP hDrop) {
     DroppedFiles files;
-    files.count = ::DragQueryFileA(hDrop, kFileCountQuery, nullptr, 0);
+    files.count = ::DragQueryFileW(hDrop, kFileCountQuery, nullptr, 0);
     if (files.count != 1) return files;
-    // Asked for its length first, so that a path is never cut to fit. A list of wide
-    // characters counts those, and each may need two bytes here.
-    const UINT length = ::DragQueryFileA(hDrop, 0, nullptr, 0);
-    std::vector<char> buffer(2 * static_cast<size_t>(length) + 2, '\0');
-    ::DragQueryFileA(hDrop, 0, buffer.data(), static_cast<UINT>(buffer.size()));
-    // The flows and the jobs work within the platform's path limit; a longer path is
-    // refused rather than shortened into another file's name.
-    if (std::strlen(buffer.data()) >= MAX_PATH)
-        files.pathTooLong = true;
-    else
-        files.path = buffer.data();
+    // The wide name, asked for its length first: a path is never cut to fit, and may be
+    // longer than MAX_PATH and hold any character (the narrow one has '?' for what the
+    // ANSI code page lacks, and names no file then).
+    const UINT length = ::DragQueryFileW(hDrop, 0, nullptr, 0);
+    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
+    ::DragQueryFileW(hDrop, 0, buffer.data(), static_cast<UINT>(buffer.size()));
+    files.path = buffer.data();
     return files;
 }
 
 // ".kst" in any letter case, compared on the last four characters as the platform
 // upper-cases them.
-bool NamesLockedFile(const CString& path) {
-    const int length = path.GetLength();
-    std::string tail(path.GetString() + (length > 4 ? length - 4 : 0));
-    ::CharUpperBuffA(&tail[0], static_cast<DWORD>(tail.size()));
-    return tail == ".KST";
+bool NamesLockedFile(const std::wstring& path) {
+    std::wstring tail = path.substr(path.size() > 4 ? path.size() - 4 : 0);
+    ::CharUpperBuffW(&tail[0], static_cast<DWORD>(tail.size()));
+    return tail == L".KST";
 }
 
 }  // namespace
@@ -71,7 +63,7 @@ BOOL CBlowfishView::OnDrop(COleDataObject* pDataObject, DROPEFFECT, POINT) {
     };
     // Before anything is read: a running job's or a waiting flow's fields stay as they are,
     // and so does a drop whose flow has not started yet.
-    if (IsBusy() || !m_strDroppedPath.IsEmpty()) return refuse(kBusyMessage, MB_OK);
+    if (IsBusy() || !m_strDroppedPath.empty()) return refuse(kBusyMessage, MB_OK);
     if (!pDataObject->IsDataAvailable(CF_HDROP)) return refuse(kNoFilesMessage, MB_OK);
     DroppedFiles files;
     {
@@ -82,9 +74,8 @@ BOOL CBlowfishView::OnDrop(COleDataObject* pDataObject, DROPEFFECT, POINT) {
         files = ReadDroppedFiles(static_cast<HDROP>(medium.GetGlobal()));
     }  // the medium goes back before any message or flow
     if (files.count > 1) return refuse(kOneFileMessage, MB_ICONINFORMATION);
-    if (files.pathTooLong) return refuse(kPathTooLongMessage, MB_OK);
     // An empty list (or an empty name) names nothing to work on.
-    if (files.path.IsEmpty()) return FALSE;
+    if (files.path.empty()) return FALSE;
 
     m_strDroppedPath = files.path;
     PostMessage(WM_DROP_FLOW, 0, 0);
@@ -92,9 +83,9 @@ BOOL CBlowfishView::OnDrop(COleDataObject* pDataObject, DROPEFFECT, POINT) {
 }
 
 LRESULT CBlowfishView::OnDropFlow(WPARAM, LPARAM) {
-    const CString path = m_strDroppedPath;
-    m_strDroppedPath.Empty();
-    if (path.IsEmpty() || RefuseWhileBusy()) return 0;
+    const std::wstring path = m_strDroppedPath;
+    m_strDroppedPath.clear();
+    if (path.empty() || RefuseWhileBusy()) return 0;
     m_strSource = path;
     if (NamesLockedFile(path))
         ReadLockedHeader();

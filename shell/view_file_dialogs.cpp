@@ -1,9 +1,9 @@
 // The five file dialogs of the view's flows: one procedure, five sets of parameters.
-#include "ansi_code_page.h"
 #include "blowfish_view.h"
+#include "code_page.h"
 #include "file_dialog.h"
 #include "folder_names.h"
-#include "locked_format.h"
+#include "windows_code_page.h"
 
 namespace {
 
@@ -29,11 +29,11 @@ constexpr FileDialogParams kFileToShred = {TRUE, "Select File to Shred", kAllFil
 
 // Runs one file dialog; stores the chosen path into `target` and answers 1, or leaves it
 // and answers 0. Without an initial folder the dialog opens where the platform chooses.
-int SelectFile(const FileDialogParams& params, const char* pszInitialName, CString& target,
-               const char* pszInitialDir = nullptr) {
+int SelectFile(const FileDialogParams& params, const wchar_t* pszInitialName, std::wstring& target,
+               const std::wstring& strInitialDir = std::wstring()) {
     CFileDialog dialog(params.bOpen, params.pszDefExt, pszInitialName, params.dwFlags, params.pszFilter, nullptr);
-    dialog.m_ofn.lpstrTitle = params.pszTitle;
-    dialog.m_ofn.lpstrInitialDir = pszInitialDir;
+    dialog.SetTitle(params.pszTitle);
+    dialog.SetInitialDir(strInitialDir);
     const INT_PTR result = dialog.DoModal();
     // Repaint what the dialog covered before the next dialog opens or the job starts.
     CWinThread* thread = AfxGetThread();
@@ -49,13 +49,17 @@ int SelectFile(const FileDialogParams& params, const char* pszInitialName, CStri
 int CBlowfishView::SelectSourceToEncrypt() { return SelectFile(kSourceToEncrypt, nullptr, m_strSource); }
 int CBlowfishView::SelectDestToEncrypt() { return SelectFile(kDestToEncrypt, nullptr, m_strDest); }
 int CBlowfishView::SelectSourceToDecrypt() { return SelectFile(kSourceToDecrypt, nullptr, m_strSource); }
-// Proposes the name that the locked file stores (already in m_strDest) in the locked file's
-// folder, shortened when that folder leaves it too little room. The folder is given so
-// that the name is fitted to the folder the dialog really opens in.
+// Proposes the name that the locked file stores (already in m_strDest, as ProposedNameFor
+// made it) in the locked file's folder.
 int CBlowfishView::SelectDestToDecrypt() {
-    const std::string folder = files::FullFolderOf(m_strSource.GetString());
-    const std::string proposed =
-        lockedfile::FitProposedName(m_strDest.GetString(), files::RoomForNameIn(folder), IsAnsiLeadByte);
-    return SelectFile(kDestToDecrypt, proposed.c_str(), m_strDest, folder.empty() ? nullptr : folder.c_str());
+    return SelectFile(kDestToDecrypt, m_strDest.c_str(), m_strDest, files::FullFolderOf(m_strSource));
+}
+
+// The stored name read from the ANSI code page, made safe and shortened when the locked
+// file's folder, where the dialog opens, leaves it too little room: counted in the UTF-16
+// code units the dialog takes.
+std::wstring CBlowfishView::ProposedNameFor(const std::string& storedName) const {
+    const size_t room = files::RoomForNameIn(files::FullFolderOf(m_strSource));
+    return files::WideOf(lockedfile::ProposedNameFor(storedName, *files::AnsiCodePage(), room, files::NameUnitsOf));
 }
 int CBlowfishView::SelectFileToShred() { return SelectFile(kFileToShred, nullptr, m_strSource); }

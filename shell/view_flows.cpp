@@ -2,7 +2,6 @@
 // the password dialogs, and the start of the job on a worker thread.
 #include <memory>
 
-#include "ansi_code_page.h"
 #include "blowfish_view.h"
 #include "decrypt_password_dlg.h"
 #include "destination_refusal.h"
@@ -12,6 +11,7 @@
 #include "locked_format.h"
 #include "message_box.h"
 #include "preparing_scope.h"
+#include "wide_text.h"
 
 extern const char kBusyMessage[] = "Kestrine is busy with another file. Please wait until it has finished.";
 
@@ -44,7 +44,8 @@ BOOL CBlowfishView::RefuseDestination(bool bSameAsSource) {
     // The result would replace the file it is made from, or could not replace the one
     // chosen: said now, before the password, rather than after the whole job.
     const char* refusal =
-        bSameAsSource ? kSameFileMessage : DestinationRefusal(files::InspectDestination(m_strDest.GetString()), nullptr);
+        bSameAsSource ? kSameFileMessage
+                      : DestinationRefusal(files::InspectDestination(files::Path::FromNative(m_strDest)), nullptr);
     if (refusal == nullptr) return FALSE;
     AfxMessageBox(refusal);
     return TRUE;
@@ -57,8 +58,9 @@ BOOL CBlowfishView::RefuseWhileBusy() {
 }
 
 void CBlowfishView::StartJob(const char* pszVerb, AFX_THREADPROC pfnThreadProc) {
+    // The status line is narrow: the path as the code page spells it.
     m_strStatus = pszVerb;
-    m_strStatus += m_strSource;
+    m_strStatus += AfxNarrowForDisplay(m_strSource);
     UpdateData(FALSE);
     m_bBusy = 1;
     // The thread object deletes itself when the job ends.
@@ -85,7 +87,8 @@ void CBlowfishView::EncryptDroppedFile() {
 
 void CBlowfishView::EncryptFromDestination() {
     if (!SelectDestToEncrypt()) return;
-    if (RefuseDestination(files::SameFile(m_strSource.GetString(), m_strDest.GetString()))) return;
+    if (RefuseDestination(files::SameFile(files::Path::FromNative(m_strSource), files::Path::FromNative(m_strDest))))
+        return;
     CEncryptPasswordDlg dialog;
     if (dialog.DoModal() != IDOK) return;
     m_strPassword.SecureEmpty();
@@ -125,12 +128,12 @@ void CBlowfishView::ReadLockedHeader() {
         return;
     }
     // The stored name comes from the file and is not trusted: only a bare, safe file name
-    // is proposed.
-    m_strDest = lockedfile::SafeProposedName(header.storedName, IsAnsiLeadByte).c_str();
+    // is proposed, read from the code page the program names files in.
+    m_strDest = ProposedNameFor(header.storedName);
     m_nDataOffset = header.dataOffset;
 
     if (!SelectDestToDecrypt()) return;
-    if (RefuseDestination(files::SameFile(lockedFile.FileHandle(), m_strDest.GetString()))) return;
+    if (RefuseDestination(files::SameFile(lockedFile.FileHandle(), files::Path::FromNative(m_strDest)))) return;
     CDecryptPasswordDlg dialog;
     if (dialog.DoModal() != IDOK) return;
     // A key of length 0 must never reach the key schedule.

@@ -1,4 +1,5 @@
 // The flat tool bar's painting: buttons in the client area, borders in the non-client area.
+#include "common_controls.h"
 #include "toolbar_custom_draw.h"
 #include "toolbar_ex.h"
 
@@ -142,7 +143,7 @@ void CToolBarEx::PaintButton(CDC& dc, HIMAGELIST hImages, int nIndex, const RECT
     }
     dc.SetBkColor(crSavedBk);
 
-    ImageList_Draw(hImages, iImage, dc, rc.left + m_sizeImageOffset.cx + d, rc.top + m_sizeImageOffset.cy + d,
+    commctl::ImageList_Draw(hImages, iImage, dc, rc.left + m_sizeImageOffset.cx + d, rc.top + m_sizeImageOffset.cy + d,
                    ILD_TRANSPARENT);
 
     const CString text = GetButtonText(nIndex);

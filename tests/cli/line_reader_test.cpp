@@ -11,6 +11,8 @@
 
 namespace {
 
+std::string TextOf(const SecretBytes& line) { return std::string(line.begin(), line.end()); }
+
 // What follows the line belongs to whoever gave kst the descriptor: a script may pass the
 // password and the data on one pipe.
 TEST(PasswordLine, LeavesWhatFollowsItOnTheDescriptorItWasGiven)
@@ -21,14 +23,14 @@ TEST(PasswordLine, LeavesWhatFollowsItOnTheDescriptorItWasGiven)
     ASSERT_EQ(::write(ends[1], sent.data(), sent.size()), ssize_t(sent.size()));
     ::close(ends[1]);
 
-    std::string line;
+    SecretBytes line;
     {
         files::File file;
         ASSERT_TRUE(files::OpenDescriptor(ends[0], file).ok);
         files::FileSource source(file, files::FileSource::kNoReadAhead);
         ASSERT_TRUE(kst::ReadLine(source, line));
     }
-    EXPECT_EQ(line, "secret");
+    EXPECT_EQ(TextOf(line), "secret");
     char rest[32] = {};
     EXPECT_EQ(::read(ends[0], rest, sizeof rest), ssize_t(8)) << "the descriptor itself stays open";
     EXPECT_EQ(std::string(rest), "the rest");
@@ -43,11 +45,11 @@ TEST(PasswordLine, EndsAtTheEndOfTheStreamWithoutALineEnd)
     ::close(ends[1]);
     files::File file(ends[0]);
     files::FileSource source(file, files::FileSource::kNoReadAhead);
-    std::string line = "left over";
+    SecretBytes line(9, 'x');
     ASSERT_TRUE(kst::ReadLine(source, line));
-    EXPECT_EQ(line, "last");
+    EXPECT_EQ(TextOf(line), "last");
     ASSERT_TRUE(kst::ReadLine(source, line));
-    EXPECT_EQ(line, "") << "nothing more";
+    EXPECT_EQ(TextOf(line), "") << "nothing more";
 }
 
 }  // namespace

@@ -44,10 +44,10 @@ TEST(CommandLine, TakesCommandsFilesAndOptionsAndRefusesTheRest)
 
 TEST(Passwords, EncryptionTakesOneToFiftySixCharactersDecryptionAnyButEmpty)
 {
-    EXPECT_NE(kst::PasswordRefusal("", kst::PasswordUse::Encrypt), "");
-    EXPECT_NE(kst::PasswordRefusal("", kst::PasswordUse::Decrypt), "");
-    EXPECT_EQ(kst::PasswordRefusal("x", kst::PasswordUse::Encrypt), "");
-    EXPECT_EQ(kst::PasswordRefusal(std::string(56, 'x'), kst::PasswordUse::Encrypt), "");
-    EXPECT_NE(kst::PasswordRefusal(std::string(57, 'x'), kst::PasswordUse::Encrypt), "");
-    EXPECT_EQ(kst::PasswordRefusal(std::string(57, 'x'), kst::PasswordUse::Decrypt), "");
+    EXPECT_NE(kst::PasswordRefusal(0, kst::PasswordUse::Encrypt), "");
+    EXPECT_NE(kst::PasswordRefusal(0, kst::PasswordUse::Decrypt), "");
+    EXPECT_EQ(kst::PasswordRefusal(1, kst::PasswordUse::Encrypt), "");
+    EXPECT_EQ(kst::PasswordRefusal(56, kst::PasswordUse::Encrypt), "");
+    EXPECT_NE(kst::PasswordRefusal(57, kst::PasswordUse::Encrypt), "");
+    EXPECT_EQ(kst::PasswordRefusal(57, kst::PasswordUse::Decrypt), "");
 }

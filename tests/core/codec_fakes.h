@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <vector>
 
 namespace testing_codec {
@@ -115,6 +116,17 @@ public:
     int stopChecks = 0;
     int stopAfterChecks = std::numeric_limits<int>::max();
 };
+
+// The locked file the codec makes of `plain` with the stored name and key, as text.
+inline std::string LockedText(const std::string& plain, const std::string& storedName, const std::string& key)
+{
+    MemorySource source(std::vector<uint8_t>(plain.begin(), plain.end()));
+    MemorySink sink;
+    RecordingProgress progress;
+    lockedfile::EncryptStream(source, plain.size(), storedName, sink, reinterpret_cast<const uint8_t*>(key.data()),
+                              int(key.size()), progress);
+    return std::string(sink.bytes.begin(), sink.bytes.end());
+}
 
 // Bytes that look random and come back the same for the same seed.
 inline std::vector<uint8_t> Pattern(size_t length, uint32_t seed)

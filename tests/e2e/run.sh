@@ -36,19 +36,8 @@ trap cleanup EXIT
 main_window="Kestrine "
 probe() { wine "$build/tests/e2e/kst_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
-reports=0
-report() {  # report NAME FAILURE-REASON (empty: passed)
-  reports=$((reports + 1))
-  if [ -z "$2" ]; then echo "PASS $1"; else echo "FAIL $1: $2"; fi
-}
-# Runs one case; a case that ends without reporting anything has failed, not passed.
-cases_run=0
-run_case() {  # run_case NAME
-  local before=$reports
-  cases_run=$((cases_run + 1))
-  "case_$1"
-  [ "$reports" -gt "$before" ] || report "$1" "the case reported nothing"
-}
+# shellcheck source=../support/script_cases.sh
+source "$root/tests/support/script_cases.sh"
 
 start_app() {
   wine "$exe" "$@" >/dev/null 2>&1 &
@@ -477,7 +466,90 @@ case_full_disk() {
   umount "$full" && mounted=
 }
 
+# --- ten files chosen in Explorer and shredded at once -----------------------------------
+# Explorer starts the program once per file, all at the same moment. The starts take turns:
+# one makes the window and the others hand their files to it; each file's question comes
+# up in turn, and Yes to each leaves all ten files as zeros.
+case_ten_shreds_at_once() {
+  local i name seen why="" starts=()
+  declare -A asked=()
+  for i in $(seq 0 9); do head -c $((40000 + i)) /dev/urandom >"$work/ten_$i.bin"; done
+  for i in $(seq 0 9); do
+    wine "$exe" /shred "$(winpath "$work/ten_$i.bin")" >/dev/null 2>&1 &
+    starts+=($!)
+  done
+  local deadline=$((SECONDS + 240))
+  while [ ${#asked[@]} -lt 10 ] && [ $SECONDS -lt $deadline ]; do
+    seen=$(probe wait Kestrine 5000 "Shred ten_") || continue
+    name=$(grep -o 'Shred ten_[0-9]*\.bin?' <<<"$seen" | head -1)
+    [ -n "$name" ] || continue
+    [ -n "${asked[$name]:-}" ] && why=${why:-"asked twice: $name"}
+    asked[$name]=1
+    probe press Kestrine 6 "$name" >/dev/null  # Yes
+    for _ in $(seq 1 100); do probe wait Kestrine 100 "$name" >/dev/null || break; done
+  done
+  [ ${#asked[@]} -eq 10 ] || why=${why:-"only ${#asked[@]} of the ten questions came up"}
+  local zeros=0
+  for _ in $(seq 1 600); do
+    zeros=0
+    for i in $(seq 0 9); do
+      cmp -s "$work/ten_$i.bin" <(head -c $((40000 + i)) /dev/zero) && zeros=$((zeros + 1))
+    done
+    [ $zeros -eq 10 ] && break
+    sleep 0.1
+  done
+  [ $zeros -eq 10 ] || why=${why:-"$((10 - zeros)) of the ten files kept their content"}
+  local windows
+  windows=$(probe count "$main_window")
+  [ "$windows" = 1 ] || why=${why:-"$windows main windows for the ten starts"}
+  report ten_shreds_at_once "$why"
+  # Every start but the window's own has ended; the window's goes with its window.
+  while [ "$(probe count "$main_window")" -gt 0 ] 2>/dev/null; do
+    probe close "$main_window" >/dev/null
+    sleep 1
+    [ $SECONDS -lt $((deadline + 30)) ] || break
+  done
+  for i in "${starts[@]}"; do
+    for _ in $(seq 1 100); do kill -0 "$i" 2>/dev/null || break; sleep 0.1; done
+    kill "$i" 2>/dev/null
+  done
+}
+
 # Each case with what it needs before it and the program it leaves to be closed.
+# --- a file named outside the code page, from the command line ---------------------------
+# "Отчёт 📄.txt" on a Western system: the program opens it by its wide name and stores the
+# name as the code page has it, "_____ _.txt", as kst on Linux does for the same file.
+case_command_line_wide_name() {
+  local name="Отчёт 📄.txt"
+  local kst="$root/build/native/cli/kst"
+  mkdir -p "$work/wide"
+  printf 'Quarterly figures, locked from the command line.\n' >"$work/wide/$name"
+  printf '%s\n' "$password" >"$work/wide/password"
+  if [ ! -x "$kst" ] ||
+    ! LC_ALL=C.UTF-8 "$kst" encrypt "$work/wide/$name" -o "$work/wide/reference.kst" -q \
+      --password-file "$work/wide/password"; then
+    report command_line_wide_name "no reference from the native kst ($kst)"
+    return
+  fi
+  # Wine hands the program its arguments as the locale's text says them.
+  LC_ALL=C.UTF-8 wine "$exe" /encrypt "$(winpath "$work/wide/$name")" >/dev/null 2>&1 &
+  app_pid=$!
+  probe wait "Encrypted File" 60000 >/dev/null &&
+    probe settext "Encrypted File" 1148 "$(winpath "$work/wide/locked.kst")" &&
+    probe press "Encrypted File" 1 &&
+    probe wait "Password Protection" 30000 >/dev/null &&
+    probe settext "Password Protection" 1003 "$password" &&
+    probe settext "Password Protection" 1004 "$password" &&
+    probe press "Password Protection" 1 || { report command_line_wide_name "flow did not come up"; return; }
+  if ! wait_status "Done Encrypting"; then
+    report command_line_wide_name "the job did not finish"
+  elif ! cmp -s "$work/wide/reference.kst" "$work/wide/locked.kst"; then
+    report command_line_wide_name "the locked file differs from the reference"
+  else
+    report command_line_wide_name ""
+  fi
+}
+
 run_cases() {
   run_case start_plain
   run_case caption
@@ -493,10 +565,13 @@ run_cases() {
   stop_app || echo "note: the program had to be ended by force" >&2
   run_case command_line_plain
   stop_app || echo "note: the program had to be ended by force" >&2
+  run_case command_line_wide_name
+  stop_app || echo "note: the program had to be ended by force" >&2
   run_case second_start_during_startup_flow
   stop_app || echo "note: the program had to be ended by force" >&2
   run_case full_disk
   stop_app || echo "note: the program had to be ended by force" >&2
+  run_case ten_shreds_at_once
 }
 
 if [ ${#only[@]} -eq 0 ]; then
@@ -508,4 +583,4 @@ else
   done
 fi
 # The test command trusts the counts only when this line closes the run.
-echo "e2e finished: $cases_run cases, $reports reports"
+finish_cases e2e

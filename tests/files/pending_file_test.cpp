@@ -13,7 +13,9 @@
 #include "pending_file.h"
 #include "protection.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #endif
 
@@ -117,6 +119,48 @@ TEST_F(PendingFileTest, AResultThatReplacesAPrivateFileIsPrivateToo)
 #endif
     EXPECT_EQ(ReadText(PathOf("diary")), "\x01\x02\x03");
 }
+
+// A new result is readable by nobody who could not read its source, from the moment it
+// exists (the plaintext of a private locked file never lands in a folder whose new files
+// everyone may read); a result of an ordinary source is as readable as the source, as any
+// new file there would be.
+TEST_F(PendingFileTest, ANewResultIsNeverMoreReadableThanItsSource)
+{
+    ASSERT_TRUE(MakePrivate(PathOf("source")));
+    ASSERT_FALSE(OthersMayRead(PathOf("source"))) << "the test's own premise";
+    files::File output;
+    files::PendingFile pending(output);
+    ASSERT_TRUE(pending.Create(PathOf("plain"), m_source).ok);
+    EXPECT_FALSE(OthersMayRead(output)) << "before a byte is written";
+    ASSERT_TRUE(output.WriteAll(kBytes, sizeof kBytes));
+    std::string reason;
+    ASSERT_EQ(pending.Commit(false, reason), files::CommitStatus::Done) << reason;
+    EXPECT_FALSE(OthersMayRead(PathOf("plain")));
+
+    WriteText(PathOf("ordinary"), "ordinary");
+    files::File ordinary;
+    uint64_t length = 0;
+    ASSERT_TRUE(files::OpenRegular(PathOf("ordinary"), files::Access::Read, files::Sharing::Read, ordinary, length).ok);
+    ASSERT_TRUE(pending.Create(PathOf("copy"), ordinary).ok);
+    ASSERT_EQ(pending.Commit(false, reason), files::CommitStatus::Done) << reason;
+    EXPECT_EQ(OthersMayRead(PathOf("copy")), OthersMayRead(PathOf("ordinary"))) << "not narrowed for nothing";
+}
+
+#ifdef _WIN32
+// Who may read the result cannot be known when the source's access list cannot be read:
+// no result at all, rather than one that others might read.
+TEST_F(PendingFileTest, ASourceWhoseAccessListCannotBeReadGivesNoResult)
+{
+    files::File unreadable(::CreateFileA(PathOf("source").c_str(), FILE_READ_DATA | SYNCHRONIZE, FILE_SHARE_READ,
+                                         nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(unreadable.IsOpen());
+    files::File output;
+    files::PendingFile pending(output);
+    EXPECT_FALSE(pending.Create(PathOf("out"), unreadable).ok);
+    EXPECT_FALSE(output.IsOpen());
+    EXPECT_EQ(Names(), std::vector<std::string>{"source"});
+}
+#endif
 
 // The process is killed while it writes (SIGKILL, TerminateProcess): the system removes
 // the pending file, so no half-written plaintext is left, and the file it was to replace

@@ -25,15 +25,18 @@ win32_headers='windows\.h|commctrl\.h|shellapi\.h|ole2\.h|oleidl\.h|commdlg\.h|o
 
 # folder | what its files may not include
 rules=(
-  "cipher|$win32_headers|$(headers_of lockedfile files framework shell caption toolbar res cli)"
-  "lockedfile|$win32_headers|$(headers_of files framework shell caption toolbar res cli)"
-  # Of the portable core the file layer takes the rule that cuts a path's last component and
-  # the codec's stream interfaces, which its streams serve.
-  "files|$(headers_of framework shell caption toolbar res cli cipher)|$(headers_except lockedfile path_names.h locked_format.h)"
-  "framework|$(headers_of shell res caption toolbar cipher cli lockedfile)"
+  "cipher|$win32_headers|$(headers_of lockedfile files framework shell caption toolbar res cli hardening)"
+  "lockedfile|$win32_headers|$(headers_of files framework shell caption toolbar res cli hardening)"
+  # Of the portable core the file layer takes the rule that cuts a path's last component,
+  # the codec's stream interfaces, which its streams serve, and the code page names are in.
+  "files|$(headers_of framework shell caption toolbar res cli cipher hardening)|$(headers_except lockedfile path_names.h locked_format.h code_page.h)"
+  # Of the portable core the framework takes only the one wipe for secrets.
+  "framework|$(headers_of shell res caption toolbar cli lockedfile)|$(headers_except cipher secret_bytes.h)"
   "caption|$(headers_of shell res toolbar files)"
   "toolbar|$(headers_of shell res caption files)"
   "cli|$(headers_of framework shell caption toolbar res)"
+  # The start of both Windows executables stands below everything that runs after it.
+  "hardening|$(headers_of cipher lockedfile files framework shell caption toolbar res cli)"
 )
 
 violations=0 checked=0

@@ -71,6 +71,12 @@ DialogAnswer DialogAnswer::CloseWindowInstead(HWND window) {
     return answer;
 }
 
+DialogAnswer DialogAnswer::LeaveOpen() {
+    DialogAnswer answer;
+    answer.leaveOpen = true;
+    return answer;
+}
+
 DialogAnswer DialogAnswer::WithCaption(std::string caption) const {
     DialogAnswer answer(*this);
     answer.captionContains = std::move(caption);
@@ -152,20 +158,20 @@ void DialogDriver::Watch() {
                 });
                 if (!named) continue;
             }
-            Answer(dialog);
-            answeredAt[dialog] = ::GetTickCount();
+            if (Answer(dialog)) answeredAt[dialog] = ::GetTickCount();
         }
         lock.lock();
         m_wake.wait_for(lock, std::chrono::milliseconds(kLookEveryMs), [this] { return m_stop; });
     }
 }
 
-void DialogDriver::Answer(HWND dialog) {
+bool DialogDriver::Answer(HWND dialog) {
     // A dialog may be visible before it has been filled in (Wine's message box is): a sent
     // message is handled only once its thread has left the initialisation and waits in the
-    // dialog's message loop, so after it the caption and texts are the dialog's own.
+    // dialog's message loop, so after it the caption and texts are the dialog's own. A
+    // thread that a loaded machine has not let get there yet is asked again on a later look.
     DWORD_PTR settled = 0;
-    ::SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &settled);
+    if (!::SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &settled)) return false;
     ShownDialog shown;
     shown.caption = WindowTextOf(dialog);
     shown.threadId = ::GetWindowThreadProcessId(dialog, nullptr);
@@ -218,7 +224,7 @@ void DialogDriver::Answer(HWND dialog) {
             ::SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(field.second.c_str()),
                                   SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
     }
-    shown.pressed = answer.closeInstead != nullptr ? 0 : answer.button;
+    shown.pressed = answer.closeInstead != nullptr || answer.leaveOpen ? 0 : answer.button;
     {
         // Recorded before the press, so that whoever waits for it sees it no later than
         // the code that showed the dialog goes on.
@@ -227,10 +233,12 @@ void DialogDriver::Answer(HWND dialog) {
     }
     if (answer.closeInstead != nullptr) {
         ::PostMessageA(answer.closeInstead, WM_CLOSE, 0, 0);
-        return;
+        return true;
     }
+    if (answer.leaveOpen) return true;
     HWND button = ::GetDlgItem(dialog, answer.button);
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    return true;
 }
 
 }  // namespace kst_test

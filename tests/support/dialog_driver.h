@@ -34,10 +34,13 @@ struct DialogAnswer {
     std::vector<std::pair<int, std::wstring>> typed;  // control id, UTF-16 text entered into it
     int button = IDOK;                              // control id to press
     HWND closeInstead = nullptr;                    // if set: WM_CLOSE to it, no button pressed
+    bool leaveOpen = false;                         // if set: recorded and left as it is
 
     static DialogAnswer Press(int button);
     // Leaves the dialog up and asks `window` to close, as another program could meanwhile.
     static DialogAnswer CloseWindowInstead(HWND window);
+    // Records the dialog and leaves it up, as a user who has not answered yet.
+    static DialogAnswer LeaveOpen();
     DialogAnswer WithCaption(std::string caption) const;
     DialogAnswer Fill(int controlId, std::string text) const;
     // Enters UTF-16 text, so the control's narrow text is whatever the code page makes of it,
@@ -54,7 +57,7 @@ struct ShownDialog {
     DWORD threadId = 0;    // the thread that showed it
     HWND owner = nullptr;  // the window it stays above, and disables while it is up
     bool ownerEnabled = false;  // whether that owner took input while the dialog was up
-    int pressed = 0;       // the button the driver pressed, 0 when it closed a window instead
+    int pressed = 0;       // the button the driver pressed, 0 when it closed a window or left it open
     bool unexpected = false;
 };
 
@@ -78,7 +81,8 @@ public:
 
 private:
     void Watch();
-    void Answer(HWND dialog);
+    // False when the dialog is not ready to be read and answered yet.
+    bool Answer(HWND dialog);
 
     mutable std::mutex m_mutex;
     std::deque<DialogAnswer> m_answers;

@@ -22,7 +22,8 @@ HGLOBAL GlobalCopy(const void* bytes, size_t size) {
 }
 
 // DROPFILES followed by the names, each ending in NUL, and one more NUL.
-HGLOBAL FileList(const std::vector<std::string>& files, bool wide) {
+HGLOBAL FileList(const std::vector<std::string>& files, bool wide, const std::vector<std::wstring>& wideFiles) {
+    if (!wideFiles.empty()) wide = true;
     std::vector<BYTE> bytes(sizeof(DROPFILES), 0);
     auto* header = reinterpret_cast<DROPFILES*>(bytes.data());
     header->pFiles = sizeof(DROPFILES);
@@ -40,6 +41,7 @@ HGLOBAL FileList(const std::vector<std::string>& files, bool wide) {
             append(file.c_str(), file.size() + 1);
         }
     }
+    for (const std::wstring& file : wideFiles) append(file.c_str(), (file.size() + 1) * sizeof(wchar_t));
     const wchar_t end = L'\0';
     append(&end, wide ? sizeof end : 1);
     return GlobalCopy(bytes.data(), bytes.size());
@@ -76,7 +78,7 @@ public:
         const HRESULT can = QueryGetData(format);
         if (can != S_OK) return can;
         if (m_data.failGetData) return E_FAIL;
-        HGLOBAL hGlobal = format->cfFormat == CF_HDROP ? FileList(m_data.files, m_data.wide)
+        HGLOBAL hGlobal = format->cfFormat == CF_HDROP ? FileList(m_data.files, m_data.wide, m_data.wideFiles)
                                                        : GlobalCopy(m_data.text.c_str(), m_data.text.size() + 1);
         if (hGlobal == nullptr) return E_OUTOFMEMORY;
         medium->tymed = TYMED_HGLOBAL;

@@ -65,6 +65,8 @@ struct DragData {
     bool hasFiles = true;
     std::vector<std::string> files;
     bool wide = false;  // the list in UTF-16, as the shell writes it
+    // Names the ANSI code page may lack, in a UTF-16 list (instead of `files`).
+    std::vector<std::wstring> wideFiles;
     bool hasText = false;
     std::string text;
     // Offers a format but fails to deliver it.

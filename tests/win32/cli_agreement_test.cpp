@@ -22,6 +22,7 @@
 #include "message_pump.h"
 #include "resource.h"
 #include "view_flow_support.h"
+#include "wide_paths.h"
 
 using namespace kst_test;
 
@@ -38,6 +39,29 @@ UINT ExpectedCodePage() {
 // 932 it has double-byte characters and a single-byte katakana.
 std::wstring TypedPassword(UINT codePage) {
     return codePage == 932 ? L"\x30D1\x30B9\x30EF\x30FC\x30C9\x6F22\x5B57\xFF76" : L"p\x00E4ssw\x00F6rd \x00E9t\x00E9";
+}
+
+// A password the code page cannot spell: Cyrillic on a Western system, a Latin letter with
+// an accent on a Japanese one. Neither the dialog nor kst.exe keys with it.
+std::wstring UnspelledPassword(UINT codePage) {
+    return codePage == 932 ? L"p\x00E4sswort" : L"\x043F\x0430\x0440\x043E\x043B\x044C";
+}
+
+std::string Utf8Of(const std::wstring& text) {
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(size_t(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &bytes[0], length, nullptr, nullptr);
+    return bytes;
+}
+
+// The key the program's encryption password dialog makes of `typed`.
+std::string DialogKey(const std::wstring& typed) {
+    DialogDriver driver;
+    driver.Expect(DialogAnswer::Press(IDOK).WithCaption(kPasswordCaption).Type(IDC_PASSWORD, typed).Type(IDC_RETYPE,
+                                                                                                         typed));
+    CEncryptPasswordDlg dialog;
+    if (dialog.DoModal() != IDOK) return "";
+    return std::string(dialog.m_strPassword);
 }
 
 // Queues a line as key presses in the console's input, as a user types it.
@@ -63,12 +87,7 @@ bool TypeIntoConsole(HANDLE input, const std::wstring& line) {
 }
 
 std::string Locked(const std::string& plain, const std::string& storedName, const std::string& key) {
-    testing_codec::MemorySource source(std::vector<uint8_t>(plain.begin(), plain.end()));
-    testing_codec::MemorySink sink;
-    testing_codec::RecordingProgress progress;
-    lockedfile::EncryptStream(source, plain.size(), storedName, sink, reinterpret_cast<const uint8_t*>(key.data()),
-                              int(key.size()), progress);
-    return std::string(sink.bytes.begin(), sink.bytes.end());
+    return testing_codec::LockedText(plain, storedName, key);
 }
 
 // The file name field is several windows with one id (combo box and its edit field).
@@ -96,13 +115,7 @@ protected:
 
 TEST_F(KstExeAndProgram, APasswordTypedIntoTheConsoleKeysAsTheDialogsText) {
     const std::wstring typed = TypedPassword(::GetACP());
-
-    DialogDriver driver;
-    driver.Expect(DialogAnswer::Press(IDOK).WithCaption(kPasswordCaption).Type(IDC_PASSWORD, typed).Type(IDC_RETYPE,
-                                                                                                         typed));
-    CEncryptPasswordDlg dialog;
-    ASSERT_EQ(dialog.DoModal(), IDOK);
-    const std::string dialogBytes(dialog.m_strPassword);
+    const std::string dialogBytes = DialogKey(typed);
     ASSERT_FALSE(dialogBytes.empty());
     ASSERT_LE(dialogBytes.size(), lockedfile::kMaxPasswordBytes);
 
@@ -119,12 +132,50 @@ TEST_F(KstExeAndProgram, APasswordTypedIntoTheConsoleKeysAsTheDialogsText) {
     const std::string locked = plain + ".kst";
     WriteAll(plain, "typed on the console");
     EXPECT_EQ(RunKstExe("encrypt " + Quoted(plain) + " -q"), 0u);
-    ::CloseHandle(input);
-    ::FreeConsole();
     EXPECT_EQ(ReadAll(locked), Locked("typed on the console", "typed.txt", dialogBytes))
         << "kst.exe keys with the bytes of the ANSI code page, as the dialog does";
-    ::DeleteFileA(plain.c_str());
     ::DeleteFileA(locked.c_str());
+
+    // What the code page cannot spell is refused at the first question; nothing is written.
+    ASSERT_TRUE(TypeIntoConsole(input, UnspelledPassword(::GetACP())));
+    EXPECT_EQ(RunKstExe("encrypt " + Quoted(plain) + " -q"), 2u);
+    EXPECT_EQ(::GetFileAttributesA(locked.c_str()), INVALID_FILE_ATTRIBUTES);
+    ::CloseHandle(input);
+    ::FreeConsole();
+    ::DeleteFileA(plain.c_str());
+}
+
+TEST_F(KstExeAndProgram, APasswordFileInUtf8OrTheCodePageKeysAsTheDialogsText) {
+    const std::wstring typed = TypedPassword(::GetACP());
+    const std::string dialogBytes = DialogKey(typed);
+    ASSERT_FALSE(dialogBytes.empty());
+
+    const std::string plain = m_dir + "\\from a file.txt";
+    const std::string locked = plain + ".kst";
+    const std::string password = m_dir + "\\password";
+    WriteAll(plain, "keyed from a file");
+    const struct {
+        const char* what;
+        std::string line;
+        DWORD status;
+    } cases[] = {
+        {"UTF-8, as Notepad and kst elsewhere write it", Utf8Of(typed) + "\r\n", 0},
+        {"UTF-8 after a byte order mark", "\xEF\xBB\xBF" + Utf8Of(typed), 0},
+        {"the code page's own bytes", dialogBytes + "\n", 0},
+        {"a character the code page lacks", Utf8Of(UnspelledPassword(::GetACP())) + "\n", 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteAll(password, c.line);
+        EXPECT_EQ(RunKstExe("encrypt " + Quoted(plain) + " -q --password-file " + Quoted(password)), c.status);
+        if (c.status == 0)
+            EXPECT_EQ(ReadAll(locked), Locked("keyed from a file", "from a file.txt", dialogBytes));
+        else
+            EXPECT_EQ(::GetFileAttributesA(locked.c_str()), INVALID_FILE_ATTRIBUTES);
+        ::DeleteFileA(locked.c_str());
+    }
+    ::DeleteFileA(password.c_str());
+    ::DeleteFileA(plain.c_str());
 }
 
 TEST_F(KstExeAndProgram, ADoubleByteOrLongStoredNameGivesTheNameTheProgramProposes) {
@@ -151,7 +202,7 @@ TEST_F(KstExeAndProgram, ADoubleByteOrLongStoredNameGivesTheNameTheProgramPropos
 
         DialogDriver driver;
         driver.Expect(DialogAnswer::Press(IDCANCEL).WithCaption("Decrypted File"));
-        view.m_strSource = locked.c_str();
+        view.m_strSource = Wide(locked);
         view.ReadLockedHeader();
         const auto shown = driver.Shown();
         ASSERT_EQ(shown.size(), 1u);

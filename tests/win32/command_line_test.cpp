@@ -17,106 +17,119 @@ TEST(CommandLine, NoArgumentMeansNewDocumentOneFileMeansOpen) {
     EXPECT_TRUE(none.m_strFileName.empty());
 
     CCommandLineInfo one;
-    ParseCommandLineArgs({"C:\\data\\report.kst"}, one);
+    ParseCommandLineArgs({L"C:\\data\\report.kst"}, one);
     EXPECT_EQ(one.m_nShellCommand, CCommandLineInfo::FileOpen);
-    EXPECT_EQ(one.m_strFileName, "C:\\data\\report.kst");
+    EXPECT_EQ(one.m_strFileName, L"C:\\data\\report.kst");
 }
 
 TEST(CommandLine, ShellPrintVerbsKeepTheFileAndIgnoreThePrinter) {
     CCommandLineInfo print;
-    ParseCommandLineArgs({"/p", "a.kst"}, print);
+    ParseCommandLineArgs({L"/p", L"a.kst"}, print);
     EXPECT_EQ(print.m_nShellCommand, CCommandLineInfo::FilePrint);
-    EXPECT_EQ(print.m_strFileName, "a.kst");
+    EXPECT_EQ(print.m_strFileName, L"a.kst");
 
     CCommandLineInfo printTo;
-    ParseCommandLineArgs({"/pt", "a.kst", "printer", "driver", "port"}, printTo);
+    ParseCommandLineArgs({L"/pt", L"a.kst", L"printer", L"driver", L"port"}, printTo);
     EXPECT_EQ(printTo.m_nShellCommand, CCommandLineInfo::FilePrintTo);
-    EXPECT_EQ(printTo.m_strFileName, "a.kst");
+    EXPECT_EQ(printTo.m_strFileName, L"a.kst");
 
     CCommandLineInfo unknown;
-    ParseCommandLineArgs({"-Embedding", "b.kst"}, unknown);
+    ParseCommandLineArgs({L"-Embedding", L"b.kst"}, unknown);
     EXPECT_EQ(unknown.m_nShellCommand, CCommandLineInfo::FileOpen);
-    EXPECT_EQ(unknown.m_strFileName, "b.kst");
+    EXPECT_EQ(unknown.m_strFileName, L"b.kst");
 }
 
+// A request as it travels: UTF-16 texts, each with its zero unit.
+COPYDATASTRUCT Request(ULONG_PTR tag, const std::wstring& units) {
+    static std::wstring s_units;
+    s_units = units;
+    return COPYDATASTRUCT{tag, static_cast<DWORD>(s_units.size() * sizeof(wchar_t)), &s_units[0]};
+}
+
+const ULONG_PTR kOpenTag = 0x4B535530;
+const ULONG_PTR kVerbTag = 0x4B535531;
+
 TEST(OpenRequest, OnlyWellFormedRequestsAreRead) {
-    char path[] = "C:\\x\\y.kst";
-    COPYDATASTRUCT good{0x4B535430, sizeof path, path};
-    std::string read;
+    // A path with letters of no one code page, as a second start hands it over.
+    const std::wstring path = L"C:\\x\\\u041E\u0442\u0447\u0451\u0442 \U0001F4C4.kst";
+    std::wstring read;
+    COPYDATASTRUCT good = Request(kOpenTag, path + L'\0');
     ASSERT_TRUE(ReadOpenRequest(&good, read));
     EXPECT_EQ(read, path);
 
-    COPYDATASTRUCT otherTag = good;
-    otherTag.dwData = 1;
-    EXPECT_FALSE(ReadOpenRequest(&otherTag, read));
-
-    char unterminated[] = {'a', 'b', 'c'};
-    COPYDATASTRUCT noEnd{0x4B535430, sizeof unterminated, unterminated};
-    EXPECT_FALSE(ReadOpenRequest(&noEnd, read));
-
-    char embedded[] = {'a', '\0', 'b', '\0'};
-    COPYDATASTRUCT embeddedZero{0x4B535430, sizeof embedded, embedded};
-    EXPECT_FALSE(ReadOpenRequest(&embeddedZero, read));
-
-    char empty[] = "";
-    COPYDATASTRUCT emptyPath{0x4B535430, sizeof empty, empty};
-    EXPECT_FALSE(ReadOpenRequest(&emptyPath, read));
+    const struct {
+        const char* what;
+        ULONG_PTR tag;
+        std::wstring units;
+    } bad[] = {
+        {"another tag", 1, path + L'\0'},
+        {"an earlier version's narrow tag", 0x4B535430, path + L'\0'},
+        {"no end", kOpenTag, L"abc"},
+        {"an embedded zero", kOpenTag, std::wstring(L"a\0b\0", 4)},
+        {"an empty path", kOpenTag, std::wstring(1, L'\0')},
+    };
+    for (const auto& b : bad) {
+        COPYDATASTRUCT data = Request(b.tag, b.units);
+        EXPECT_FALSE(ReadOpenRequest(&data, read)) << b.what;
+    }
+    COPYDATASTRUCT odd = Request(kOpenTag, path + L'\0');
+    --odd.cbData;
+    EXPECT_FALSE(ReadOpenRequest(&odd, read)) << "half a character";
     EXPECT_FALSE(ReadOpenRequest(nullptr, read));
 }
 
 TEST(CommandLine, TheProgramsSwitchesNameTheirVerbAndFileAndLeaveTheShellsAlone) {
     const struct {
-        std::vector<std::string> args;
+        std::vector<std::wstring> args;
         CCommandLineInfo::ShellCommand command;
         const char* verb;
-        const char* file;
+        const wchar_t* file;
     } cases[] = {
-        {{"/encrypt", "C:\\data\\report.txt"}, CCommandLineInfo::FileVerb, "encrypt", "C:\\data\\report.txt"},
-        {{"-Shred", "notes.txt"}, CCommandLineInfo::FileVerb, "shred", "notes.txt"},
-        {{"notes.txt", "/SHRED"}, CCommandLineInfo::FileVerb, "shred", "notes.txt"},
-        {{"C:\\data\\report.kst"}, CCommandLineInfo::FileOpen, "", "C:\\data\\report.kst"},
-        {{"/p", "a.kst"}, CCommandLineInfo::FilePrint, "", "a.kst"},
-        {{"/pt", "a.kst", "printer", "driver", "port"}, CCommandLineInfo::FilePrintTo, "", "a.kst"},
-        {{}, CCommandLineInfo::FileNew, "", ""},
+        {{L"/encrypt", L"C:\\data\\report.txt"}, CCommandLineInfo::FileVerb, "encrypt", L"C:\\data\\report.txt"},
+        {{L"-Shred", L"notes.txt"}, CCommandLineInfo::FileVerb, "shred", L"notes.txt"},
+        {{L"notes.txt", L"/SHRED"}, CCommandLineInfo::FileVerb, "shred", L"notes.txt"},
+        // A name the ANSI code page cannot spell comes as it is.
+        {{L"/encrypt", L"\u041E\u0442\u0447\u0451\u0442 \U0001F4C4.txt"}, CCommandLineInfo::FileVerb, "encrypt",
+         L"\u041E\u0442\u0447\u0451\u0442 \U0001F4C4.txt"},
+        {{L"C:\\data\\report.kst"}, CCommandLineInfo::FileOpen, "", L"C:\\data\\report.kst"},
+        {{L"/p", L"a.kst"}, CCommandLineInfo::FilePrint, "", L"a.kst"},
+        {{L"/pt", L"a.kst", L"printer", L"driver", L"port"}, CCommandLineInfo::FilePrintTo, "", L"a.kst"},
+        {{}, CCommandLineInfo::FileNew, "", L""},
     };
-    for (const auto& c : cases) {
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
         CKestrineCommandLineInfo info;
         ParseCommandLineArgs(c.args, info);
-        const std::string first = c.args.empty() ? "(none)" : c.args[0];
-        EXPECT_EQ(info.m_nShellCommand, c.command) << first;
-        EXPECT_EQ(info.m_strVerb, c.verb) << first;
-        EXPECT_EQ(info.m_strFileName, c.file) << first;
-        EXPECT_EQ(info.Refusal(), "") << first;
+        EXPECT_EQ(info.m_nShellCommand, c.command) << i;
+        EXPECT_EQ(info.m_strVerb, c.verb) << i;
+        EXPECT_EQ(info.m_strFileName, c.file) << i;
+        EXPECT_EQ(info.Refusal(), L"") << i;
     }
 }
 
 TEST(VerbRequest, OnlyWellFormedRequestsAreRead) {
-    const auto request = [](ULONG_PTR tag, const std::string& bytes) {
-        static std::string s_bytes;
-        s_bytes = bytes;
-        return COPYDATASTRUCT{tag, static_cast<DWORD>(s_bytes.size()), &s_bytes[0]};
-    };
-    const ULONG_PTR kVerbTag = 0x4B535431;
-    std::string verb, path;
-    COPYDATASTRUCT good = request(kVerbTag, std::string("shred\0C:\\x\\y.txt\0", 17));
+    std::string verb;
+    std::wstring path;
+    COPYDATASTRUCT good = Request(kVerbTag, std::wstring(L"shred\0C:\\x\\\u8868.txt\0", 17));
     ASSERT_TRUE(ReadVerbRequest(&good, verb, path));
     EXPECT_EQ(verb, "shred");
-    EXPECT_EQ(path, "C:\\x\\y.txt");
+    EXPECT_EQ(path, L"C:\\x\\\u8868.txt");
 
     const struct {
         const char* what;
         ULONG_PTR tag;
-        std::string bytes;
+        std::wstring units;
     } bad[] = {
-        {"an open request's tag", 0x4B535430, std::string("shred\0a\0", 8)},
-        {"no path", kVerbTag, std::string("shred\0", 6)},
-        {"an empty verb", kVerbTag, std::string("\0a.txt\0", 7)},
-        {"an empty path", kVerbTag, std::string("shred\0\0", 7)},
-        {"a third text", kVerbTag, std::string("shred\0a\0b\0", 10)},
-        {"no end", kVerbTag, std::string("shred\0a.txt", 11)},
+        {"an open request's tag", kOpenTag, std::wstring(L"shred\0a\0", 8)},
+        {"no path", kVerbTag, std::wstring(L"shred\0", 6)},
+        {"an empty verb", kVerbTag, std::wstring(L"\0a.txt\0", 7)},
+        {"an empty path", kVerbTag, std::wstring(L"shred\0\0", 7)},
+        {"a third text", kVerbTag, std::wstring(L"shred\0a\0b\0", 10)},
+        {"no end", kVerbTag, std::wstring(L"shred\0a.txt", 11)},
+        {"a verb that is no word", kVerbTag, std::wstring(L"shr\u00E9d\0a.txt\0", 12)},
     };
     for (const auto& b : bad) {
-        COPYDATASTRUCT data = request(b.tag, b.bytes);
+        COPYDATASTRUCT data = Request(b.tag, b.units);
         EXPECT_FALSE(ReadVerbRequest(&data, verb, path)) << b.what;
     }
     EXPECT_FALSE(ReadVerbRequest(nullptr, verb, path));

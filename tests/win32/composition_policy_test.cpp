@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,38 @@ std::string BesideThisProgram(const char* name) {
     return dir.substr(0, dir.find_last_of('\\') + 1) + name;
 }
 
+std::string InSystemFolder(const char* name) {
+    char folder[MAX_PATH] = {};
+    ::GetSystemDirectoryA(folder, MAX_PATH);
+    return std::string(folder) + "\\" + name;
+}
+
+// The stand-in library copied to `path` for the life of the object.
+class CPlacedLibrary {
+public:
+    explicit CPlacedLibrary(std::string path) : m_path(std::move(path)) {
+        ::DeleteFileA(Marker().c_str());
+        m_bPlaced = ::CopyFileA(BesideThisProgram("fake_dwmapi.dll").c_str(), m_path.c_str(), FALSE) != FALSE;
+    }
+    ~CPlacedLibrary() {
+        while (HMODULE hLoaded = ::GetModuleHandleA(m_path.c_str())) ::FreeLibrary(hLoaded);
+        ::DeleteFileA(m_path.c_str());
+        ::DeleteFileA(Marker().c_str());
+    }
+    CPlacedLibrary(const CPlacedLibrary&) = delete;
+    CPlacedLibrary& operator=(const CPlacedLibrary&) = delete;
+    bool Placed() const { return m_bPlaced; }
+    // Whether the copy was loaded since it was placed, even if it has gone again.
+    bool WasLoaded() const { return ::GetFileAttributesA(Marker().c_str()) != INVALID_FILE_ATTRIBUTES; }
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string Marker() const { return m_path + ".loaded"; }
+
+    std::string m_path;
+    bool m_bPlaced = false;
+};
+
 class CompositionPolicyTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -32,15 +65,17 @@ protected:
 }  // namespace
 
 TEST_F(CompositionPolicyTest, WhereTheFunctionExistsNonClientRenderingIsTurnedOffForTheWindow) {
-    const std::string fake = BesideThisProgram("fake_dwmapi.dll");
+    // The library is only ever taken from the system's folder.
+    const CPlacedLibrary placed(InSystemFolder("kst_fake_dwmapi.dll"));
+    ASSERT_TRUE(placed.Placed()) << placed.Path();
     // Held here too, so that what it recorded outlives the program's own load and release.
-    HMODULE hFake = ::LoadLibraryA(fake.c_str());
-    ASSERT_NE(hFake, nullptr) << fake;
+    HMODULE hFake = ::LoadLibraryA(placed.Path().c_str());
+    ASSERT_NE(hFake, nullptr) << placed.Path();
     auto pfnLastCall = reinterpret_cast<FakeDwmLastCallProc>(
         reinterpret_cast<void (*)()>(::GetProcAddress(hFake, "FakeDwmLastCall")));
     ASSERT_NE(pfnLastCall, nullptr);
 
-    EXPECT_TRUE(LeaveNonClientRenderingToProgram(m_hWnd, fake.c_str()));
+    EXPECT_TRUE(LeaveNonClientRenderingToProgram(m_hWnd, "kst_fake_dwmapi.dll"));
     FakeDwmCall call{};
     pfnLastCall(&call);
     EXPECT_EQ(call.nCalls, 1);
@@ -57,4 +92,12 @@ TEST_F(CompositionPolicyTest, WithoutTheLibraryOrItsFunctionNothingChanges) {
     EXPECT_FALSE(LeaveNonClientRenderingToProgram(m_hWnd, "kernel32.dll")) << "a library without the function";
     EXPECT_TRUE(::IsWindow(m_hWnd));
     EXPECT_EQ(::GetWindowLongA(m_hWnd, GWL_STYLE), style);
+}
+
+TEST_F(CompositionPolicyTest, ALibraryOfTheSameNameBesideTheProgramIsNeverLoaded) {
+    // As a download that lands in the folder the program was started from.
+    const CPlacedLibrary planted(BesideThisProgram("dwmapi.dll"));
+    ASSERT_TRUE(planted.Placed()) << planted.Path();
+    LeaveNonClientRenderingToProgram(m_hWnd);
+    EXPECT_FALSE(planted.WasLoaded()) << "the library beside the program was loaded";
 }

@@ -4,15 +4,19 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "app_messages.h"
 #include "dialog_driver.h"
 #include "instance_handover.h"
-#include "registry_key.h"
+#include "registry_values.h"
 #include "started_program.h"
+#include "wide_paths.h"
 
 using namespace kst_test;
 
@@ -53,13 +57,6 @@ std::string DescribeShellKey() {
     std::string out;
     DescribeKey(HKEY_CURRENT_USER, kShellKey, kShellKey, out);
     return out;
-}
-
-std::string DefaultValue(HKEY hRoot, const std::string& subKey) {
-    CRegistryKey key;
-    std::string value;
-    if (!key.Open(hRoot, subKey) || !key.QueryString(nullptr, value)) return "<missing>";
-    return value;
 }
 
 bool Zeros(const std::string& bytes) { return bytes.find_first_not_of('\0') == std::string::npos; }
@@ -145,7 +142,7 @@ TEST_F(ExplorerVerbTest, EncryptSwitchLeadsThroughTheEncryptFlowToTheToolBarsLoc
     EXPECT_TRUE(::IsWindowVisible(FrameWindow()));
     ASSERT_TRUE(WaitForJob());
     ExpectAllAnswered(driver);
-    EXPECT_STREQ(View()->m_strSource, m_plain.c_str());
+    EXPECT_EQ(Narrow(View()->m_strSource), m_plain);
     EXPECT_EQ(StatusLine(), "Done Encrypting");
     const std::string locked = ReadAll(m_locked);
     EXPECT_EQ(locked.substr(0, 4), "BLOW");
@@ -190,14 +187,14 @@ TEST_F(ExplorerVerbTest, EachSwitchHandedOverToTheRunningProgramRunsItsFlowThere
     DialogDriver driver;
     driver.Expect(ChooseFile("Encrypted File", m_locked));
     driver.Expect(EncryptPassword("handed over"));
-    ASSERT_TRUE(SendVerbRequest(FrameWindow(), "encrypt", m_plain));
+    ASSERT_TRUE(SendVerbRequest(FrameWindow(), "encrypt", Wide(m_plain)));
     ASSERT_TRUE(driver.WaitForShown(2, 30000));
     ASSERT_TRUE(WaitForJob());
     EXPECT_TRUE(ReadAll(m_locked) == LockedByToolBar(driver, "handed over")) << "not the tool bar's locked file";
 
     driver.Clear();
     driver.Expect(ShredQuestion(IDNO));
-    ASSERT_TRUE(SendVerbRequest(FrameWindow(), "shred", m_plain));
+    ASSERT_TRUE(SendVerbRequest(FrameWindow(), "shred", Wide(m_plain)));
     ASSERT_TRUE(driver.WaitForShown(1, 30000));
     EXPECT_EQ(driver.Shown()[0].text, ShredQuestionText());
     PumpPending();
@@ -205,29 +202,142 @@ TEST_F(ExplorerVerbTest, EachSwitchHandedOverToTheRunningProgramRunsItsFlowThere
 
     driver.Clear();
     driver.Expect(ShredQuestion(IDYES));
-    ASSERT_TRUE(SendVerbRequest(FrameWindow(), "shred", m_plain));
+    ASSERT_TRUE(SendVerbRequest(FrameWindow(), "shred", Wide(m_plain)));
     ASSERT_TRUE(driver.WaitForShown(1, 30000));
     ASSERT_TRUE(PumpUntil([&] { return View()->m_bBusy == 0 && StatusLine() == "Done Shredding"; }, kJobTimeoutMs));
     EXPECT_TRUE(Zeros(ReadAll(m_plain)));
     ExpectAllAnswered(driver);
 }
 
-TEST_F(ExplorerVerbTest, WhileAJobRunsBothSwitchesAreRefusedAndTheJobsFileStays) {
+TEST_F(ExplorerVerbTest, WhileAJobRunsBothSwitchesWaitAndRunInOrderWhenItHasEnded) {
     ASSERT_TRUE(Start({}));
-    View()->m_strSource = "C:\\job\\source.txt";
-    View()->m_bBusy = 1;
-    for (const char* verb : {"encrypt", "shred"}) {
-        DialogDriver driver;
-        driver.Expect(DialogAnswer::Press(IDOK).WithCaption("Kestrine"));
-        ASSERT_TRUE(SendVerbRequest(FrameWindow(), verb, m_plain));
-        ASSERT_TRUE(driver.WaitForShown(1, 30000)) << verb;
-        PumpPending();
-        EXPECT_EQ(driver.Shown()[0].text, kBusyRefusal) << verb << ": no question, no dialog, only the refusal";
-        EXPECT_STREQ(View()->m_strSource, "C:\\job\\source.txt");
-        ExpectAllAnswered(driver);
-    }
-    View()->m_bBusy = 0;
+    View()->m_strSource = L"C:\\job\\source.txt";
+    View()->m_bBusy = 1;  // as between the start of a job and its end
+    DialogDriver driver;
+    ASSERT_TRUE(SendVerbRequest(FrameWindow(), "encrypt", Wide(m_plain)));
+    ASSERT_TRUE(SendVerbRequest(FrameWindow(), "shred", Wide(m_plain)));
+    PumpUntil([] { return false; }, 1500);
+    EXPECT_TRUE(driver.Shown().empty()) << "while the job runs: " << driver.Shown()[0].text;
+    EXPECT_EQ(Narrow(View()->m_strSource), "C:\\job\\source.txt");
+    EXPECT_EQ(Frame()->WaitingShellRequests().size(), 2u);
+
+    driver.Expect(Cancel("Encrypted File"));
+    driver.Expect(ShredQuestion(IDNO));
+    ::PostMessageA(View()->GetSafeHwnd(), WM_JOB_DONE, 0, 0);
+    ASSERT_TRUE(driver.WaitForShown(2, 30000));
+    PumpPending();
+    EXPECT_EQ(driver.Shown()[0].caption, "Encrypted File");
+    EXPECT_EQ(driver.Shown()[1].text, ShredQuestionText());
+    ExpectAllAnswered(driver);
+    EXPECT_TRUE(Frame()->WaitingShellRequests().empty());
     EXPECT_TRUE(ReadAll(m_plain) == m_content) << "the file changed";
+}
+
+TEST_F(ExplorerVerbTest, TenFilesHandedOverAtOnceAreAllShreddedEachAfterItsOwnQuestion) {
+    ASSERT_TRUE(Start({}));
+    std::vector<std::string> files;
+    for (int i = 0; i < 10; ++i) {
+        files.push_back(TempFile(("kst_verb_ten_" + std::to_string(i) + ".bin").c_str()));
+        WriteAll(files.back(), std::string(300000 + i, char('a' + i)));
+    }
+    DialogDriver driver;
+    for (size_t i = 0; i < files.size(); ++i) driver.Expect(ShredQuestion(IDYES));
+    // As ten starts of the program hand their files over, each from its own process.
+    std::vector<std::thread> starts;
+    std::vector<int> accepted(files.size(), 0);
+    for (size_t i = 0; i < files.size(); ++i)
+        starts.emplace_back([&, i] { accepted[i] = SendVerbRequest(FrameWindow(), "shred", Wide(files[i])) ? 1 : 0; });
+    const auto allZeros = [&] {
+        for (const std::string& file : files)
+            if (!Zeros(ReadAll(file))) return false;
+        return true;
+    };
+    const bool bDone = PumpUntil([&] { return driver.Shown().size() == files.size() && View()->m_bBusy == 0 && allZeros(); },
+                                 kJobTimeoutMs);
+    for (std::thread& start : starts) start.join();
+    EXPECT_TRUE(bDone);
+    EXPECT_EQ(accepted, std::vector<int>(files.size(), 1)) << "a hand-over was turned away";
+    ExpectAllAnswered(driver);
+    std::vector<std::string> asked;
+    for (const auto& shown : driver.Shown()) asked.push_back(shown.text);
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string name = files[i].substr(files[i].find_last_of('\\') + 1);
+        EXPECT_EQ(std::count(asked.begin(), asked.end(),
+                             "Shred " + name + "? Its contents will be overwritten with zeros and cannot be recovered."),
+                  1)
+            << name;
+        EXPECT_EQ(ReadAll(files[i]).size(), 300000 + i);
+        EXPECT_TRUE(Zeros(ReadAll(files[i]))) << name << " kept its content";
+        ::DeleteFileA(files[i].c_str());
+    }
+}
+
+TEST_F(ExplorerVerbTest, ClosingTakesNoFileAndNamesTheWaitingOnesAndItsQuestionGoesWhenTheJobEnds) {
+    ASSERT_TRUE(Start({}));
+    const HWND hFrame = FrameWindow();
+    const std::string other = TempFile("kst_verb_other.txt");
+    WriteAll(other, "other words");
+    View()->m_bBusy = 1;  // a job runs
+    ASSERT_TRUE(SendVerbRequest(hFrame, "shred", Wide(m_plain)));
+    ASSERT_TRUE(SendVerbRequest(hFrame, "encrypt", Wide(other)));
+    PumpPending();
+
+    DialogDriver driver;
+    driver.Expect(DialogAnswer::LeaveOpen().WithCaption("Kestrine"));
+    driver.Expect(Acknowledge());
+    // What another start sees while the question is up; then the job ends.
+    bool bHandedOver = true, bFindable = true, bQuestionUp = false;
+    std::thread elsewhere([&] {
+        bQuestionUp = driver.WaitForShown(1, 30000);
+        bFindable = ::GetPropA(hFrame, "Kestrine.MainWindow") != nullptr;
+        bHandedOver = SendVerbRequest(hFrame, "shred", Wide(other));
+        ::PostMessageA(View()->GetSafeHwnd(), WM_JOB_DONE, 0, 0);
+        // A question that stays is answered here after a while, so that a fault fails the
+        // test instead of hanging it.
+        for (int waited = 0; waited < 150 && ::IsWindow(hFrame); ++waited) ::Sleep(100);
+        if (::IsWindow(hFrame)) ::PostMessageA(::GetLastActivePopup(hFrame), WM_COMMAND, IDYES, 0);
+    });
+    ::PostMessageA(hFrame, WM_CLOSE, 0, 0);
+    const bool bClosed = PumpUntil([&] { return !::IsWindow(hFrame); }, 30000);
+    elsewhere.join();
+    ASSERT_TRUE(bClosed) << "the question did not go when the job ended";
+    EXPECT_TRUE(bQuestionUp);
+    EXPECT_FALSE(bFindable) << "a closing window was still marked as the running program";
+    EXPECT_FALSE(bHandedOver) << "a closing window took a file";
+    const auto shown = driver.Shown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].text,
+              "Kestrine is still processing information.\nClosing could lose this information.\n\nContinue closing?");
+    EXPECT_EQ(shown[1].text, "Kestrine closed before it took up these files. Nothing was done to them:\n\nShred with "
+                             "Kestrine: " + m_plain + "\nEncrypt with Kestrine: " + other);
+    EXPECT_TRUE(ReadAll(m_plain) == m_content);
+    EXPECT_EQ(ReadAll(other), "other words");
+    ::DeleteFileA(other.c_str());
+}
+
+TEST_F(ExplorerVerbTest, ClosingAnsweredNoKeepsTheWaitingFilesAndTakesHandOversAgain) {
+    ASSERT_TRUE(Start({}));
+    const HWND hFrame = FrameWindow();
+    View()->m_bBusy = 1;
+    ASSERT_TRUE(SendVerbRequest(hFrame, "shred", Wide(m_plain)));
+    DialogDriver driver;
+    driver.Expect(DialogAnswer::Press(IDNO).WithCaption("Kestrine"));
+    ::SendMessageA(hFrame, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(driver.WaitForShown(1, 30000));
+    PumpPending();
+    ASSERT_TRUE(::IsWindow(hFrame));
+    EXPECT_NE(::GetPropA(hFrame, "Kestrine.MainWindow"), nullptr) << "the window stays, and so does its mark";
+    ASSERT_TRUE(SendVerbRequest(hFrame, "shred", Wide(m_plain))) << "the window stays and takes files again";
+
+    driver.Expect(ShredQuestion(IDYES));
+    driver.Expect(ShredQuestion(IDYES));
+    ::PostMessageA(View()->GetSafeHwnd(), WM_JOB_DONE, 0, 0);
+    ASSERT_TRUE(driver.WaitForShown(3, 30000));
+    ASSERT_TRUE(PumpUntil([&] { return View()->m_bBusy == 0 && Frame()->WaitingShellRequests().empty() && driver.Shown().size() == 3; },
+                          kJobTimeoutMs));
+    ASSERT_TRUE(WaitForJob());
+    EXPECT_TRUE(Zeros(ReadAll(m_plain)));
+    ExpectAllAnswered(driver);
 }
 
 TEST_F(ExplorerVerbTest, AMissingFileIsReportedAndNothingStarts) {
@@ -256,17 +366,20 @@ TEST_F(ExplorerVerbTest, ACommandLineItCannotTakeIsRefusedBeforeAnyWindow) {
         const char* message;
     } cases[] = {
         {{"/frobnicate", "a.txt"},
-         "Kestrine does not know the switch \"/frobnicate\".\n\nIt takes /encrypt FILE, /shred FILE or the name of a "
-         "locked file."},
+         "Kestrine does not know the switch \"/frobnicate\".\n\nIt takes /encrypt FILE, /shred FILE, the name of a "
+         "locked file, /register or /unregister."},
         {{"/shred"}, "The switch /shred takes the name of one file."},
         {{"/encrypt", "a.txt", "b.txt"}, "The switch /encrypt takes the name of one file."},
         {{"/encrypt", "/shred", "a.txt"}, "The switch /shred takes the name of one file."},
         {{"/encrypt", "a.txt", "/p"}, "The switch /encrypt takes the name of one file."},
+        {{"/register", "a.txt"}, "The switch /register stands alone: it takes no file and no other switch."},
+        {{"/unregister", "/register"}, "The switch /register stands alone: it takes no file and no other switch."},
+        {{"/shred", "a.txt", "/unregister"}, "The switch /unregister stands alone: it takes no file and no other switch."},
     };
     for (const auto& c : cases) {
         DialogDriver driver;
         driver.Expect(DialogAnswer::Press(IDOK).WithCaption("Kestrine"));
-        EXPECT_FALSE(Start(c.args)) << c.message;
+        EXPECT_EQ(StartWithoutWindow(c.args), 2) << c.message;
         ASSERT_EQ(driver.Shown().size(), 1u) << c.message;
         EXPECT_EQ(driver.Shown()[0].text, c.message);
         EXPECT_EQ(m_app->m_pMainWnd, nullptr);
@@ -285,7 +398,7 @@ TEST(VerbRequest, AProgramThatKnowsOnlyOpenRequestsTurnsItAwayInsteadOfOpeningTh
             s_received = *pData;
             s_bytes.assign(static_cast<const char*>(pData->lpData), pData->cbData);
             s_received.lpData = &s_bytes[0];
-            std::string path;
+            std::wstring path;
             return ReadOpenRequest(pData, path) ? TRUE : FALSE;
         }
     };
@@ -297,11 +410,12 @@ TEST(VerbRequest, AProgramThatKnowsOnlyOpenRequestsTurnsItAwayInsteadOfOpeningTh
     HWND hOlder = ::CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                     wc.hInstance, nullptr);
     ASSERT_NE(hOlder, nullptr);
-    EXPECT_FALSE(SendVerbRequest(hOlder, "shred", "C:\\data\\report.kst"))
+    EXPECT_FALSE(SendVerbRequest(hOlder, "shred", L"C:\\data\\report.kst"))
         << "a ready answer would have made it open the locked file to decrypt";
-    std::string verb, path;
+    std::string verb;
+    std::wstring path;
     ASSERT_TRUE(ReadVerbRequest(&s_received, verb, path));
     EXPECT_EQ(verb, "shred");
-    EXPECT_EQ(path, "C:\\data\\report.kst");
+    EXPECT_EQ(path, L"C:\\data\\report.kst");
     ::DestroyWindow(hOlder);
 }

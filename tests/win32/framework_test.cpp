@@ -16,6 +16,7 @@
 #include "thread.h"
 #include "win_app.h"
 #include "wnd.h"
+#include "wide_paths.h"
 
 namespace {
 
@@ -79,9 +80,9 @@ TEST(File, ReadWriteSeekAndNamesWith64BitPositions) {
     const std::string path = TempPath("kst-framework-file.bin");
     {
         CFile file;
-        ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeReadWrite));
-        EXPECT_EQ(file.GetFileName(), "kst-framework-file.bin");
-        EXPECT_EQ(file.GetFilePath(), path.c_str());
+        ASSERT_TRUE(file.Open(kst_test::Wide(path), CFile::modeCreate | CFile::modeReadWrite));
+        EXPECT_EQ(file.GetFileName(), L"kst-framework-file.bin");
+        EXPECT_EQ(file.GetFilePath(), kst_test::Wide(path));
         EXPECT_TRUE(file.Write("0123456789", 10));
         EXPECT_TRUE(file.Flush());
         EXPECT_EQ(file.GetLength(), 10u);
@@ -99,22 +100,25 @@ TEST(File, ReadWriteSeekAndNamesWith64BitPositions) {
 
         // Held without sharing: nobody else may open it meanwhile.
         CFile other;
-        EXPECT_FALSE(other.Open(path.c_str(), CFile::modeRead));
+        EXPECT_FALSE(other.Open(kst_test::Wide(path), CFile::modeRead));
         other.Abort();
     }
     CFile again;
-    EXPECT_TRUE(again.Open(path.c_str(), CFile::modeRead)) << "the destructor closed it";
+    EXPECT_TRUE(again.Open(kst_test::Wide(path), CFile::modeRead)) << "the destructor closed it";
     again.Close();
-    EXPECT_FALSE(again.Open(TempPath("kst-no-such-file").c_str(), CFile::modeReadWrite));
+    EXPECT_FALSE(again.Open(kst_test::Wide(TempPath("kst-no-such-file")), CFile::modeReadWrite));
     ::DeleteFileA(path.c_str());
 }
 
 TEST(File, NameIsTheLastComponentOfAnyPathForm) {
     CFile file;
-    file.Open("C:\\dir\\sub/name.ext", CFile::modeRead);
-    EXPECT_EQ(file.GetFileName(), "name.ext");
-    file.Open("D:bare", CFile::modeRead);
-    EXPECT_EQ(file.GetFileName(), "bare");
+    file.Open(L"C:\\dir\\sub/name.ext", CFile::modeRead);
+    EXPECT_EQ(file.GetFileName(), L"name.ext");
+    file.Open(L"D:bare", CFile::modeRead);
+    EXPECT_EQ(file.GetFileName(), L"bare");
+    // Wide text has no trail bytes to mistake for separators, and any character.
+    file.Open(L"C:\\\u8868\u30BD\\\u041E\u0442\u0447\u0451\u0442 \U0001F4C4.txt", CFile::modeRead);
+    EXPECT_EQ(file.GetFileName(), L"\u041E\u0442\u0447\u0451\u0442 \U0001F4C4.txt");
 }
 
 TEST(Thread, WorkerKnowsItsThreadObjectAndTheObjectGoesAwayWithIt) {

@@ -11,6 +11,10 @@
 #include "codec_fakes.h"
 #include "message_box.h"
 #include "message_pump.h"
+#include "wide_paths.h"
+
+using kst_test::Narrow;
+using kst_test::Wide;
 
 std::vector<BarMessage> JobTest::s_barMessages;
 int JobTest::s_jobsDone = 0;
@@ -40,10 +44,12 @@ LRESULT CALLBACK RecordingBarProc(HWND window, UINT message, WPARAM wParam, LPAR
 class ProbeFile : public CFile {
 public:
     explicit ProbeFile(FileProbe& probe) : m_probe(probe) {}
-    BOOL Open(const char* pszFileName, UINT nOpenFlags) override {
-        return m_probe.fake ? TRUE : CFile::Open(pszFileName, nOpenFlags);
+    BOOL Open(const std::wstring& strFileName, UINT nOpenFlags) override {
+        return m_probe.fake ? TRUE : CFile::Open(strFileName, nOpenFlags);
     }
     bool Write(const void* pBuffer, UINT nCount) override {
+        const bool failing = m_probe.bytesWritten + nCount > std::min(m_probe.throwWritesAfter, m_probe.failWritesAfter);
+        if (failing && m_probe.failOnlyDuringAFlush) AwaitAFlushUnderWay();
         if (m_probe.bytesWritten + nCount > m_probe.throwWritesAfter) throw std::bad_alloc();
         if (m_probe.bytesWritten + nCount > m_probe.failWritesAfter) return false;
         m_probe.bytesWritten += nCount;
@@ -63,6 +69,12 @@ public:
     uint64_t GetLength() const override { return m_probe.fake ? m_probe.fakeLength : CFile::GetLength(); }
 
 private:
+    // The flush behind the writes runs on a thread of its own, which a loaded machine may
+    // start late: the failing write waits for it, so that it really fails during a flush.
+    void AwaitAFlushUnderWay() const {
+        for (int waited = 0; m_probe.flushesUnderWay == 0 && waited < 10000; waited += 5) ::Sleep(5);
+    }
+
     FileProbe& m_probe;
 };
 
@@ -119,8 +131,8 @@ void JobTest::TearDown() {
 void JobTest::Prepare(CBlowfishView& view, const std::string& source, const std::string& dest, const char* password) {
     view.m_hWnd = m_hViewWnd;
     view.m_progress.m_hWnd = m_hBar;
-    view.m_strSource = source.c_str();
-    view.m_strDest = dest.c_str();
+    view.m_strSource = Wide(source);
+    view.m_strDest = Wide(dest);
     if (password != nullptr) {
         view.m_strPassword = password;
         view.CopyPasswordToKey();

@@ -32,6 +32,7 @@ struct FileProbe {
     bool failFlushes = false;               // every flush reports failure
     int failFlushNumber = 0;                // this flush alone (counted from 1) reports failure
     DWORD flushMilliseconds = 0;            // how long each flush takes
+    bool failOnlyDuringAFlush = false;      // the failing write waits until a flush is under way
     bool fake = false;
     uint64_t bytesWritten = 0;
     int flushes = 0;

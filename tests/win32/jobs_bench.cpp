@@ -33,6 +33,10 @@
 #include "message_pump.h"
 #include "app_messages.h"
 #include "thread.h"
+#include "wide_paths.h"
+
+using kst_test::Narrow;
+using kst_test::Wide;
 
 namespace {
 
@@ -160,8 +164,8 @@ double CopySeconds(const std::string& from, const std::string& to, bool flush) {
     g_lastFlushSeconds = 0;
     double start = Seconds();
     CFile source, dest;
-    if (!source.Open(from.c_str(), CFile::modeRead | CFile::shareDenyWrite) ||
-        !dest.Open(to.c_str(), CFile::modeCreate | CFile::modeReadWrite))
+    if (!source.Open(Wide(from), CFile::modeRead | CFile::shareDenyWrite) ||
+        !dest.Open(Wide(to), CFile::modeCreate | CFile::modeReadWrite))
         return 0;
     std::vector<uint8_t> chunk(lockedfile::kLargeThreadedChunk.Bytes());
     UINT got = 0;
@@ -336,11 +340,11 @@ int main(int argc, char** argv) {
                 const double seconds = RunJob(view, proc, messages, processorSeconds);
                 figures.push_back({mib, job, threads, seconds, messages, processorSeconds, g_lastFlushSeconds});
             };
-            view.m_strSource = plain.c_str();
-            view.m_strDest = locked.c_str();
+            view.m_strSource = Wide(plain);
+            view.m_strDest = Wide(locked);
             run("encrypt", EncryptThreadProc);
-            view.m_strSource = locked.c_str();
-            view.m_strDest = back.c_str();
+            view.m_strSource = Wide(locked);
+            view.m_strDest = Wide(back);
             view.m_nDataOffset = 5 + 13;  // "kst-bench.bin"
             run("decrypt", DecryptThreadProc);
             if (processors == 1) break;

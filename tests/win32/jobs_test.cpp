@@ -214,6 +214,7 @@ TEST_F(JobFailure, ASourceHeldOpenForWritingElsewhereIsRefused) {
 
     HANDLE reader = ::CreateFileA(plain.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    Prepare(m_view, plain, locked, "pw");  // the last job's end wiped its key
     RunJob(m_view, EncryptThreadProc);
     ::CloseHandle(reader);
     EXPECT_STREQ(m_view.JobEndText(), "Done Encrypting");
@@ -557,6 +558,7 @@ TEST_F(JobFailure, AFlushBehindTheWritesThatFailsOrOutlastsTheJobIsPartOfTheFail
             probe.flushMilliseconds = c.flushMilliseconds;
             probe.failWritesAfter = c.failWritesAfter;
             probe.throwWritesAfter = c.throwWritesAfter;
+            probe.failOnlyDuringAFlush = c.flushMilliseconds > 0;
             ProbeView view(probe);
             view.m_nCipherThreads = threads;
             WriteBytes(locked, oldLocked);

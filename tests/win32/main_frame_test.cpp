@@ -12,22 +12,30 @@
 
 #include <gtest/gtest.h>
 
+#include "app_messages.h"
 #include "blowfish_app.h"
 #include "blowfish_doc.h"
 #include "blowfish_view.h"
 #include "caption_paint_info.h"
 #include "dc.h"
 #include "dialog_driver.h"
+#include "kestrine_version.h"
+#include "instance_handover.h"
 #include "main_frame.h"
 #include "message_box.h"
 #include "message_pump.h"
 #include "messages.h"
 #include "registry_key.h"
+#include "registry_values.h"
 #include "resource.h"
 #include "subclass_wnd.h"
 #include "thread.h"
 #include "ui_actor.h"
 #include "wnd_hook_map.h"
+#include "wide_paths.h"
+
+using kst_test::Narrow;
+using kst_test::Wide;
 
 using kst_test::DialogAnswer;
 using kst_test::DialogDriver;
@@ -66,13 +74,6 @@ void WriteFile(const std::string& path, const std::string& content) {
 
 bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::string ClassValue(const std::string& subKey) {
-    char buffer[MAX_PATH * 2] = {};
-    LONG size = sizeof buffer;
-    if (RegQueryValueA(HKEY_CLASSES_ROOT, subKey.c_str(), buffer, &size) != ERROR_SUCCESS) return "<missing>";
-    return buffer;
-}
-
 // Removes the WM_QUIT a closed main window leaves, so the next test's pumping goes on.
 void DropQuitMessage() {
     MSG msg;
@@ -80,8 +81,7 @@ void DropQuitMessage() {
 }
 
 LRESULT SendOpenRequestTo(HWND hFrame, const std::string& path) {
-    COPYDATASTRUCT data{0x4B535430, static_cast<DWORD>(path.size() + 1), const_cast<char*>(path.c_str())};
-    return ::SendMessageA(hFrame, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    return SendOpenRequest(hFrame, Wide(path)) ? TRUE : FALSE;
 }
 
 // A shell drop of the given files, as WM_DROPFILES carries it.
@@ -218,10 +218,10 @@ TEST_F(MainFrameTest, StartUpKeepsOnlyTheStampAndRegistersLockedFiles) {
 
     char exe[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    EXPECT_EQ(ClassValue(".kst"), "Kestrine.Document");
-    EXPECT_EQ(ClassValue("Kestrine.Document"), "Kestrine Document");
-    EXPECT_EQ(ClassValue("Kestrine.Document\\shell\\open\\command"), std::string("\"") + exe + "\" \"%1\"");
-    EXPECT_EQ(ClassValue("Kestrine.Document\\DefaultIcon"), std::string(exe) + ",1");
+    EXPECT_EQ(kst_test::UserClassValue(".kst"), "Kestrine.Document");
+    EXPECT_EQ(kst_test::UserClassValue("Kestrine.Document"), "Kestrine Document");
+    EXPECT_EQ(kst_test::UserClassValue("Kestrine.Document\\shell\\open\\command"), std::string("\"") + exe + "\" \"%1\"");
+    EXPECT_EQ(kst_test::UserClassValue("Kestrine.Document\\DefaultIcon"), std::string(exe) + ",1");
 }
 
 TEST_F(MainFrameTest, ToolBarStripOnTopViewFillsTheRest) {
@@ -288,7 +288,7 @@ TEST_F(MainFrameTest, ToolBarCommandsReachTheViewAndTheApplication) {
     EXPECT_EQ(shown[0].caption, "Select File to Encrypt");
     EXPECT_EQ(shown[1].caption, "Select File to Shred");
     EXPECT_EQ(shown[2].caption, "About Kestrine");
-    EXPECT_NE(shown[2].text.find("Kestrine Version 0.3c"), std::string::npos);
+    EXPECT_NE(shown[2].text.find("Kestrine Version " KESTRINE_VERSION_TEXT), std::string::npos) << shown[2].text;
     for (const auto& d : shown) EXPECT_FALSE(d.unexpected) << d.caption;
 }
 
@@ -422,8 +422,8 @@ TEST_F(MainFrameTest, FilesHandedOverOrDroppedOpenAsTheDocument) {
     EXPECT_EQ(driver.Shown()[0].text, "This file was not encrypted with Kestrine.");
     EXPECT_EQ(driver.Shown()[0].caption, "Kestrine");
     EXPECT_EQ(pDoc->m_bOpened, 1);
-    EXPECT_STREQ(pDoc->m_strOpenedPath, plain.c_str());
-    EXPECT_STREQ(View()->m_strSource, plain.c_str());
+    EXPECT_EQ(Narrow(pDoc->m_strOpenedPath), plain);
+    EXPECT_EQ(Narrow(View()->m_strSource), plain);
 
     // A drop on the window opens every file in turn, whatever its extension.
     driver.Clear();
@@ -431,19 +431,23 @@ TEST_F(MainFrameTest, FilesHandedOverOrDroppedOpenAsTheDocument) {
     driver.Expect(DialogAnswer::Press(IDOK));
     ::SendMessageA(Frame()->GetSafeHwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({plain, other})), 0);
     ASSERT_TRUE(driver.WaitForShown(2, 20000));
-    EXPECT_STREQ(pDoc->m_strOpenedPath, other.c_str());
+    EXPECT_EQ(Narrow(pDoc->m_strOpenedPath), other);
     EXPECT_EQ(Frame()->GetActiveDocument(), pDoc);  // the one document is reused
 
-    // While a job runs, a handed-over file is refused and the job's source stays.
+    // While a job runs, a handed-over file waits and the job's source stays; the file is
+    // opened once the job has ended.
     driver.Clear();
-    driver.Expect(DialogAnswer::Press(IDOK));
-    View()->m_strSource = "C:\\job\\source.txt";
+    View()->m_strSource = L"C:\\job\\source.txt";
     View()->m_bBusy = 1;
-    SendOpenRequestTo(Frame()->GetSafeHwnd(), plain);
+    EXPECT_EQ(SendOpenRequestTo(Frame()->GetSafeHwnd(), plain), TRUE);
+    kst_test::PumpUntil([] { return false; }, 1000);
+    EXPECT_TRUE(driver.Shown().empty());
+    EXPECT_EQ(Narrow(View()->m_strSource), "C:\\job\\source.txt");
+    driver.Expect(DialogAnswer::Press(IDOK));
+    ::PostMessageA(View()->GetSafeHwnd(), WM_JOB_DONE, 0, 0);
     ASSERT_TRUE(driver.WaitForShown(1, 20000));
-    EXPECT_EQ(driver.Shown()[0].text, "Kestrine is busy with another file. Please wait until it has finished.");
-    EXPECT_STREQ(View()->m_strSource, "C:\\job\\source.txt");
-    View()->m_bBusy = 0;
+    EXPECT_EQ(driver.Shown()[0].text, "This file was not encrypted with Kestrine.");
+    EXPECT_EQ(Narrow(View()->m_strSource), plain);
 
     // Requests that are not ours are turned away.
     COPYDATASTRUCT foreign{7, 4, const_cast<char*>("abc")};
@@ -478,8 +482,8 @@ TEST_F(MainFrameTest, CloseWhileEncryptingAnsweredYesStopsTheJobAndEndsCleanly) 
         for (int i = 0; i < 64; ++i) out << chunk;
     }
     CBlowfishView* pView = View();
-    pView->m_strSource = source.c_str();
-    pView->m_strDest = dest.c_str();
+    pView->m_strSource = Wide(source);
+    pView->m_strDest = Wide(dest);
     pView->m_strPassword = "secret";
     pView->CopyPasswordToKey();
     pView->m_bBusy = 1;
@@ -620,6 +624,6 @@ TEST(DocTemplate, AFrameThatCannotBeCreatedLeavesNothingBehind) {
                                    &AfxNewView<CBlowfishView>);
     EXPECT_EQ(docTemplate.OpenDocumentFile(nullptr), nullptr);
     EXPECT_EQ(docTemplate.GetOpenDocument(), nullptr);
-    EXPECT_EQ(docTemplate.OpenDocumentFile("C:\\any.kst"), nullptr);
+    EXPECT_EQ(docTemplate.OpenDocumentFile(L"C:\\any.kst"), nullptr);
     EXPECT_EQ(docTemplate.GetOpenDocument(), nullptr);
 }

@@ -174,3 +174,61 @@ TEST(DecryptPasswordDialog, AcceptsAnEmptyFieldMasksItAndCancels) {
 }
 
 }  // namespace
+
+// The fields take whatever is typed, in any script; the key is made of what the ANSI code
+// page has, and a password with anything else is refused, never keyed with stand-ins.
+TEST(PasswordDialogs, KeyWithTheCodePagesBytesAndRefuseWhatItLacks) {
+    const std::wstring western = L"p\x00E4ssw\x00F6rd";  // in code page 1252, as in most
+    const std::wstring cyrillic = L"\x043F\x0430\x0440\x043E\x043B\x044C";
+    const std::wstring emoji = L"key\xD83D\xDD11";
+    char bytes[16] = {};
+    BOOL usedDefault = FALSE;
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, western.c_str(), -1, bytes, sizeof bytes, nullptr,
+                          &usedDefault);
+    if (usedDefault || ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, cyrillic.c_str(), -1, nullptr, 0, nullptr,
+                                             &usedDefault) == 0 || !usedDefault)
+        GTEST_SKIP() << "the ANSI code page " << ::GetACP() << " is not a Western one";
+    const std::string westernKey = bytes;
+
+    // Typed key by key through the dialog's message loop, as a keyboard types.
+    {
+        CEncryptPasswordDlg dialog;
+        INT_PTR result = 0;
+        kst_test::DialogActor actor(kCaption, [&](HWND hDialog) {
+            for (int id : {IDC_PASSWORD, IDC_RETYPE})
+                for (wchar_t c : western) ::PostMessageW(::GetDlgItem(hDialog, id), WM_CHAR, c, 1);
+            ::PostMessageW(hDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        });
+        result = dialog.DoModal();
+        ASSERT_TRUE(actor.Found());
+        ASSERT_EQ(result, IDOK);
+        EXPECT_EQ(std::string(dialog.m_strPassword), westernKey) << "today's bytes for what the code page has";
+    }
+
+    DialogDriver driver;
+    for (const std::wstring& refused : {cyrillic, emoji}) {
+        driver.Expect(DialogAnswer::Press(IDOK).WithCaption(kCaption).Type(IDC_PASSWORD, refused).Type(IDC_RETYPE,
+                                                                                                       refused));
+        driver.Expect(AcknowledgeBox());
+    }
+    driver.Expect(DialogAnswer::Press(IDCANCEL).WithCaption(kCaption));
+    CEncryptPasswordDlg encrypt;
+    EXPECT_EQ(encrypt.DoModal(), IDCANCEL);
+
+    driver.Expect(DialogAnswer::Press(IDOK).WithCaption(kCaption).Type(IDC_PASSWORD, cyrillic));
+    driver.Expect(AcknowledgeBox());
+    driver.Expect(DialogAnswer::Press(IDOK).WithCaption(kCaption).Type(IDC_PASSWORD, western));
+    CDecryptPasswordDlg decrypt;
+    ASSERT_EQ(decrypt.DoModal(), IDOK);
+    EXPECT_EQ(std::string(decrypt.m_strPassword), westernKey);
+
+    const auto shown = driver.Shown();
+    ASSERT_EQ(shown.size(), 8u);
+    for (size_t box : {1u, 3u, 6u}) {
+        SCOPED_TRACE(box);
+        EXPECT_EQ(shown[box].caption, "Kestrine");
+        EXPECT_EQ(shown[box].text,
+                  "The password contains characters that cannot be used on this system. Please use other characters.");
+        EXPECT_EQ(shown[box].icon, static_cast<UINT>(MB_ICONHAND));
+    }
+}

@@ -1,12 +1,16 @@
 // The registry profile, the version stamp and the shell registration of locked files.
 #include "registry_key.h"
 #include "registry_profile.h"
+#include "registry_values.h"
 #include "shell_registration.h"
 #include "version_stamp.h"
 
 #include <shlwapi.h>
 
 #include <gtest/gtest.h>
+
+using kst_test::MachineClassValue;
+using kst_test::UserClassValue;
 
 namespace {
 
@@ -32,12 +36,9 @@ protected:
     CRegistryProfile m_profile;
 };
 
-std::string ClassValue(const std::string& subKey) {
-    char buffer[MAX_PATH * 2] = {};
-    LONG size = sizeof buffer;
-    if (RegQueryValueA(HKEY_CLASSES_ROOT, subKey.c_str(), buffer, &size) != ERROR_SUCCESS)
-        return "<missing>";
-    return buffer;
+void DeleteLockedFileType() {
+    for (HKEY hRoot : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+        for (const char* key : {"Software\\Classes\\.kst", "Software\\Classes\\Kestrine.Document"}) SHDeleteKeyA(hRoot, key);
 }
 
 }  // namespace
@@ -68,14 +69,52 @@ TEST_F(ProfileTest, UnsetProfileWritesNothing) {
     EXPECT_EQ(unset.GetProfileString("Core", "Program ID", "d"), "d");
 }
 
-TEST(ShellRegistration, LockedFilesOpenInTheProgramWithTheDocumentIcon) {
-    const ShellFileType type{".kst", "Kestrine.Document", "Kestrine Document", "C:\\Apps\\kestrine.exe", 1};
-    ASSERT_TRUE(RegisterShellFileType(type, true));
-    EXPECT_EQ(ClassValue(".kst"), "Kestrine.Document");
-    EXPECT_EQ(ClassValue("Kestrine.Document"), "Kestrine Document");
-    EXPECT_EQ(ClassValue("Kestrine.Document\\shell\\open\\command"), "\"C:\\Apps\\kestrine.exe\" \"%1\"");
-    EXPECT_EQ(ClassValue("Kestrine.Document\\DefaultIcon"), "C:\\Apps\\kestrine.exe,1");
-    EXPECT_EQ(ClassValue("Kestrine.Document\\shell\\print\\command"), "\"C:\\Apps\\kestrine.exe\" /p \"%1\"");
-    EXPECT_EQ(ClassValue("Kestrine.Document\\shell\\printto\\command"),
-              "\"C:\\Apps\\kestrine.exe\" /pt \"%1\" \"%2\" \"%3\" \"%4\"");
+TEST(ShellRegistration, LockedFilesOpenInTheProgramWithTheDocumentIconForTheUserOnly) {
+    DeleteLockedFileType();
+    const ShellFileType type{".kst", "Kestrine.Document", "Kestrine Document", L"C:\\Apps\\kestrine.exe", 1};
+    RegistrationResult result = RegisterShellFileType(type, true);
+    EXPECT_TRUE(result.bDone);
+    EXPECT_TRUE(result.bChanged);
+    const struct {
+        const char* key;
+        const char* value;
+    } entries[] = {
+        {".kst", "Kestrine.Document"},
+        {"Kestrine.Document", "Kestrine Document"},
+        {"Kestrine.Document\\shell\\open\\command", "\"C:\\Apps\\kestrine.exe\" \"%1\""},
+        {"Kestrine.Document\\DefaultIcon", "C:\\Apps\\kestrine.exe,1"},
+        {"Kestrine.Document\\shell\\print\\command", "\"C:\\Apps\\kestrine.exe\" /p \"%1\""},
+        {"Kestrine.Document\\shell\\printto\\command", "\"C:\\Apps\\kestrine.exe\" /pt \"%1\" \"%2\" \"%3\" \"%4\""},
+    };
+    for (const auto& entry : entries) {
+        EXPECT_EQ(UserClassValue(entry.key), entry.value);
+        EXPECT_EQ(MachineClassValue(entry.key), "<missing>") << entry.key << ": written for every user";
+    }
+
+    result = RegisterShellFileType(type, true);
+    EXPECT_TRUE(result.bDone);
+    EXPECT_FALSE(result.bChanged) << "written again although nothing differed";
+
+    result = UnregisterShellFileType(type);
+    EXPECT_TRUE(result.bDone);
+    EXPECT_TRUE(result.bChanged);
+    for (const auto& entry : entries) EXPECT_EQ(UserClassValue(entry.key), "<missing>") << entry.key;
+    result = UnregisterShellFileType(type);
+    EXPECT_TRUE(result.bDone);
+    EXPECT_FALSE(result.bChanged);
+}
+
+TEST(ShellRegistration, UndoingItLeavesAnExtensionAnotherProgramHasTakenOver) {
+    DeleteLockedFileType();
+    const ShellFileType type{".kst", "Kestrine.Document", "Kestrine Document", L"C:\\Apps\\kestrine.exe", 1};
+    ASSERT_TRUE(RegisterShellFileType(type, false).bDone);
+    {
+        CRegistryKey extension;
+        ASSERT_TRUE(extension.Create(HKEY_CURRENT_USER, "Software\\Classes\\.kst"));
+        ASSERT_TRUE(extension.SetString(nullptr, "OtherLocker.File"));
+    }
+    EXPECT_TRUE(UnregisterShellFileType(type).bDone);
+    EXPECT_EQ(UserClassValue(".kst"), "OtherLocker.File");
+    EXPECT_EQ(UserClassValue("Kestrine.Document"), "<missing>");
+    DeleteLockedFileType();
 }

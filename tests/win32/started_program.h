@@ -15,6 +15,7 @@
 #include "main_frame.h"
 #include "message_pump.h"
 #include "view_flow_support.h"
+#include "wide_text.h"
 
 namespace kst_test {
 
@@ -23,12 +24,24 @@ protected:
     void TearDown() override { Stop(); }
 
     // InitInstance's answer: false when the start ended without a window.
-    bool Start(std::vector<std::string> args) {
+    bool Start(const std::vector<std::string>& args) {
+        std::vector<std::wstring> wideArgs;
+        for (const std::string& arg : args) wideArgs.push_back(AfxWiden(arg.c_str()));
+        return StartWide(wideArgs);
+    }
+    // The same with arguments the ANSI code page may not spell, as the system hands them over.
+    bool StartWide(const std::vector<std::wstring>& args) {
         DropQuitMessage();
         m_app = std::make_unique<CBlowfishApp>();
         m_app->InitApplication();
-        m_app->SetCommandLineArgs(std::move(args));
+        m_app->SetCommandLineArgs(args);
         return m_app->InitInstance() != FALSE;
+    }
+    // A start that is to end without a window: its exit code, or kStartedAWindow.
+    static constexpr int kStartedAWindow = -1000;
+    int StartWithoutWindow(std::vector<std::string> args) {
+        if (Start(std::move(args))) return kStartedAWindow;
+        return m_app->ExitInstance();
     }
     void Stop() {
         if (!m_app) return;

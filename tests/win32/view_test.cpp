@@ -22,6 +22,7 @@
 #include "ui_actor.h"
 #include "view_flow_support.h"
 #include "wnd.h"
+#include "wide_paths.h"
 
 using namespace kst_test;  // the flows' answers and files
 
@@ -141,7 +142,7 @@ TEST_F(ViewTest, EncryptCommandRunsItsDialogsAndJobAndDecryptBringsTheBytesBack)
     EXPECT_EQ(StatusLine(), "Done Encrypting");
     EXPECT_EQ(BarPosition(), 0);
     EXPECT_TRUE(CommandEnabled(ID_ENCRYPT));
-    EXPECT_EQ(std::string(m_view.m_strDest), locked + ".kst");
+    EXPECT_EQ(Narrow(m_view.m_strDest), locked + ".kst");
     ASSERT_TRUE(Exists(locked + ".kst"));
     EXPECT_EQ(ReadAll(source), original);
     ExpectAllAnswered(driver);
@@ -182,14 +183,14 @@ TEST_F(ViewTest, BadLockedHeadsAreReportedAndStartNothing) {
         driver.Clear();
         driver.Expect(Acknowledge());
         WriteAll(PathOf(c.name), c.content);
-        m_view.m_strSource = PathOf(c.name).c_str();
-        m_view.m_strDest = "unchanged";
+        m_view.m_strSource = Wide(PathOf(c.name));
+        m_view.m_strDest = L"unchanged";
         m_view.ReadLockedHeader();
         const auto shown = driver.Shown();
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0].text, c.message);
         EXPECT_EQ(shown[0].icon, 0u);
-        EXPECT_EQ(std::string(m_view.m_strDest), "unchanged");
+        EXPECT_EQ(Narrow(m_view.m_strDest), "unchanged");
         EXPECT_EQ(m_view.m_bBusy, 0);
         // The refused file is left as it was and is not held open.
         EXPECT_EQ(ReadAll(PathOf(c.name)), c.content);
@@ -198,7 +199,7 @@ TEST_F(ViewTest, BadLockedHeadsAreReportedAndStartNothing) {
 
     driver.Clear();
     driver.Expect(Acknowledge());
-    m_view.m_strSource = PathOf("missing.kst").c_str();
+    m_view.m_strSource = Wide(PathOf("missing.kst"));
     m_view.ReadLockedHeader();
     ASSERT_EQ(driver.Shown().size(), 1u);
     EXPECT_EQ(driver.Shown()[0].text, "Error opening source file to decrypt.");
@@ -268,25 +269,25 @@ TEST_F(ViewTest, CancellingAnyDialogStartsNothingAndKeepsWhatEarlierDialogsSet) 
     DialogDriver driver;
 
     // Encrypt: cancelled at the source, the destination and the password.
-    m_view.m_strSource = "before";
-    m_view.m_strDest = "before";
+    m_view.m_strSource = L"before";
+    m_view.m_strDest = L"before";
     SetBar(40);
     driver.Expect(Cancel("Select File to Encrypt"));
     Command(ID_ENCRYPT);
-    EXPECT_EQ(std::string(m_view.m_strSource), "before");
+    EXPECT_EQ(Narrow(m_view.m_strSource), "before");
     EXPECT_EQ(BarPosition(), 0);
 
     driver.Expect(ChooseFile("Select File to Encrypt", source));
     driver.Expect(Cancel("Encrypted File"));
     Command(ID_ENCRYPT);
-    EXPECT_EQ(std::string(m_view.m_strSource), source);
-    EXPECT_EQ(std::string(m_view.m_strDest), "before");
+    EXPECT_EQ(Narrow(m_view.m_strSource), source);
+    EXPECT_EQ(Narrow(m_view.m_strDest), "before");
 
     driver.Expect(ChooseFile("Select File to Encrypt", source));
     driver.Expect(ChooseFile("Encrypted File", PathOf("never.kst")));
     driver.Expect(Cancel(kPasswordCaption));
     Command(ID_ENCRYPT);
-    EXPECT_EQ(std::string(m_view.m_strDest), PathOf("never.kst"));
+    EXPECT_EQ(Narrow(m_view.m_strDest), PathOf("never.kst"));
     EXPECT_TRUE(m_view.m_pszKey.empty());
 
     // Decrypt: cancelled at the decrypted-file dialog and at the password.
@@ -295,7 +296,7 @@ TEST_F(ViewTest, CancellingAnyDialogStartsNothingAndKeepsWhatEarlierDialogsSet) 
     driver.Expect(ChooseFile("Select File to Decrypt", locked));
     driver.Expect(Cancel("Decrypted File"));
     Command(ID_DECRYPT);
-    EXPECT_EQ(std::string(m_view.m_strDest), "keep.txt");  // the name read from the file
+    EXPECT_EQ(Narrow(m_view.m_strDest), "keep.txt");  // the name read from the file
     driver.Expect(ChooseFile("Select File to Decrypt", locked));
     driver.Expect(ChooseFile("Decrypted File", PathOf("never.txt")));
     driver.Expect(Cancel(kPasswordCaption));
@@ -385,9 +386,9 @@ TEST_F(ViewTest, NoSecondFlowStartsWhileAJobRuns) {
     DialogDriver driver;
     driver.Expect(Acknowledge());
     driver.Expect(Acknowledge());
-    m_view.m_strSource = plain.c_str();
+    m_view.m_strSource = Wide(plain);
     m_view.EncryptDroppedFile();
-    m_view.m_strSource = locked.c_str();
+    m_view.m_strSource = Wide(locked);
     m_view.ReadLockedHeader();
     const auto shown = driver.Shown();
     ASSERT_EQ(shown.size(), 2u);
@@ -417,8 +418,8 @@ TEST_F(ViewTest, FileDialogsShowTheirTitlesFiltersAndProposedNames) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
-        m_view.m_strDest = "report.txt";
-        m_view.m_strSource = "unchanged";
+        m_view.m_strDest = L"report.txt";
+        m_view.m_strSource = L"unchanged";
         std::vector<std::string> types;
         std::string proposed;
         bool captured = false;
@@ -446,8 +447,8 @@ TEST_F(ViewTest, FileDialogsShowTheirTitlesFiltersAndProposedNames) {
         EXPECT_EQ(proposed, c.select == &CBlowfishView::SelectDestToDecrypt ? "report.txt" : "");
         EXPECT_TRUE(captured);
         // A cancelled dialog leaves its field as it was.
-        EXPECT_EQ(std::string(m_view.m_strSource), "unchanged");
-        EXPECT_EQ(std::string(m_view.m_strDest), "report.txt");
+        EXPECT_EQ(Narrow(m_view.m_strSource), "unchanged");
+        EXPECT_EQ(Narrow(m_view.m_strDest), "report.txt");
     }
 }
 
@@ -463,13 +464,13 @@ TEST_F(ViewTest, ALongStoredNameIsProposedShortEnoughForItsFolder) {
     DialogDriver driver;
     driver.Expect(DialogAnswer::Press(IDOK).WithCaption("Decrypted File"));  // accepts the proposal
     driver.Expect(Cancel(kPasswordCaption));
-    m_view.m_strSource = locked.c_str();
+    m_view.m_strSource = Wide(locked);
     m_view.ReadLockedHeader();
 
     const auto shown = driver.Shown();
     ASSERT_EQ(shown.size(), 2u);
     const std::string proposed = FileNameShown(shown[0]);
-    const std::string chosen(m_view.m_strDest);
+    const std::string chosen = Narrow(m_view.m_strDest);
     EXPECT_LT(folder.size() + 1 + proposed.size(), static_cast<size_t>(MAX_PATH));
     EXPECT_EQ(proposed.substr(proposed.size() - 4), ".txt") << "the extension is kept";
     EXPECT_EQ(proposed.find_first_not_of('n'), proposed.size() - 4);
