@@ -185,7 +185,7 @@ double CopySeconds(const std::string& from, const std::string& to, bool flush) {
 double ReadSeconds(const std::string& path, uint64_t offset) {
     double start = Seconds();
     CFile file;
-    if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite)) return 0;
+    if (!file.Open(Wide(path), CFile::modeRead | CFile::shareDenyWrite)) return 0;
     file.Seek(int64_t(offset), CFile::begin);
     files::FileSource reader = JobSource(file);
     std::vector<uint8_t> chunk(lockedfile::kLargeThreadedChunk.Bytes());
@@ -260,10 +260,10 @@ double RunnerSeconds(size_t mib, unsigned threads, unsigned processors) {
 double WriteSeconds(const std::string& source, const std::string& dest, size_t mib) {
     g_lastFlushSeconds = 0;
     CFile from;
-    if (!from.Open(source.c_str(), CFile::modeRead | CFile::shareDenyWrite)) return 0;
+    if (!from.Open(Wide(source), CFile::modeRead | CFile::shareDenyWrite)) return 0;
     const double start = Seconds();
     FlushTimingFile file;
-    if (!file.OpenPending(dest.c_str(), from)) return 0;
+    if (!file.OpenPending(Wide(dest), from)) return 0;
     std::vector<uint8_t> chunk(lockedfile::kLargeThreadedChunk.Bytes(), 0xA5);
     {
         CJobWriteBehind writeBehind(file);
@@ -320,8 +320,6 @@ int main(int argc, char** argv) {
     BenchView view;
     view.m_hWnd = viewWindow;
     view.m_progress.m_hWnd = bar;
-    view.m_strPassword = "benchmark";
-    view.CopyPasswordToKey();
     std::vector<JobFigure> figures;
     for (size_t mib : sizes) {
         if (!WritePattern(plain, mib)) {
@@ -331,13 +329,20 @@ int main(int argc, char** argv) {
         for (unsigned threads : {1u, processors}) {
             view.m_nCipherThreads = threads;
             auto run = [&](const char* job, AFX_THREADPROC proc) {
+                // A job wipes its key when it ends, as the view has the password typed again.
+                view.m_strPassword = "benchmark";
+                view.CopyPasswordToKey();
                 // A new file, as the copies write: replacing the last run's file would add
                 // the freeing of its memory to the job (0.06 s for 256 MiB).
-                ::DeleteFileA(view.m_strDest.GetString());
+                ::DeleteFileW(view.m_strDest.c_str());
                 RecycleMemory(scratch, mib);
                 int messages = 0;
                 double processorSeconds = 0;
                 const double seconds = RunJob(view, proc, messages, processorSeconds);
+                if (!view.JobComplete()) {
+                    std::printf("the %zu MiB %s job failed: no figures\n", mib, job);
+                    std::exit(1);
+                }
                 figures.push_back({mib, job, threads, seconds, messages, processorSeconds, g_lastFlushSeconds});
             };
             view.m_strSource = Wide(plain);
