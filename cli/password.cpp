@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "code_page.h"
 #include "file_streams.h"
 #include "line_reader.h"
 #include "open.h"
@@ -29,6 +30,20 @@ bool ReadLineFromDescriptor(int descriptor, SecretBytes& line)
         return false;
     files::FileSource source(file, files::FileSource::kNoReadAhead);
     return ReadLine(source, line);
+}
+
+// The characters of a UTF-16 line past its byte order mark (line_reader.h).
+lockedfile::SecretCharacters Utf16Characters(const SecretBytes& line, Utf16Order order)
+{
+    std::vector<char16_t, WipingAllocator<char16_t>> units;
+    for (size_t at = 2; at + 1 < line.size(); at += 2)
+        units.push_back(order == Utf16Order::LittleEndian ? char16_t(line[at] | line[at + 1] << 8)
+                                                           : char16_t(line[at] << 8 | line[at + 1]));
+    lockedfile::SecretCharacters characters;
+    lockedfile::ReadUtf16(units.data(), units.size(), [&](char32_t c) { characters.push_back(c); });
+    if (line.size() % 2 != 0)
+        characters.push_back(lockedfile::kNoCharacter);  // half a unit
+    return characters;
 }
 
 PasswordResult AskOnTerminal(PasswordUse use, const OpenedCodePage& codePage, SecretBytes& key)
@@ -77,10 +92,14 @@ std::string PasswordRefusal(size_t length, PasswordUse use)
 std::string KeyForPassword(const SecretBytes& line, PasswordOrigin origin, PasswordUse use,
                            const OpenedCodePage& codePage, SecretBytes& key)
 {
-    const lockedfile::SecretCharacters characters = PasswordCharacters(line, origin);
+    // Whatever the system's text, a file that says it is UTF-16 is read as such.
+    const Utf16Order utf16 = origin == PasswordOrigin::File ? Utf16ByteOrder(line) : Utf16Order::None;
+    const lockedfile::SecretCharacters characters =
+        utf16 != Utf16Order::None ? Utf16Characters(line, utf16) : PasswordCharacters(line, origin);
     std::string refusal;
     if (std::find(characters.begin(), characters.end(), lockedfile::kNoCharacter) != characters.end())
-        refusal = "the password is not " + PasswordEncodingName(origin) + " text";
+        refusal = "the password is not " + (utf16 != Utf16Order::None ? "UTF-16" : PasswordEncodingName(origin)) +
+                  " text";
     else if (!lockedfile::KeyFor(characters, *codePage.converter, key))
         refusal = "the password contains characters that code page " + std::to_string(codePage.number) +
                   " lacks (Kestrine for Windows keys with its bytes); use other characters";

@@ -25,8 +25,9 @@ enum class PasswordOrigin { Terminal, File };
 // The characters of a password line. On POSIX systems both are narrow text. On Windows
 // the console is read as Unicode (and handed on as UTF-8); a file is UTF-8 when it is
 // well-formed UTF-8 (as Notepad and kst on other systems write it), or else text of the
-// ANSI code page. A UTF-8 byte order mark before a file's line is skipped. A byte that is
-// no text reads as lockedfile::kNoCharacter.
+// ANSI code page. A UTF-8 byte order mark before a file's line is skipped (a line with a
+// UTF-16 mark never comes here: password.cpp reads it as UTF-16). A byte that is no text
+// reads as lockedfile::kNoCharacter.
 lockedfile::SecretCharacters PasswordCharacters(const SecretBytes& line, PasswordOrigin origin);
 // What a password line was read as, for the message when it is no text: "UTF-8", ...
 std::string PasswordEncodingName(PasswordOrigin origin);

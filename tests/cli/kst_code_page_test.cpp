@@ -94,6 +94,34 @@ TEST_F(KstCodePage, APasswordAndANameTheCodePageHasGiveTheProgramsBytesAndComeBa
     }
 }
 
+// A password file saved as UTF-16 (Notepad's "Unicode", with its byte order mark) keys
+// with the characters it holds, not with its bytes read as narrow text.
+TEST_F(KstCodePage, AUtf16PasswordFileKeysWithItsCharacters)
+{
+    const struct {
+        const char* order;
+        std::string typed;
+    } cases[] = {
+        {"little-endian", std::string("\xFF\xFEp\0\xE4\0s\0s\0w\0o\0r\0t\0\r\0\n\0", 22)},
+        {"big-endian", std::string("\xFE\xFF\0p\0\xE4\0s\0s\0w\0o\0r\0t", 18)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.order);
+        WriteText(Path("p\xC3\xA4sswort.txt"), kWesternPlain);
+        WriteText(Path("unicode"), c.typed);
+        KstRun run = InFolder({"encrypt", Path("p\xC3\xA4sswort.txt"), "-q", "--password-file", Path("unicode")});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(Text("p\xC3\xA4sswort.txt.kst"), kLockedOnAWesternSystem);
+        fs::remove(Path("p\xC3\xA4sswort.txt.kst"));
+    }
+    // Half a unit is no UTF-16 text.
+    WriteText(Path("unicode"), std::string("\xFF\xFEp\0q", 5));
+    const KstRun run = InFolder({"encrypt", Path("p\xC3\xA4sswort.txt"), "-q", "--password-file", Path("unicode")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("not UTF-16 text"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(Path("p\xC3\xA4sswort.txt.kst")));
+}
+
 TEST_F(KstCodePage, CharactersOutsideTheCodePageAreRefusedInPasswordsAndUnderscoresInNames)
 {
     const std::string parol = "\xD0\xBF\xD0\xB0\xD1\x80\xD0\xBE\xD0\xBB\xD1\x8C";  // "пароль"

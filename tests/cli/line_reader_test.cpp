@@ -52,4 +52,32 @@ TEST(PasswordLine, EndsAtTheEndOfTheStreamWithoutALineEnd)
     EXPECT_EQ(TextOf(line), "") << "nothing more";
 }
 
+// Notepad's "Unicode": a unit may hold the byte of '\n' (U+010A is 0A 01), and only the
+// unit U+000A ends the line; the rest stays on the descriptor, in either byte order.
+TEST(PasswordLine, AUtf16LineEndsAtItsOwnLineFeedUnit)
+{
+    const struct {
+        const char* order;
+        std::string sent, line;
+    } cases[] = {
+        {"little-endian", std::string("\xFF\xFEp\0\x0A\x01\r\0\n\0rest", 14),
+         std::string("\xFF\xFEp\0\x0A\x01", 6)},
+        {"big-endian", std::string("\xFE\xFF\0p\x01\x0A\0\r\0\nrest", 14), std::string("\xFE\xFF\0p\x01\x0A", 6)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.order);
+        int ends[2];
+        ASSERT_EQ(::pipe(ends), 0);
+        ASSERT_EQ(::write(ends[1], c.sent.data(), c.sent.size()), ssize_t(c.sent.size()));
+        ::close(ends[1]);
+        files::File file(ends[0]);
+        files::FileSource source(file, files::FileSource::kNoReadAhead);
+        SecretBytes line;
+        ASSERT_TRUE(kst::ReadLine(source, line));
+        EXPECT_EQ(TextOf(line), c.line);
+        ASSERT_TRUE(kst::ReadLine(source, line));
+        EXPECT_EQ(TextOf(line), "rest");
+    }
+}
+
 }  // namespace

@@ -104,6 +104,17 @@ TEST_F(KstExeAndJobs, KstExeRefusesWhatTheProgramWouldRefuse) {
     EXPECT_EQ(ReadBytes(PathOf("plain")), std::vector<uint8_t>(20, 0));
 }
 
+// A password file Notepad saved as "Unicode" (UTF-16 with its byte order mark) keys with
+// the characters it holds in the ANSI code page, as the program's dialog keys what is typed.
+TEST_F(KstExeAndJobs, KstExeKeysAUtf16PasswordFileAsThePasswordItHolds) {
+    if (::GetACP() != 1252) GTEST_SKIP() << "the password's bytes here are those of code page 1252";
+    const std::string notepad("\xFF\xFEp\0\xE4\0s\0s\0w\0o\0r\0t\0\r\0\n\0", 22);  // "pässwort"
+    WriteBytes(PathOf("password"), std::vector<uint8_t>(notepad.begin(), notepad.end()));
+    WriteBytes(PathOf("plain"), {'d', 'a', 't', 'a'});
+    ASSERT_EQ(RunKstExe("encrypt " + Quoted(PathOf("plain")) + " -q --password-file " + Quoted(PathOf("password"))), 0u);
+    EXPECT_EQ(ReadWide(Wide(PathOf("plain.kst"))), testing_codec::LockedText("data", "plain", "p\xE4sswort"));
+}
+
 // A file named outside the code page ("Отчёт 📄.txt" on code page 1252) is locked by
 // kst.exe as the program locks it, unlocked to the name it proposes and to any name given,
 // and shredded. With --code-page 1251 the stored name keeps the Cyrillic letters, and the
