@@ -6,6 +6,7 @@
 #include "blowfish_view.h"
 #include "message_box.h"
 #include "resource.h"
+#include "session_end.h"
 #include "shell_verbs.h"
 #include "version_stamp.h"
 #include "win_app.h"
@@ -17,6 +18,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
     ON_WM_CREATE()
     ON_MESSAGE(WM_CAPTIONPAINT, OnPaintCaptionRequest)
     ON_WM_CLOSE()
+    ON_MESSAGE(WM_QUERYENDSESSION, OnQueryEndSession)
 END_MESSAGE_MAP()
 
 namespace {
@@ -46,7 +48,8 @@ const CRegistryProfile* AppProfile() {
 
 CMainFrame::CMainFrame()
     : CFrameWnd(), m_bShowAbout(0), m_wndToolBar(), m_nTop(0), m_nLeft(0), m_nHeight(kMainWindowHeight),
-      m_nWidth(kMainWindowWidth), m_captionPainter(), m_bCloseUnderWay(FALSE), m_bAskingToClose(FALSE) {
+      m_nWidth(kMainWindowWidth), m_captionPainter(), m_bCloseUnderWay(FALSE), m_bAskingToClose(FALSE),
+      m_bHoldingUpSessionEnd(FALSE) {
     CheckVersionStamp();
 }
 
@@ -116,6 +119,10 @@ BOOL CMainFrame::CanTakeShellRequestNow() {
 
 void CMainFrame::OnJobEnded() {
     if (!m_bAskingToClose) {
+        if (m_bHoldingUpSessionEnd && WaitingShellRequests().empty()) {
+            m_bHoldingUpSessionEnd = FALSE;
+            StopHoldingUpSessionEnd(m_hWnd);
+        }
         ResumeShellRequests();
         return;
     }
@@ -149,6 +156,27 @@ void CMainFrame::OnClose() {
         m_bCloseUnderWay = FALSE;
         CancelClosing();
     }
+}
+
+const wchar_t* CMainFrame::UnfinishedWork() const {
+    const CBlowfishView* pView = GetBlowfishView();
+    if (pView != nullptr && pView->m_bBusy == 1) return L"Kestrine is still working on a file.";
+    if (!WaitingShellRequests().empty()) return L"Files handed to Kestrine wait to be taken up.";
+    return nullptr;
+}
+
+LRESULT CMainFrame::OnQueryEndSession(WPARAM, LPARAM lParam) {
+    // A log-off would kill the job, whose unfinished file goes with it, and drop the waiting
+    // files without a word: the user is told why the session waits and may end it anyway.
+    const wchar_t* reason = UnfinishedWork();
+    if (reason == nullptr || SessionEndIsCritical(lParam)) {
+        if (m_bHoldingUpSessionEnd) StopHoldingUpSessionEnd(m_hWnd);
+        m_bHoldingUpSessionEnd = FALSE;
+        return TRUE;
+    }
+    m_bHoldingUpSessionEnd = TRUE;
+    HoldUpSessionEnd(m_hWnd, reason);
+    return FALSE;
 }
 
 bool CMainFrame::AskToCloseWhileBusy() {

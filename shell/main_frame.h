@@ -51,8 +51,13 @@ protected:
     // The painter asks for the content of a caption bitmap.
     LRESULT OnPaintCaptionRequest(WPARAM wParam, LPARAM lParam);
     void OnClose();
+    // Holds up the end of the session while a job runs or handed-over files wait.
+    LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
 
 private:
+    // Why the session should not end yet: a job runs or handed-over files wait; null when
+    // nothing the user asked for is unfinished.
+    const wchar_t* UnfinishedWork() const;
     // Asks whether to close although a job runs; answers whether to go on closing. The
     // question goes away by itself, as a Yes, when the job ends while it is up.
     bool AskToCloseWhileBusy();
@@ -64,6 +69,7 @@ private:
 
     BOOL m_bCloseUnderWay;   // the question is up, the job is being stopped, or the window goes
     BOOL m_bAskingToClose;   // the question whether to close while a job runs is up
+    BOOL m_bHoldingUpSessionEnd;  // a query to end the session was answered No
 
     DECLARE_MESSAGE_MAP()
 };

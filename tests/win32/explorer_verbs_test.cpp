@@ -233,6 +233,31 @@ TEST_F(ExplorerVerbTest, WhileAJobRunsBothSwitchesWaitAndRunInOrderWhenItHasEnde
     EXPECT_TRUE(ReadAll(m_plain) == m_content) << "the file changed";
 }
 
+// A log-off while a job runs or handed-over files wait would drop them without a word: the
+// session is held up, without a dialog, until the work is done, unless it must end.
+TEST_F(ExplorerVerbTest, TheSessionWaitsWhileAJobRunsOrHandedOverFilesWaitUnlessItMustEnd) {
+    ASSERT_TRUE(Start({}));
+    const HWND hFrame = FrameWindow();
+    constexpr LPARAM kLogOff = ENDSESSION_LOGOFF, kCritical = 0x40000000;
+    EXPECT_TRUE(::SendMessageA(hFrame, WM_QUERYENDSESSION, 0, kLogOff)) << "idle";
+    View()->m_bBusy = 1;  // a job runs
+    EXPECT_FALSE(::SendMessageA(hFrame, WM_QUERYENDSESSION, 0, kLogOff)) << "while a job runs";
+    ASSERT_TRUE(SendVerbRequest(hFrame, "shred", Wide(m_plain)));
+    View()->m_bBusy = 0;  // the job's end has not been handled yet: the file still waits
+    EXPECT_FALSE(::SendMessageA(hFrame, WM_QUERYENDSESSION, 0, kLogOff)) << "while a file waits";
+    EXPECT_TRUE(::SendMessageA(hFrame, WM_QUERYENDSESSION, 0, kLogOff | kCritical)) << "an end nobody may hold up";
+
+    DialogDriver driver;
+    driver.Expect(ShredQuestion(IDNO));
+    View()->m_bBusy = 1;
+    ::PostMessageA(View()->GetSafeHwnd(), WM_JOB_DONE, 0, 0);
+    ASSERT_TRUE(driver.WaitForShown(1, 30000));
+    PumpPending();
+    ExpectAllAnswered(driver);
+    EXPECT_TRUE(::SendMessageA(hFrame, WM_QUERYENDSESSION, 0, kLogOff)) << "once the waiting file was taken up";
+    EXPECT_TRUE(ReadAll(m_plain) == m_content);
+}
+
 TEST_F(ExplorerVerbTest, TenFilesHandedOverAtOnceAreAllShreddedEachAfterItsOwnQuestion) {
     ASSERT_TRUE(Start({}));
     std::vector<std::string> files;
