@@ -13,8 +13,7 @@ typedef HRESULT(WINAPI* SetWindowAttributeProc)(HWND, DWORD, LPCVOID, DWORD);
 bool LeaveNonClientRenderingToProgram(HWND hWnd, const char* pszLibrary) {
     // Only the system's own library: one placed beside the program is never loaded.
     CSystemLibrary library(pszLibrary);
-    auto pfnSetWindowAttribute =
-        reinterpret_cast<SetWindowAttributeProc>(reinterpret_cast<void (*)()>(library.Find("DwmSetWindowAttribute")));
+    const auto pfnSetWindowAttribute = library.Find<SetWindowAttributeProc>("DwmSetWindowAttribute");
     if (pfnSetWindowAttribute == nullptr) return false;
     // The policy stays with the window, so the library may go again at once.
     const DWORD policy = DWMNCRP_DISABLED;

@@ -19,7 +19,7 @@ struct Library {
 
 template <class Function>
 void Find(HMODULE hModule, const char* pszName, Function& pfn) {
-    pfn = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(hModule, pszName)));
+    pfn = FindFunction<Function>(hModule, pszName);
 }
 
 Library Load() {

@@ -6,14 +6,9 @@ namespace {
 
 // kernel32's functions that older systems lack, looked up at run time so that the
 // programs still start there.
-FARPROC Kernel32Function(const char* pszName) {
-    HMODULE hKernel32 = ::GetModuleHandleA("kernel32.dll");
-    return hKernel32 != nullptr ? ::GetProcAddress(hKernel32, pszName) : nullptr;
-}
-
 template <class Function>
 Function* Kernel32(const char* pszName) {
-    return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(Kernel32Function(pszName)));
+    return FindFunction<Function*>(::GetModuleHandleA("kernel32.dll"), pszName);
 }
 
 using SetDefaultDllDirectoriesFunction = BOOL WINAPI(DWORD);

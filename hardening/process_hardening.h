@@ -15,6 +15,15 @@ void HardenProcess();
 // out of the search. True when the search is System32 alone.
 bool RestrictDllSearchToSystem32();
 
+// The function `pszName` of `hModule` as a `Function` pointer; null where the module or the
+// function is missing (older systems lack some of the functions we use where they exist).
+template <class Function>
+Function FindFunction(HMODULE hModule, const char* pszName) {
+    return hModule != nullptr
+               ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(hModule, pszName)))
+               : nullptr;
+}
+
 // Loads a DLL by its bare name from System32 and from nowhere else; null when it is not
 // there. No error box comes up for a DLL that is missing.
 HMODULE LoadSystemLibrary(const char* pszName);
@@ -30,9 +39,10 @@ public:
     CSystemLibrary& operator=(const CSystemLibrary&) = delete;
 
     bool IsLoaded() const { return m_hModule != nullptr; }
-    // The function's address, or null.
-    FARPROC Find(const char* pszFunction) const {
-        return m_hModule != nullptr ? ::GetProcAddress(m_hModule, pszFunction) : nullptr;
+    // The function, or null.
+    template <class Function>
+    Function Find(const char* pszFunction) const {
+        return FindFunction<Function>(m_hModule, pszFunction);
     }
 
 private:

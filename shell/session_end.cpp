@@ -1,5 +1,7 @@
 #include "session_end.h"
 
+#include "process_hardening.h"
+
 namespace {
 
 // Not declared for the Windows versions the build targets; Windows Vista added it.
@@ -11,9 +13,7 @@ using ReasonDestroyFunction = BOOL(WINAPI*)(HWND);
 // The shutdown-reason functions, which Windows XP lacks: looked up, not imported.
 template <class Function>
 Function User32Function(const char* pszName) {
-    const HMODULE hUser32 = ::GetModuleHandleW(L"user32.dll");
-    return hUser32 != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(hUser32, pszName)))
-                              : nullptr;
+    return FindFunction<Function>(::GetModuleHandleW(L"user32.dll"), pszName);
 }
 
 }  // namespace
