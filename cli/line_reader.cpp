@@ -4,16 +4,10 @@ namespace kst {
 
 namespace {
 
-// The two bytes of a line end in UTF-16 text of the order its mark gave.
-struct Utf16Ends {
-    uint8_t lineFeed[2];
-    uint8_t carriageReturn[2];
-};
-
 // A line that began with a UTF-16 byte order mark (Notepad's "Unicode" saves so): read in
 // two-byte units, since a unit may hold the byte of '\n' (U+010A is 0A 01 in little-endian
 // order), and only the unit U+000A ends the line.
-bool ReadUtf16Rest(lockedfile::ByteSource& source, SecretBytes& line, const Utf16Ends& ends)
+bool ReadUtf16Rest(lockedfile::ByteSource& source, SecretBytes& line, Utf16Order order)
 {
     for (;;) {
         uint8_t unit[2] = {};
@@ -28,14 +22,13 @@ bool ReadUtf16Rest(lockedfile::ByteSource& source, SecretBytes& line, const Utf1
             line.push_back(unit[0]);  // half a unit: no text, as the decoder will say
             break;
         }
-        if (unit[0] == ends.lineFeed[0] && unit[1] == ends.lineFeed[1])
+        if (Utf16Unit(unit, order) == u'\n')
             break;
         line.push_back(unit[0]);
         line.push_back(unit[1]);
     }
-    const size_t size = line.size();
-    if (size >= 4 && line[size - 2] == ends.carriageReturn[0] && line[size - 1] == ends.carriageReturn[1])
-        line.resize(size - 2);
+    if (line.size() >= 4 && line.size() % 2 == 0 && Utf16Unit(&line[line.size() - 2], order) == u'\r')
+        line.resize(line.size() - 2);
     return true;
 }
 
@@ -52,9 +45,10 @@ bool ReadLine(lockedfile::ByteSource& source, SecretBytes& line)
         if (got == 0 || c == '\n')
             break;
         line.push_back(c);
-        if (line.size() == 2 && Utf16ByteOrder(line) != Utf16Order::None) {
-            const bool little = Utf16ByteOrder(line) == Utf16Order::LittleEndian;
-            return ReadUtf16Rest(source, line, little ? Utf16Ends{{0x0A, 0}, {0x0D, 0}} : Utf16Ends{{0, 0x0A}, {0, 0x0D}});
+        if (line.size() == 2) {
+            const Utf16Order order = Utf16ByteOrder(line);
+            if (order != Utf16Order::None)
+                return ReadUtf16Rest(source, line, order);
         }
     }
     if (!line.empty() && line.back() == '\r')
@@ -71,6 +65,11 @@ Utf16Order Utf16ByteOrder(const SecretBytes& line)
     if (line[0] == 0xFE && line[1] == 0xFF)
         return Utf16Order::BigEndian;
     return Utf16Order::None;
+}
+
+char16_t Utf16Unit(const uint8_t* bytes, Utf16Order order)
+{
+    return order == Utf16Order::LittleEndian ? char16_t(bytes[0] | bytes[1] << 8) : char16_t(bytes[0] << 8 | bytes[1]);
 }
 
 }  // namespace kst

@@ -19,5 +19,7 @@ bool ReadLine(lockedfile::ByteSource& source, SecretBytes& line);
 enum class Utf16Order { None, LittleEndian, BigEndian };
 // Whether a line begins with a UTF-16 byte order mark, and which order it gives.
 Utf16Order Utf16ByteOrder(const SecretBytes& line);
+// The UTF-16 unit of the two bytes at `bytes`, in that byte order.
+char16_t Utf16Unit(const uint8_t* bytes, Utf16Order order);
 
 }  // namespace kst

@@ -37,8 +37,7 @@ lockedfile::SecretCharacters Utf16Characters(const SecretBytes& line, Utf16Order
 {
     std::vector<char16_t, WipingAllocator<char16_t>> units;
     for (size_t at = 2; at + 1 < line.size(); at += 2)
-        units.push_back(order == Utf16Order::LittleEndian ? char16_t(line[at] | line[at + 1] << 8)
-                                                           : char16_t(line[at] << 8 | line[at + 1]));
+        units.push_back(Utf16Unit(&line[at], order));
     lockedfile::SecretCharacters characters;
     lockedfile::ReadUtf16(units.data(), units.size(), [&](char32_t c) { characters.push_back(c); });
     if (line.size() % 2 != 0)
