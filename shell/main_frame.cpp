@@ -119,10 +119,7 @@ BOOL CMainFrame::CanTakeShellRequestNow() {
 
 void CMainFrame::OnJobEnded() {
     if (!m_bAskingToClose) {
-        if (m_bHoldingUpSessionEnd && WaitingShellRequests().empty()) {
-            m_bHoldingUpSessionEnd = FALSE;
-            StopHoldingUpSessionEnd(m_hWnd);
-        }
+        if (UnfinishedWork() == nullptr) TakeBackSessionEndReason();
         ResumeShellRequests();
         return;
     }
@@ -170,13 +167,18 @@ LRESULT CMainFrame::OnQueryEndSession(WPARAM, LPARAM lParam) {
     // files without a word: the user is told why the session waits and may end it anyway.
     const wchar_t* reason = UnfinishedWork();
     if (reason == nullptr || SessionEndIsCritical(lParam)) {
-        if (m_bHoldingUpSessionEnd) StopHoldingUpSessionEnd(m_hWnd);
-        m_bHoldingUpSessionEnd = FALSE;
+        TakeBackSessionEndReason();
         return TRUE;
     }
     m_bHoldingUpSessionEnd = TRUE;
     HoldUpSessionEnd(m_hWnd, reason);
     return FALSE;
+}
+
+void CMainFrame::TakeBackSessionEndReason() {
+    if (!m_bHoldingUpSessionEnd) return;
+    m_bHoldingUpSessionEnd = FALSE;
+    StopHoldingUpSessionEnd(m_hWnd);
 }
 
 bool CMainFrame::AskToCloseWhileBusy() {

@@ -58,6 +58,8 @@ private:
     // Why the session should not end yet: a job runs or handed-over files wait; null when
     // nothing the user asked for is unfinished.
     const wchar_t* UnfinishedWork() const;
+    // The reason left when the session was held up goes: the work is done.
+    void TakeBackSessionEndReason();
     // Asks whether to close although a job runs; answers whether to go on closing. The
     // question goes away by itself, as a Yes, when the job ends while it is up.
     bool AskToCloseWhileBusy();
